@@ -1,0 +1,13 @@
+#pragma once
+
+#include <mutex>
+
+// Where two are held, printer_table_cs is taken first and print_thread_cs second.
+
+// Job counts, work modes and check marks of the printer table while a
+// dispatch or a refresh reads and changes them.
+inline std::recursive_mutex printer_table_cs;
+// The printing phase of a print job: one job prints at a time.
+inline std::recursive_mutex print_thread_cs;
+// One default-paper query at a time.
+inline std::recursive_mutex paper_query_cs;

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+// Flags and counters that several subsystems share. Worker threads set them
+// and the user-interface thread reads them (the status line, the timers)
+// without further locks, so each is an atomic.
+
+// Automatic printing (print manager page).
+inline std::atomic<bool> AutoPrintRunning{false};
+inline std::atomic<bool> AutoPrintActive{false};
+inline std::atomic<bool> ManualMode{false};
+inline std::atomic<int> PrintCyclePhase{0};
+inline std::atomic<bool> PrintWorkersReady{false};
+
+// Dispatcher and print job.
+inline std::atomic<bool> DispatchBusy{false};
+inline std::atomic<bool> PrintersBusy{false};
+inline std::atomic<bool> PrintingNow{false};
+
+// Printer registry.
+inline std::atomic<int> SelectedPrinterCount{0};
+inline std::atomic<bool> NoPrinterEverChecked{true};
+inline std::atomic<bool> NoPrinterChosen{true};
+
+// Composition queue and lists.
+inline std::atomic<bool> ComposingNow{false};
+inline std::atomic<bool> PendingQueueIdle{false};
+inline std::atomic<bool> PrintedListReady{false};
+inline std::atomic<bool> PendingScanRunning{false};
+
+// Reprints.
+inline std::atomic<int> ReprintFileCount{0};
+inline std::atomic<int> ReprintTotalCount{0};
+inline std::atomic<bool> ReprintListBusy{false};
+
+// Interactive photography.
+inline std::atomic<bool> CaptureOnTop{false};
+
+// Seconds a print job waits before it prints; "event_waite_time" of the system settings.
+inline std::atomic<int> PrintDelaySeconds{2};
+
+// A text written by one thread and shown by another. A plain QString would
+// be a data race, so reads and writes take a short lock.
+class SharedText final
+{
+public:
+    QString Get() const;
+    void Set(const QString &text);
+
+private:
+    mutable std::mutex m_mutex;
+    QString m_text;
+};
+
+// The status-line texts: the file being composed and the file being printed.
+inline SharedText ComposingName;
+inline SharedText PrintingName;

@@ -1,0 +1,23 @@
+#include "RunLog.h"
+
+#include "Clock.h"
+#include "Profile.h"
+
+QString RunLogFileName(const QDateTime &moment)
+{
+    return QStringLiteral("Config/LOG/") + moment.date().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".ini");
+}
+
+QString RunLogSectionName(const QDateTime &moment)
+{
+    // Unpadded on purpose: the log's readers know these names, collisions and all.
+    const QTime time = moment.time();
+    return QString::number(time.hour()) + QString::number(time.minute()) + QString::number(time.second())
+        + QString::number(time.msec());
+}
+
+void WriteRunLog(const QString &text)
+{
+    const QDateTime now = Clock::Now();
+    Profile::Write(RunLogFileName(now).toStdString(), RunLogSectionName(now), QStringLiteral("Code"), text);
+}

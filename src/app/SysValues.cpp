@@ -1,0 +1,19 @@
+#include "SysValues.h"
+
+#include "Profile.h"
+
+namespace {
+
+const std::filesystem::path kSysFile = "Config/LOG/Sys.ini";
+
+} // namespace
+
+QString ReadSysValue(const QString &section, const QString &key)
+{
+    return Profile::Read(kSysFile, section, key, QStringLiteral("Error"), 100);
+}
+
+void WriteSysValue(const QString &section, const QString &key, const QString &value)
+{
+    Profile::Write(kSysFile, section, key, value);
+}

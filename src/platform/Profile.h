@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <filesystem>
+
+// INI settings files, read and written key by key the way the workstation's
+// profile functions do it, because every settings and state file of the
+// program relies on those rules:
+// - section and key names are compared without case, blanks around names
+//   and values are trimmed;
+// - a value longer than the caller's buffer comes back cut to bufferSize - 1
+//   characters; a missing file, section or key gives the fallback;
+// - a write creates the file but never its folder;
+// - a new file is code page 936 text with CRLF line ends; a file that starts
+//   with a UTF-16LE byte-order mark stays UTF-16LE.
+// Every call is atomic inside the process (one lock per file). A write that
+// changes text already in the file replaces the file atomically, so a crash
+// never leaves half a file; adding a new section only appends, which keeps
+// the all-day run log cheap.
+namespace Profile {
+
+QString Read(const std::filesystem::path &file, const QString &section, const QString &key,
+             const QString &fallback, int bufferSize = 100);
+
+// Returns false when the file could not be written (for example a missing folder).
+bool Write(const std::filesystem::path &file, const QString &section, const QString &key,
+           const QString &value);
+
+// Removes the section with all its keys; true when the file is as asked afterwards.
+bool DeleteSection(const std::filesystem::path &file, const QString &section);
+
+} // namespace Profile
