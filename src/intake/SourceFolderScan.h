@@ -1,0 +1,17 @@
+#pragma once
+
+#include "ScanTaskParams.h"
+
+#include <functional>
+#include <memory>
+
+// Starts the composition of one photo on a thread of its own.
+using StartComposition = std::function<void(std::unique_ptr<ScanTaskParams>)>;
+
+// Starts one walk of the source folder on its own thread, unless the folder
+// is empty, a scan is still running or a composition is under way; returns
+// whether it started. The walk starts a composition for a JPEG only while no
+// other runs, so the photos are taken one per scan in name order. Every file
+// costs a 300 ms pause. A file that cannot be composed yet stays in the
+// folder and is tried again by a later scan.
+bool RequestSourceScan(const ScanTaskParams &fields, StartComposition startComposition);
