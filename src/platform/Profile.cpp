@@ -116,6 +116,10 @@ public:
 private:
     QByteArray LineBytes(const QString &text) const;
     QByteArray LineFeed() const { return Encode(m_encoding, u"\n"); }
+    bool LastLineHasReturn() const;
+    // What finishes a last line that has no line end yet, in the file's style.
+    QByteArray LastLineEnding() const;
+    void EndLastLine();
     QString Text(std::size_t line) const { return Decode(m_encoding, m_lines[line]); }
     std::size_t SectionEnd(std::size_t section) const;
     void AddHeader(std::size_t line, const QString &nameKey);
@@ -212,8 +216,7 @@ void Document::InsertEntry(std::size_t section, const QString &text)
             break;
         }
     }
-    // The line that was last may have had no line feed; every line has one from now on.
-    m_lastLineEnded = true;
+    EndLastLine();
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(after + 1), LineBytes(text));
     for (std::size_t &header : m_headers) {
         if (header > after)
@@ -234,16 +237,14 @@ void Document::RemoveSections(const QString &nameKey)
                   m_lines.begin() + static_cast<std::ptrdiff_t>(SectionEnd(section)), std::back_inserter(kept));
     }
     m_lines = std::move(kept);
-    m_lastLineEnded = true;
+    EndLastLine();
     RebuildIndex();
 }
 
 QByteArray Document::SectionBytes(const QString &name, const QString &entryText) const
 {
     const QByteArray lineFeed = LineFeed();
-    QByteArray bytes;
-    if (!m_lines.empty() && !m_lastLineEnded)
-        bytes.append(lineFeed);
+    QByteArray bytes = LastLineEnding();
     bytes.append(LineBytes(QLatin1Char('[') + name + QLatin1Char(']'))).append(lineFeed);
     bytes.append(LineBytes(entryText)).append(lineFeed);
     return bytes;
@@ -251,7 +252,7 @@ QByteArray Document::SectionBytes(const QString &name, const QString &entryText)
 
 void Document::CommitAppended(const QString &name, const QString &entryText)
 {
-    m_lastLineEnded = true;
+    EndLastLine();
     m_lines.push_back(LineBytes(QLatin1Char('[') + name + QLatin1Char(']')));
     AddHeader(m_lines.size() - 1, NameKey(name));
     m_lines.push_back(LineBytes(entryText));
@@ -260,6 +261,26 @@ void Document::CommitAppended(const QString &name, const QString &entryText)
 QByteArray Document::LineBytes(const QString &text) const
 {
     return Encode(m_encoding, m_crlf ? text + QLatin1Char('\r') : text);
+}
+
+bool Document::LastLineHasReturn() const
+{
+    const QByteArray carriageReturn = Encode(m_encoding, u"\r");
+    return !m_lines.empty() && m_lines.back().endsWith(carriageReturn);
+}
+
+QByteArray Document::LastLineEnding() const
+{
+    if (m_lastLineEnded || m_lines.empty())
+        return QByteArray();
+    return Encode(m_encoding, m_crlf && !LastLineHasReturn() ? u"\r\n" : u"\n");
+}
+
+void Document::EndLastLine()
+{
+    if (!m_lastLineEnded && m_crlf && !LastLineHasReturn())
+        m_lines.back().append(Encode(m_encoding, u"\r"));
+    m_lastLineEnded = true;
 }
 
 std::size_t Document::SectionEnd(std::size_t section) const
