@@ -1,5 +1,7 @@
 #include "CodePage936.h"
 
+#include "FileIo.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -29,6 +31,30 @@ public:
 
     bool IsOpen() const { return m_descriptor != reinterpret_cast<iconv_t>(-1); }
 
+    // Converts all of the input into at most the given number of bytes. At
+    // input it cannot convert, replace(in, inLeft, out) writes a replacement
+    // at out, moves out past it and returns how many input bytes it stands for.
+    template <typename Replace>
+    QByteArray ConvertAll(QByteArrayView input, qsizetype capacity, Replace replace)
+    {
+        QByteArray result(capacity, Qt::Uninitialized);
+        const char *in = input.data();
+        size_t inLeft = static_cast<size_t>(input.size());
+        char *out = result.data();
+        size_t outLeft = static_cast<size_t>(result.size());
+        while (!Convert(in, inLeft, out, outLeft) && (errno == EILSEQ || errno == EINVAL)) {
+            char *const before = out;
+            const size_t skipped = replace(in, inLeft, out);
+            in += skipped;
+            inLeft -= skipped;
+            outLeft -= static_cast<size_t>(out - before);
+            ResetState();
+        }
+        result.truncate(out - result.data());
+        return result;
+    }
+
+private:
     // Converts as much as possible; returns false with errno set at the first
     // input it cannot take. The pointers and counts move past what was done.
     bool Convert(const char *&in, size_t &inLeft, char *&out, size_t &outLeft)
@@ -41,7 +67,6 @@ public:
 
     void ResetState() { ::iconv(m_descriptor, nullptr, nullptr, nullptr, nullptr); }
 
-private:
     iconv_t m_descriptor;
 };
 
@@ -64,34 +89,18 @@ QByteArray FromUnicode(QStringView text)
         return text.toLatin1();
 
     thread_local Converter converter("CP936", "UTF-16LE");
-    QByteArray source(text.size() * 2, Qt::Uninitialized);
-    qToLittleEndian<char16_t>(text.utf16(), text.size(), source.data());
-    // Two bytes per character is the most code page 936 needs for a UTF-16 unit.
-    QByteArray result(text.size() * 2, Qt::Uninitialized);
     if (!converter.IsOpen())
         return QByteArray(text.size(), '?');
-
-    const char *in = source.constData();
-    size_t inLeft = static_cast<size_t>(source.size());
-    char *out = result.data();
-    size_t outLeft = static_cast<size_t>(result.size());
-    while (!converter.Convert(in, inLeft, out, outLeft)) {
-        if (errno != EILSEQ && errno != EINVAL)
-            break;
+    QByteArray source(text.size() * 2, Qt::Uninitialized);
+    qToLittleEndian<char16_t>(text.utf16(), text.size(), source.data());
+    // Two bytes per UTF-16 unit is the most code page 936 needs.
+    return converter.ConvertAll(source, source.size(), [](const char *in, size_t inLeft, char *&out) {
         // A character the code page lacks (or a lone surrogate): one '?' for it.
-        const char16_t unit = qFromLittleEndian<char16_t>(in);
-        const size_t skip = QChar::isHighSurrogate(unit) && inLeft >= 4
-                && QChar::isLowSurrogate(qFromLittleEndian<char16_t>(in + 2))
-            ? 4
-            : 2;
-        in += std::min(skip, inLeft);
-        inLeft -= std::min(skip, inLeft);
+        const bool pair = inLeft >= 4 && QChar::isHighSurrogate(qFromLittleEndian<char16_t>(in))
+            && QChar::isLowSurrogate(qFromLittleEndian<char16_t>(in + 2));
         *out++ = '?';
-        --outLeft;
-        converter.ResetState();
-    }
-    result.truncate(out - result.data());
-    return result;
+        return std::min<size_t>(pair ? 4 : 2, inLeft);
+    });
 }
 
 QString ToUnicode(QByteArrayView bytes)
@@ -103,25 +112,13 @@ QString ToUnicode(QByteArrayView bytes)
     if (!converter.IsOpen())
         return QString(bytes.size(), QChar(kReplacement));
     // Every byte gives at most one UTF-16 unit.
-    QByteArray result(bytes.size() * 2, Qt::Uninitialized);
-    const char *in = bytes.data();
-    size_t inLeft = static_cast<size_t>(bytes.size());
-    char *out = result.data();
-    size_t outLeft = static_cast<size_t>(result.size());
-    while (!converter.Convert(in, inLeft, out, outLeft)) {
-        if (errno != EILSEQ && errno != EINVAL)
-            break;
+    const QByteArray result = converter.ConvertAll(bytes, bytes.size() * 2, [](const char *, size_t, char *&out) {
         // A byte that starts no valid character, or an unfinished one at the end.
         qToLittleEndian<char16_t>(kReplacement, out);
         out += 2;
-        outLeft -= 2;
-        ++in;
-        --inLeft;
-        converter.ResetState();
-    }
-    QString text(static_cast<qsizetype>((out - result.data()) / 2), Qt::Uninitialized);
-    qFromLittleEndian<char16_t>(result.constData(), text.size(), text.data());
-    return text;
+        return size_t{1};
+    });
+    return FileIo::FromUtf16Le(result);
 }
 
 } // namespace CodePage936

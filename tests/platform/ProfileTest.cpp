@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <vector>
 
 #include <sys/stat.h>
@@ -58,6 +59,12 @@ struct ProfileCase
     const char *file = "Config/Test.ini";
     bool changesSucceed = true;
 };
+
+// Test names and failure messages show the row's name instead of its bytes.
+void PrintTo(const ProfileCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
 
 const QString kFallback = QStringLiteral("Error");
 
