@@ -143,8 +143,11 @@ void PremultiplyTemplate(QImage &frameTemplate)
     for (int y = 0; y < frameTemplate.height(); ++y) {
         auto *pixel = reinterpret_cast<QRgb *>(frameTemplate.scanLine(y));
         for (int x = 0; x < frameTemplate.width(); ++x) {
+            // Frames are mostly fully opaque or fully clear; only the rest needs arithmetic.
             const uint a = qAlpha(pixel[x]);
-            pixel[x] = qRgba(qRed(pixel[x]) * a / 255, qGreen(pixel[x]) * a / 255, qBlue(pixel[x]) * a / 255, a);
+            if (a == 255)
+                continue;
+            pixel[x] = a == 0 ? 0 : qRgba(qRed(pixel[x]) * a / 255, qGreen(pixel[x]) * a / 255, qBlue(pixel[x]) * a / 255, a);
         }
     }
     frameTemplate.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
