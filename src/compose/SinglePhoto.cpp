@@ -161,8 +161,13 @@ bool ComposeSinglePhoto(CompositionPhoto &photo, QImage &frameTemplate, QImage &
     QImage canvas(canvasSize, QImage::Format_RGB32);
     const int number = NextPictureNumber();
 
-    // Rescaling and turning work on whole pixels; LoadCompositionPhoto never
-    // reduces a photo that needs either, so storedSize is its size here.
+    // Rescaling and turning work on whole pixels at the stored size.
+    // LoadCompositionPhoto never reduces a photo that needs either; a caller
+    // whose settings changed since loading gets the stored size back here.
+    const bool reshaped = AutoSizeFactor(photo.storedSize, settings)
+        || TurnApplies(DrawnSize(photo.storedSize, settings.Proportion), settings);
+    if (reshaped && photo.pixels.size() != photo.storedSize)
+        photo.pixels = StretchImage(photo.pixels, photo.storedSize);
     if (const auto factor = AutoSizeFactor(photo.storedSize, settings)) {
         ImageScale(photo.pixels, QImage(photo.pixels), *factor);
         photo.storedSize = photo.pixels.size();

@@ -51,8 +51,9 @@ QPoint LabelCorner(const TemplateSettings &settings);
 
 // Reads a photo for ComposeSinglePhoto. When the photo will be drawn at half
 // its stored size or less, and will be neither rescaled to a sample size nor
-// turned, the JPEG decoder scales it while decoding (by 1/2, 1/4 or 1/8, never
-// below the drawn size), which saves most of the decoding time and memory.
+// turned, the JPEG decoder scales it while decoding (by 1/2, 1/4 or 1/8 when
+// that divides the stored size exactly, never below the drawn size), which
+// saves most of the decoding time and half the memory.
 // Empty when the file cannot be read.
 std::optional<CompositionPhoto> LoadCompositionPhoto(const std::filesystem::path &path,
                                                      const TemplateSettings &settings);

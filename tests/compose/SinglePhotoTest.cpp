@@ -230,6 +230,12 @@ TEST_F(SinglePhotoTest, ReducedDecodingKeepsTheGeometry)
     EXPECT_EQ(LoadCompositionPhoto("photo.jpg", settings)->pixels.size(), QSize(640, 480));
     EXPECT_FALSE(LoadCompositionPhoto("missing.jpg", settings));
 
+    CompositionPhoto stale = *reduced; // settings changed after loading: rescaled from the stored size
+    QImage frameTemplate = ClearTemplate();
+    QImage output;
+    ComposeSinglePhoto(stale, frameTemplate, output, Output, QStringLiteral("1.jpg"), settings, PaperW, PaperH, 90);
+    EXPECT_EQ(stale.pixels.size(), QSize(320, 240));
+
     settings.AutoSizeForSampleImage = false;
     const QImage saved = Compose(*reduced, ClearTemplate(), settings);
     EXPECT_TRUE(Near(saved, {8, 8}, Qt::blue)); // corner (5, 5), drawn 160 x 120
