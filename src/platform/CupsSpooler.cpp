@@ -171,9 +171,11 @@ uint32_t CupsJobStatusWord(int jobState)
 }
 
 CupsSpooler::CupsSpooler()
-    : m_server(cupsServer())
-    , m_port(ippPort())
 {
+    // libcups remembers the server per thread; forget it so CUPS_SERVER is read afresh.
+    cupsSetServer(nullptr);
+    m_server = cupsServer();
+    m_port = ippPort();
 }
 
 bool CupsSpooler::Reachable() const
