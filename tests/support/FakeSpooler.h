@@ -17,6 +17,13 @@ public:
         std::vector<PrintJobInfo> jobs;
         std::optional<PrinterDevice> device = PrinterDevice{QStringLiteral("Generic"), {}, QStringLiteral("usb://x"), 1, 1, 1};
         std::vector<PaperInfo> papers{{QStringLiteral("A4"), 1}};
+
+        static Printer Named(const QString &name)
+        {
+            Printer printer;
+            printer.name = name;
+            return printer;
+        }
     };
 
     // Adds a printer at the end of the spooler's order, or replaces it.
