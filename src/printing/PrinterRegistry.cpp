@@ -205,6 +205,12 @@ void PrinterRegistry::OnRefreshKey()
     RequestRefresh(true);
 }
 
+bool PrinterRegistry::RefreshRunning() const
+{
+    const std::lock_guard lock(m_passMutex);
+    return m_passRunning;
+}
+
 void PrinterRegistry::WaitIdle()
 {
     m_passPool.waitForDone();

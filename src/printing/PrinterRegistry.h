@@ -49,6 +49,7 @@ public:
     bool OnTimerTick();
     // F5: unless automatic printing is active, empties the default papers and refreshes.
     void OnRefreshKey();
+    bool RefreshRunning() const;
     // Waits until no pass and no paper query runs (for tests and for leaving).
     void WaitIdle();
     // How long the longest and the last pass took so far.
@@ -104,7 +105,7 @@ private:
     int m_editedRow = -1;
     bool m_editorActive = false;
 
-    std::mutex m_passMutex;
+    mutable std::mutex m_passMutex;
     bool m_passRunning = false;
     bool m_passAgain = false;
     std::atomic<std::chrono::milliseconds::rep> m_longestPass{0};
