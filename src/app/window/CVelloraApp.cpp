@@ -1,0 +1,32 @@
+#include "CVelloraApp.h"
+
+#include "CVelloraDlg.h"
+#include "Pause.h"
+
+namespace {
+
+// Tests run the real program with its fixed pauses scaled down; a normal
+// start leaves the variable unset and runs in real time.
+void ApplyPauseScaleFromEnvironment()
+{
+    bool ok = false;
+    const double scale = qEnvironmentVariable("VELLORA_PAUSE_SCALE").toDouble(&ok);
+    if (ok && scale >= 0.0)
+        SetPauseScale(scale);
+}
+
+} // namespace
+
+CVelloraApp::CVelloraApp(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Vellora"));
+    setApplicationVersion(QStringLiteral(VELLORA_VERSION));
+    ApplyPauseScaleFromEnvironment();
+}
+
+int CVelloraApp::Run()
+{
+    CVelloraDlg window;
+    return window.exec();
+}

@@ -1,0 +1,279 @@
+#include "CVelloraDlg.h"
+
+#include "CAboutDlg.h"
+#include "CrashRecovery.h"
+#include "Locks.h"
+#include "PrinterListModel.h"
+#include "PrinterTable.h"
+#include "ProcessState.h"
+#include "Profile.h"
+#include "ProgramIcon.h"
+#include "ProcessExit.h"
+#include "ScreenSaver.h"
+#include "ShutdownMarker.h"
+#include "StatusLine.h"
+#include "WorkingFolders.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+
+namespace {
+
+constexpr int kTabWidth = 130;
+constexpr int kTabHeight = 30;
+constexpr int kListHeight = 137;
+constexpr int kListOffsetFromBottom = 158;
+constexpr int kTabsBottomMargin = 160;
+constexpr int kStatusBarHeight = 21;
+constexpr int kMinimumTabsSize = 200;
+
+enum Tab { PrintManagerTab, SettingsTab, PhotographyTab };
+
+// Until a page's own widget exists, its tab holds an empty page of its name.
+QWidget *CreateEmptyPage(const QString &name)
+{
+    auto *page = new QWidget;
+    page->setObjectName(name);
+    return page;
+}
+
+} // namespace
+
+CVelloraDlg::CVelloraDlg(EndProcess endProcess, QWidget *parent)
+    : QDialog(parent)
+    , m_endProcess(endProcess ? std::move(endProcess) : EndProcess(EndProcessNow))
+    , m_printers(new PrinterListModel(this))
+    , m_screenSaver(std::make_unique<ScreenSaver>())
+{
+    setWindowTitle(QStringLiteral("Vellora"));
+    setWindowIcon(ProgramIcon());
+    setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setWindowState(Qt::WindowMaximized);
+
+    CreateControls();
+    StartTimers();
+    CreateStatusBar();
+    CreateWorkingFolders();
+    m_recoveryPending = OpenShutdownMarker();
+    StartListScans();
+    qApp->installEventFilter(this);
+}
+
+CVelloraDlg::~CVelloraDlg() = default;
+
+void CVelloraDlg::CreateControls()
+{
+    CreateTabs();
+    CreatePrinterList();
+    // The printer registry enumerates the printers into the list here.
+}
+
+void CVelloraDlg::CreateTabs()
+{
+    m_tabs = new QTabWidget(this);
+    m_tabs->tabBar()->setExpanding(false);
+    m_tabs->setStyleSheet(
+        QStringLiteral("QTabBar::tab { width: %1px; height: %2px; }").arg(kTabWidth).arg(kTabHeight));
+    m_tabs->addTab(CreateEmptyPage(QStringLiteral("Scene_Print_Manager")), QStringLiteral("现场打印"));
+    m_tabs->addTab(CreateEmptyPage(QStringLiteral("DLG_Help")), QStringLiteral("系统设置"));
+    m_tabs->addTab(CreateEmptyPage(QStringLiteral("Take_Pictures")), QStringLiteral("互动拍照"));
+
+    auto *about = new QPushButton(QStringLiteral("关于 Vellora(&A)..."), m_tabs);
+    about->setFlat(true);
+    about->setAutoDefault(false);
+    connect(about, &QPushButton::clicked, this, &CVelloraDlg::ShowAbout);
+    m_tabs->setCornerWidget(about, Qt::TopRightCorner);
+
+    m_tabs->setCurrentIndex(PrintManagerTab);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &CVelloraDlg::OnTabChanged);
+}
+
+void CVelloraDlg::CreatePrinterList()
+{
+    m_printerList = new QTableView(this);
+    m_printerList->setModel(m_printers);
+    m_printerList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_printerList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_printerList->setShowGrid(true);
+    m_printerList->verticalHeader()->hide();
+    m_printerList->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    m_printerList->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_printerList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Until the first resize lays the window out, each column takes a sixth of the page width.
+    const int pageWidth = m_tabs->width() - 4;
+    for (int column = 0; column < PrinterListModel::ColumnCount; ++column)
+        m_printerList->setColumnWidth(column, pageWidth / PrinterListModel::ColumnCount);
+}
+
+void CVelloraDlg::StartTimers()
+{
+    m_timer1 = new QTimer(this);
+    connect(m_timer1, &QTimer::timeout, this, &CVelloraDlg::OnTimer1);
+    m_timer1->start(1000);
+
+    m_timer2 = new QTimer(this);
+    connect(m_timer2, &QTimer::timeout, this, [this] { repaint(); });
+    m_timer2->start(2000);
+}
+
+void CVelloraDlg::CreateStatusBar()
+{
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setSizeGripEnabled(false);
+}
+
+void CVelloraDlg::StartListScans()
+{
+    // The printed-folder and pending-folder scans start here; until they
+    // exist there is nothing to rebuild, so the printed list is ready at once.
+    PrintedListReady = true;
+}
+
+void CVelloraDlg::OnTimer1()
+{
+    if (!DispatchBusy && PrintCyclePhase == 1)
+        RunPrinterRefresh();
+    if (RecoveryDue(m_recoveryPending, m_tickCount)) {
+        RecoverAfterCrash(*m_printers, RecoveryHooks{});
+        m_recoveryPending = false;
+    }
+    UpdateStatusLine();
+    ++m_tickCount;
+}
+
+void CVelloraDlg::RunPrinterRefresh()
+{
+    // The printer registry's refresh pass runs here.
+}
+
+void CVelloraDlg::UpdateStatusLine()
+{
+    m_statusBar->showMessage(BuildStatusLine(TakeStatusSnapshot()));
+}
+
+void CVelloraDlg::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    LayOut();
+}
+
+void CVelloraDlg::LayOut()
+{
+    const QRect client = rect();
+    const int left = client.left();
+    const int top = client.top();
+    const int right = client.left() + client.width();
+    const int bottom = client.top() + client.height();
+
+    // A tab area smaller than 200 pixels either way stays where it was.
+    const int tabsWidth = right - left - 3;
+    const int tabsHeight = (bottom - kTabsBottomMargin) - (top + 1);
+    if (tabsWidth >= kMinimumTabsSize && tabsHeight >= kMinimumTabsSize)
+        m_tabs->setGeometry(left + 2, top + 1, tabsWidth, tabsHeight);
+
+    m_printerList->setGeometry(left + 2, bottom - kListOffsetFromBottom, right - left - 3, kListHeight);
+    m_statusBar->setGeometry(left, bottom - kStatusBarHeight, right - left, kStatusBarHeight);
+
+    // Column widths follow the list's width, never the texts they hold.
+    m_printerList->setUpdatesEnabled(false);
+    const int columnWidth = static_cast<int16_t>((right - left - 3) / PrinterListModel::ColumnCount - 3);
+    for (int column = 0; column < PrinterListModel::ColumnCount; ++column)
+        m_printerList->setColumnWidth(column, columnWidth);
+    m_printerList->setUpdatesEnabled(true);
+}
+
+void CVelloraDlg::OnTabChanged(int index)
+{
+    switch (index) {
+    case PrintManagerTab:
+    case SettingsTab:
+        CaptureOnTop = false;
+        m_screenSaver->Allow();
+        break;
+    case PhotographyTab:
+        CaptureOnTop = Profile::Read("Config/SystemSeting.ini", QStringLiteral("CombinationTakePicturesSetting"),
+                                     QStringLiteral("Set_Capture_On_Top"), QStringLiteral("0"))
+            != QStringLiteral("0");
+        m_screenSaver->Forbid();
+        break;
+    default:
+        break;
+    }
+}
+
+bool CVelloraDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    // F5 is seen before the focused control gets it, and then goes on to it.
+    // An unhandled key climbs to the parents; only its first delivery counts.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F5) {
+        QWidget *first = QApplication::focusWidget() ? QApplication::focusWidget() : this;
+        if (watched == first && (first == this || isAncestorOf(first)))
+            OnRefreshKey();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CVelloraDlg::OnRefreshKey()
+{
+    if (AutoPrintActive)
+        return;
+    // An empty paper column makes the refresh ask every printer for its default paper again.
+    for (int row = 0; row < m_printers->RowCount(); ++row)
+        m_printers->SetText(row, PrinterListModel::PaperColumn, QString());
+    RunPrinterRefresh();
+}
+
+void CVelloraDlg::closeEvent(QCloseEvent *event)
+{
+    // Nothing dispatches or refreshes while the question is open.
+    DispatchBusy = true;
+    if (!AskToQuit()) {
+        DispatchBusy = false;
+        event->ignore();
+        return;
+    }
+    event->accept();
+    ExitInOrder();
+}
+
+bool CVelloraDlg::AskToQuit()
+{
+    QMessageBox question(QMessageBox::Question, QStringLiteral("提示"), QStringLiteral("确定要退出吗？"),
+                         QMessageBox::Yes | QMessageBox::No, this);
+    question.setDefaultButton(QMessageBox::No);
+    return question.exec() == QMessageBox::Yes;
+}
+
+void CVelloraDlg::ExitInOrder()
+{
+    // The reprint pages uncheck their automatic and phone reprint boxes here.
+    AutoPrintRunning = false;
+    RecordModesStopped();
+
+    // A refresh or dispatch still running keeps its hands on the table; the
+    // process ends in a moment anyway, so never wait for it here.
+    if (printer_table_cs.try_lock()) {
+        PrinterTable.clear();
+        printer_table_cs.unlock();
+    }
+
+    CloseShutdownMarker();
+    // Workers are not waited for: the process ends now, before any
+    // destructor could run under a live thread.
+    m_endProcess();
+}
+
+void CVelloraDlg::ShowAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}

@@ -1,0 +1,10 @@
+#include "ProcessExit.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+void EndProcessNow()
+{
+    std::fflush(nullptr);
+    std::_Exit(0);
+}

@@ -1,0 +1,7 @@
+#include "CVelloraApp.h"
+
+int main(int argc, char **argv)
+{
+    CVelloraApp app(argc, argv);
+    return app.Run();
+}

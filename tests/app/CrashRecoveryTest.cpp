@@ -1,0 +1,155 @@
+#include "Clock.h"
+#include "CrashRecovery.h"
+#include "PrinterListModel.h"
+#include "PrinterTable.h"
+#include "ProcessState.h"
+#include "ProgramFolder.h"
+#include "Profile.h"
+#include "RunLog.h"
+#include "ShutdownMarker.h"
+#include "SysValues.h"
+#include "WorkingFolders.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+const QDateTime kNow(QDate(2026, 12, 10), QTime(14, 3, 9, 250));
+
+struct PreviousRun
+{
+    const char *name;
+    std::map<QString, QString> sysValues; // keys of section "System"; a missing key reads "Error"
+    bool expectRecovery;
+    std::vector<bool> expectChecked;     // printers printed 0, 2 and 1 copies before the crash
+    bool expectAutoPrintRunning;
+    bool expectAutoReprintStarted;
+};
+
+struct Calls
+{
+    int showStarted = 0;
+    int prepare = 0;
+    int autoReprint = 0;
+};
+
+class FixedClock final
+{
+public:
+    FixedClock() { Clock::Fix([] { return kNow; }); }
+    ~FixedClock() { Clock::Reset(); }
+};
+
+void ResetSharedState()
+{
+    AutoPrintRunning = false;
+    SelectedPrinterCount = 0;
+    NoPrinterEverChecked = true;
+    PrintedListReady = true;
+    PendingScanRunning = false;
+    PrinterTable.clear();
+}
+
+void AddPrinters(PrinterListModel &list)
+{
+    for (const int printed : {0, 2, 1}) {
+        PrinterEntry entry;
+        entry.name = QStringLiteral("Photo-%1").arg(PrinterTable.size());
+        entry.printedCount = printed;
+        PrinterTable.push_back(entry);
+        list.AppendRow({entry.name, entry.statusText, QStringLiteral("NULL"), QString::number(printed),
+                        QStringLiteral("0"), QStringLiteral("A4")});
+    }
+}
+
+QString LogEntryNow()
+{
+    return Profile::Read(RunLogFileName(kNow).toStdString(), RunLogSectionName(kNow), QStringLiteral("Code"),
+                         QStringLiteral("none"));
+}
+
+} // namespace
+
+TEST(CrashRecovery, RestoresWhatThePreviousRunLeftInTheStateFile)
+{
+    const PreviousRun cases[] = {
+        {"orderly_close_never_recovers",
+         {{"Action", "Close"}, {"AutoPrint", "Start"}, {"ChoosePrinter", "True"}, {"AutoAddPrint", "Start"}},
+         false, {false, false, false}, false, false},
+        {"missing_state_file_recovers_nothing", {}, true, {false, false, false}, false, false},
+        {"crash_while_paused_restarts_only_automatic_reprint",
+         {{"Action", "Start"}, {"AutoPrint", "Stop"}, {"ChoosePrinter", "True"}, {"AutoAddPrint", "Start"}},
+         true, {false, false, false}, false, true},
+        {"chosen_printers_are_those_that_printed",
+         {{"Action", "Start"}, {"AutoPrint", "Start"}, {"ChoosePrinter", "True"}, {"AutoAddPrint", "Stop"}},
+         true, {false, true, true}, true, false},
+        {"no_printer_chosen_still_restarts_printing",
+         {{"Action", "Start"}, {"AutoPrint", "Start"}, {"ChoosePrinter", "False"}},
+         true, {false, false, false}, true, false},
+    };
+    for (const PreviousRun &c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProgramFolder folder;
+        const FixedClock clock;
+        CreateWorkingFolders();
+        ResetSharedState();
+        for (const auto &[key, value] : c.sysValues)
+            WriteSysValue(QStringLiteral("System"), key, value);
+        PrinterListModel list;
+        AddPrinters(list);
+
+        const bool pending = OpenShutdownMarker();
+        EXPECT_EQ(pending, c.expectRecovery);
+        EXPECT_EQ(ReadSysValue(QStringLiteral("System"), QStringLiteral("Action")).toStdString(), "Start");
+        if (!pending)
+            continue;
+
+        Calls calls;
+        const RecoveryHooks hooks{[&] { ++calls.showStarted; }, [&] { ++calls.prepare; },
+                                  [&] { ++calls.autoReprint; }};
+        RecoverAfterCrash(list, hooks);
+
+        int checked = 0;
+        for (int row = 0; row < 3; ++row) {
+            EXPECT_EQ(PrinterTable[row].checked, c.expectChecked[row]) << "row " << row;
+            EXPECT_EQ(list.IsChecked(row), c.expectChecked[row]) << "row " << row;
+            checked += c.expectChecked[row] ? 1 : 0;
+        }
+        EXPECT_EQ(SelectedPrinterCount.load(), checked);
+        EXPECT_EQ(NoPrinterEverChecked.load(), checked == 0);
+        EXPECT_EQ(AutoPrintRunning.load(), c.expectAutoPrintRunning);
+        EXPECT_EQ(calls.showStarted, c.expectAutoPrintRunning ? 1 : 0);
+        EXPECT_EQ(calls.prepare, c.expectAutoPrintRunning ? 1 : 0);
+        EXPECT_EQ(calls.autoReprint, c.expectAutoReprintStarted ? 1 : 0);
+        EXPECT_EQ(LogEntryNow().toStdString(), "完成崩溃恢复");
+    }
+    ResetSharedState();
+}
+
+TEST(CrashRecovery, WaitsForTheListsAndTheTwelfthTick)
+{
+    struct Row
+    {
+        const char *name;
+        bool pending, printedListReady, pendingScanRunning;
+        int tickCount;
+        bool due;
+    };
+    const Row rows[] = {
+        {"eleventh_tick_is_too_early", true, true, false, 10, false},
+        {"twelfth_tick", true, true, false, 11, true},
+        {"printed_list_still_rebuilding", true, false, false, 500, false},
+        {"pending_folder_scan_walking", true, true, true, 500, false},
+        {"already_recovered", false, true, false, 500, false},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        PrintedListReady = r.printedListReady;
+        PendingScanRunning = r.pendingScanRunning;
+        EXPECT_EQ(RecoveryDue(r.pending, r.tickCount), r.due);
+    }
+    PrintedListReady = true;
+    PendingScanRunning = false;
+}

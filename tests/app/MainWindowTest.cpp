@@ -1,0 +1,202 @@
+#include "Clock.h"
+#include "CVelloraDlg.h"
+#include "PrinterListModel.h"
+#include "ProcessState.h"
+#include "ProgramFolder.h"
+#include "Profile.h"
+#include "RunLog.h"
+#include "SysValues.h"
+
+#include <QAbstractButton>
+#include <QPushButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace {
+
+const QDateTime kNow(QDate(2026, 12, 10), QTime(16, 45, 1, 7));
+
+// Answers the next message box the window opens and remembers what it asked.
+struct AnsweredQuestion
+{
+    QString title;
+    QString text;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+};
+
+std::optional<AnsweredQuestion> AnswerNextQuestion(QMessageBox::StandardButton answer,
+                                                   const std::function<void()> &action)
+{
+    std::optional<AnsweredQuestion> asked;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box == nullptr)
+            return;
+        asked = AnsweredQuestion{box->windowTitle(), box->text(), box->standardButtons(),
+                                 box->defaultButton() ? box->standardButton(box->defaultButton())
+                                                      : QMessageBox::NoButton};
+        box->button(answer)->click();
+    });
+    poll.start(10);
+    action();
+    return asked;
+}
+
+class WindowFixture : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Clock::Fix([] { return kNow; });
+        DispatchBusy = false;
+        AutoPrintActive = false;
+        PrintCyclePhase = 0;
+    }
+    void TearDown() override { Clock::Reset(); }
+
+    std::unique_ptr<CVelloraDlg> OpenWindow()
+    {
+        auto window = std::make_unique<CVelloraDlg>([this] { ++m_processEnds; });
+        window->setWindowState(Qt::WindowNoState);
+        window->show();
+        return window;
+    }
+
+    QString Sys(const char *key) { return ReadSysValue(QStringLiteral("System"), QString::fromUtf8(key)); }
+
+    ProgramFolder m_folder;
+    int m_processEnds = 0;
+};
+
+} // namespace
+
+TEST_F(WindowFixture, CloseAsksFirstAndNoResumesEverything)
+{
+    auto window = OpenWindow();
+    WriteSysValue(QStringLiteral("System"), QStringLiteral("AutoPrint"), QStringLiteral("Start"));
+
+    const auto asked = AnswerNextQuestion(QMessageBox::No, [&] { window->close(); });
+
+    ASSERT_TRUE(asked.has_value());
+    EXPECT_EQ(asked->title.toStdString(), "提示");
+    EXPECT_EQ(asked->text.toStdString(), "确定要退出吗？");
+    EXPECT_EQ(asked->buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(asked->defaultButton, QMessageBox::No);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(DispatchBusy.load());
+    EXPECT_EQ(m_processEnds, 0);
+    EXPECT_EQ(Sys("AutoPrint").toStdString(), "Start");
+    EXPECT_EQ(Sys("Action").toStdString(), "Start");
+}
+
+TEST_F(WindowFixture, YesRecordsEverythingStoppedThenClosesAndTheNextStartDoesNotRecover)
+{
+    {
+        auto window = OpenWindow();
+        EXPECT_TRUE(window->RecoveryPending()); // a first start has no "Close" behind it
+        for (const char *key : {"AutoAddPrint", "PhoneAddPrint", "AutoPrint"})
+            WriteSysValue(QStringLiteral("System"), QString::fromUtf8(key), QStringLiteral("Start"));
+        AutoPrintRunning = true;
+
+        const auto asked = AnswerNextQuestion(QMessageBox::Yes, [&] { window->close(); });
+
+        ASSERT_TRUE(asked.has_value());
+        EXPECT_EQ(m_processEnds, 1);
+        EXPECT_FALSE(AutoPrintRunning.load());
+        EXPECT_EQ(Sys("AutoAddPrint").toStdString(), "Stop");
+        EXPECT_EQ(Sys("PhoneAddPrint").toStdString(), "Stop");
+        EXPECT_EQ(Sys("AutoPrint").toStdString(), "Stop");
+        EXPECT_EQ(Sys("ChoosePrinter").toStdString(), "False");
+        EXPECT_EQ(Sys("Action").toStdString(), "Close");
+        EXPECT_EQ(Profile::Read(RunLogFileName(kNow).toStdString(), RunLogSectionName(kNow), QStringLiteral("Code"),
+                                QString())
+                      .toStdString(),
+                  "关闭软件");
+    }
+    const auto nextStart = OpenWindow();
+    EXPECT_FALSE(nextStart->RecoveryPending());
+}
+
+TEST_F(WindowFixture, EnterAndEscapeNeverClose)
+{
+    auto window = OpenWindow();
+    const auto asked = AnswerNextQuestion(QMessageBox::No, [&] {
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+            QTest::keyClick(window.get(), key);
+        QTest::qWait(50);
+    });
+    EXPECT_FALSE(asked.has_value());
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(WindowFixture, LayoutFollowsTheClientRectangle)
+{
+    auto window = OpenWindow();
+    window->resize(800, 600);
+    QTest::qWait(20);
+    EXPECT_EQ(window->Tabs()->geometry(), QRect(2, 1, 797, 439));
+    EXPECT_EQ(window->PrinterList()->geometry(), QRect(2, 442, 797, 137));
+    EXPECT_EQ(window->StatusBar()->geometry(), QRect(0, 579, 800, 21));
+    for (int column = 0; column < PrinterListModel::ColumnCount; ++column)
+        EXPECT_EQ(window->PrinterList()->columnWidth(column), 797 / 6 - 3);
+
+    // Too small a tab area: the tabs stay, the list follows the bottom edge.
+    window->resize(700, 300);
+    QTest::qWait(20);
+    EXPECT_EQ(window->Tabs()->geometry(), QRect(2, 1, 797, 439));
+    EXPECT_EQ(window->PrinterList()->geometry(), QRect(2, 142, 697, 137));
+    EXPECT_EQ(window->PrinterList()->columnWidth(0), 697 / 6 - 3);
+}
+
+TEST_F(WindowFixture, PhotographyTabReadsCaptureOnTop)
+{
+    auto window = OpenWindow();
+    window->Tabs()->setCurrentIndex(2);
+    EXPECT_FALSE(CaptureOnTop.load()) << "a missing setting reads \"0\"";
+
+    window->Tabs()->setCurrentIndex(0);
+    Profile::Write("Config/SystemSeting.ini", QStringLiteral("CombinationTakePicturesSetting"),
+                   QStringLiteral("Set_Capture_On_Top"), QStringLiteral("1"));
+    window->Tabs()->setCurrentIndex(2);
+    EXPECT_TRUE(CaptureOnTop.load());
+    window->Tabs()->setCurrentIndex(1);
+    EXPECT_FALSE(CaptureOnTop.load());
+}
+
+TEST_F(WindowFixture, F5EmptiesThePaperColumnUnlessAutomaticPrintingIsActive)
+{
+    auto window = OpenWindow();
+    PrinterListModel &printers = window->Printers();
+    printers.AppendRow({QStringLiteral("Photo-A"), QString(), QString(), QString(), QString(), QStringLiteral("A4")});
+    QApplication::setActiveWindow(window.get());
+    window->PrinterList()->setFocus();
+
+    AutoPrintActive = true;
+    QTest::keyClick(window->PrinterList(), Qt::Key_F5);
+    EXPECT_EQ(printers.Text(0, PrinterListModel::PaperColumn).toStdString(), "A4");
+
+    AutoPrintActive = false;
+    QTest::keyClick(window->PrinterList(), Qt::Key_F5);
+    EXPECT_EQ(printers.Text(0, PrinterListModel::PaperColumn).toStdString(), "");
+}
+
+TEST_F(WindowFixture, TimerTickShowsTheStatusLineAndCounts)
+{
+    auto window = OpenWindow();
+    SelectedPrinterCount = 1;
+    window->OnTimer1();
+    EXPECT_EQ(window->TickCount(), 1);
+    EXPECT_TRUE(window->StatusBar()->currentMessage().startsWith(QStringLiteral(" 选中：1台打印机")));
+    SelectedPrinterCount = 0;
+}
