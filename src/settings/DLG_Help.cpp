@@ -23,6 +23,8 @@
 
 namespace {
 
+constexpr int NumberFieldWidth = 120;
+
 const QString SavedMessage = QStringLiteral("成功保存信息。");
 
 // Folders of the program's own that can never be the archive folder.
@@ -107,6 +109,11 @@ DLG_Help::DLG_Help(QWidget *parent)
     columns->addLayout(middle, 1);
     columns->addLayout(right, 1);
 
+    // Numbers need little room; the folder fields take the rest of each row.
+    for (QLineEdit *number : {m_minimum, m_maximum, m_reduction, m_thumbnailSize, m_thumbnailWaitPrintCount,
+                              m_thumbnailPrintedCount, m_waitTime})
+        number->setMaximumWidth(NumberFieldWidth);
+
     LoadValues();
 }
 
@@ -156,11 +163,12 @@ QGroupBox *DLG_Help::CreateDisplayGroup()
     m_thumbnailPrintedCount = AddField(grid, 2, QStringLiteral("已打印缩略图数量："), QStringLiteral("thumbnailPrintedCount"));
     grid->addWidget(Hint(QStringLiteral("缩略图大小设置区间在1-15，默认设置为3，建议设置为6；缩略图数量过多会造成系统显示异常，"
                                         "建议设置为1000以内，默认为500。")),
-                    3, 0, 1, 2);
+                    3, 0, 1, 3);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(MakeButton(this, QStringLiteral("保存"), QStringLiteral("saveDisplay"), &DLG_Help::SaveDisplay));
-    grid->addLayout(buttons, 4, 0, 1, 2);
+    grid->addLayout(buttons, 4, 0, 1, 3);
+    grid->setColumnStretch(2, 1);
     return MakeGroup(QStringLiteral("显示设置"), grid);
 }
 

@@ -2,6 +2,7 @@
 
 #include "CAboutDlg.h"
 #include "CrashRecovery.h"
+#include "DLG_Help.h"
 #include "Locks.h"
 #include "PrinterListModel.h"
 #include "PrinterTable.h"
@@ -9,9 +10,11 @@
 #include "Profile.h"
 #include "ProgramIcon.h"
 #include "ProcessExit.h"
+#include "ReprintRules.h"
 #include "ScreenSaver.h"
 #include "ShutdownMarker.h"
 #include "StatusLine.h"
+#include "SystemSettings.h"
 #include "WorkingFolders.h"
 
 #include <QApplication>
@@ -79,12 +82,16 @@ void CVelloraDlg::CreateControls()
 
 void CVelloraDlg::CreateTabs()
 {
+    // The settings every page and worker reads are loaded once, before any page exists.
+    SystemSettings::Load();
+    LoadReprintRules();
+
     m_tabs = new QTabWidget(this);
     m_tabs->tabBar()->setExpanding(false);
     m_tabs->setStyleSheet(
         QStringLiteral("QTabBar::tab { width: %1px; height: %2px; }").arg(kTabWidth).arg(kTabHeight));
     m_tabs->addTab(CreateEmptyPage(QStringLiteral("Scene_Print_Manager")), QStringLiteral("现场打印"));
-    m_tabs->addTab(CreateEmptyPage(QStringLiteral("DLG_Help")), QStringLiteral("系统设置"));
+    m_tabs->addTab(new DLG_Help, QStringLiteral("系统设置"));
     m_tabs->addTab(CreateEmptyPage(QStringLiteral("Take_Pictures")), QStringLiteral("互动拍照"));
 
     auto *about = new QPushButton(QStringLiteral("关于 Vellora(&A)..."), m_tabs);
