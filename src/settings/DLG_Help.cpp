@@ -57,12 +57,12 @@ QLabel *Hint(const QString &text)
 }
 
 // A caption and its edit field on one row of a group's grid, from the given column.
-QLineEdit *AddField(QGridLayout *grid, int row, const QString &caption, const QString &name, int column = 0)
+QLineEdit *AddField(QGridLayout *grid, int row, const QString &caption, const QString &name)
 {
     auto *edit = new QLineEdit;
     edit->setObjectName(name);
-    grid->addWidget(new QLabel(caption), row, column);
-    grid->addWidget(edit, row, column + 1);
+    grid->addWidget(new QLabel(caption), row, 0);
+    grid->addWidget(edit, row, 1);
     return edit;
 }
 
@@ -74,6 +74,17 @@ QPushButton *MakeButton(DLG_Help *page, const QString &text, const QString &name
     button->setAutoDefault(false);
     QObject::connect(button, &QPushButton::clicked, page, slot);
     return button;
+}
+
+// A folder field with its "选择" button on the first row of the grid and an example below it.
+template<typename Slot>
+QLineEdit *AddFolderRow(DLG_Help *page, QGridLayout *grid, const QString &caption, const QString &name,
+                        const QString &example, Slot choose)
+{
+    QLineEdit *field = AddField(grid, 0, caption, name);
+    grid->addWidget(MakeButton(page, QStringLiteral("选择"), QStringLiteral("choose_") + name, choose), 0, 2);
+    grid->addWidget(Hint(example), 1, 1, 1, 2);
+    return field;
 }
 
 QGroupBox *MakeGroup(const QString &title, QLayout *layout)
@@ -125,11 +136,8 @@ void DLG_Help::SetFolderChooser(FolderChooser chooser)
 QGroupBox *DLG_Help::CreateReprintRulesGroup()
 {
     auto *grid = new QGridLayout;
-    m_autoReprintFolder = AddField(grid, 0, QStringLiteral("信息文件目录："), QStringLiteral("autoReprintFolder"));
-    grid->addWidget(MakeButton(this, QStringLiteral("选择"), QStringLiteral("chooseAutoReprintFolder"),
-                               &DLG_Help::ChooseAutoReprintFolder),
-                    0, 2);
-    grid->addWidget(Hint(QStringLiteral("例：D:\\Zendrik\\data\\TempDir")), 1, 1, 1, 2);
+    m_autoReprintFolder = AddFolderRow(this, grid, QStringLiteral("信息文件目录："), QStringLiteral("autoReprintFolder"),
+                                       QStringLiteral("例：D:\\Zendrik\\data\\TempDir"), &DLG_Help::ChooseAutoReprintFolder);
     m_minimum = AddField(grid, 2, QStringLiteral("最小补打数量："), QStringLiteral("minimum"));
     m_maximum = AddField(grid, 3, QStringLiteral("最大补打数量："), QStringLiteral("maximum"));
     m_reduction = AddField(grid, 4, QStringLiteral("缩减数量："), QStringLiteral("reduction"));
@@ -148,10 +156,8 @@ QGroupBox *DLG_Help::CreateReprintRulesGroup()
 QGroupBox *DLG_Help::CreatePhoneGroup()
 {
     auto *grid = new QGridLayout;
-    m_phoneFolder = AddField(grid, 0, QStringLiteral("信息文件目录："), QStringLiteral("phoneFolder"));
-    grid->addWidget(MakeButton(this, QStringLiteral("选择"), QStringLiteral("choosePhoneFolder"), &DLG_Help::ChoosePhoneFolder),
-                    0, 2);
-    grid->addWidget(Hint(QStringLiteral("例：D:\\VelloraTransmission\\addprint")), 1, 1, 1, 2);
+    m_phoneFolder = AddFolderRow(this, grid, QStringLiteral("信息文件目录："), QStringLiteral("phoneFolder"),
+                                 QStringLiteral("例：D:\\VelloraTransmission\\addprint"), &DLG_Help::ChoosePhoneFolder);
     return MakeGroup(QStringLiteral("手机端补打设置"), grid);
 }
 
@@ -175,10 +181,8 @@ QGroupBox *DLG_Help::CreateDisplayGroup()
 QGroupBox *DLG_Help::CreateArchiveGroup()
 {
     auto *grid = new QGridLayout;
-    m_archiveFolder = AddField(grid, 0, QStringLiteral("保存目录："), QStringLiteral("archiveFolder"));
-    grid->addWidget(MakeButton(this, QStringLiteral("选择"), QStringLiteral("chooseArchiveFolder"), &DLG_Help::ChooseArchiveFolder),
-                    0, 2);
-    grid->addWidget(Hint(QStringLiteral("例：D:\\VelloraBackupImage")), 1, 1, 1, 2);
+    m_archiveFolder = AddFolderRow(this, grid, QStringLiteral("保存目录："), QStringLiteral("archiveFolder"),
+                                   QStringLiteral("例：D:\\VelloraBackupImage"), &DLG_Help::ChooseArchiveFolder);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(MakeButton(this, QStringLiteral("归档"), QStringLiteral("archive"), &DLG_Help::Archive));

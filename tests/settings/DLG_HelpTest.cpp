@@ -259,28 +259,28 @@ TEST(SettingsPage, FolderBrowsers)
     MessageBoxAnswer answer(QMessageBox::Ok);
 
     // Closed without a choice: nothing changes.
-    Click(page, "choosePhoneFolder");
+    Click(page, "choose_phoneFolder");
     EXPECT_TRUE(Field(page, "phoneFolder")->text().isEmpty());
 
     chosen = QStringLiteral("/data/phone drop");
-    Click(page, "choosePhoneFolder");
+    Click(page, "choose_phoneFolder");
     EXPECT_EQ(Field(page, "phoneFolder")->text(), chosen);
     EXPECT_EQ(SystemSettings::PhoneReprintFolder(), chosen);
     EXPECT_EQ(SystemSettings::ReadStored(SystemSettings::PhoneFolderKey, {}), chosen);
 
     // The face-counting tool's folder goes into its field only, until "保存".
     chosen = QStringLiteral("/data/faces");
-    Click(page, "chooseAutoReprintFolder");
+    Click(page, "choose_autoReprintFolder");
     EXPECT_EQ(Field(page, "autoReprintFolder")->text(), chosen);
     EXPECT_EQ(FileBytes(ReprintRulesFile), QByteArray());
 
     chosen = QStringLiteral("/backup/Pic_Test");
-    Click(page, "chooseArchiveFolder");
+    Click(page, "choose_archiveFolder");
     EXPECT_TRUE(Field(page, "archiveFolder")->text().isEmpty());
     EXPECT_TRUE(SystemSettings::ArchiveFolder().isEmpty());
 
     chosen = QStringLiteral("/backup/event");
-    Click(page, "chooseArchiveFolder");
+    Click(page, "choose_archiveFolder");
     EXPECT_EQ(Field(page, "archiveFolder")->text(), chosen);
     EXPECT_EQ(SystemSettings::ArchiveFolder(), chosen);
     EXPECT_EQ(SystemSettings::ReadStored(SystemSettings::ArchiveFolderKey, {}), chosen);
