@@ -16,6 +16,8 @@ struct ReprintRules
     int maximum = 10;
     // Below 0: the people count is kept; 0: halved; above 0: that many subtracted.
     int reduction = -1;
+
+    bool operator==(const ReprintRules &) const = default;
 };
 
 // What the page's "默认设置" offers: no upper limit, no reduction.
@@ -52,6 +54,8 @@ struct StoredReprintRules
     std::optional<int> minimum;
     std::optional<int> maximum;
     std::optional<int> reduction;
+
+    bool operator==(const StoredReprintRules &) const = default;
 
     // Replaces the rule values the file holds and leaves the others.
     void ApplyTo(ReprintRules &rules) const;

@@ -7,6 +7,21 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+void PrintTo(const ReprintRules &rules, std::ostream *out)
+{
+    *out << '{' << rules.AutoReprintFolder.toStdString() << ", " << rules.minimum << ", " << rules.maximum << ", "
+         << rules.reduction << '}';
+}
+
+void PrintTo(const StoredReprintRules &stored, std::ostream *out)
+{
+    const auto number = [](const std::optional<int> &value) { return value ? std::to_string(*value) : "-"; };
+    *out << '{' << (stored.folder ? stored.folder->toStdString() : "-") << ", " << number(stored.minimum) << ", "
+         << number(stored.maximum) << ", " << number(stored.reduction) << '}';
+}
+
 namespace {
 
 struct CountCase
@@ -38,6 +53,15 @@ const CountCase countCases[] = {
     {"extreme_counts_do_not_overflow", 2147483647, 2147483647, 0, 0, -1, 2147483647},
 };
 
+// A program folder whose rules in force start from the built-ins and are put back afterwards.
+struct RulesProgram
+{
+    explicit RulesProgram(const ReprintRules &rules = {}) { SetReprintRules(rules); }
+    ~RulesProgram() { SetReprintRules(ReprintRules{}); }
+
+    ProgramFolder folder;
+};
+
 } // namespace
 
 TEST(SettingsReprintCount, GivesTheRuleResults)
@@ -50,49 +74,32 @@ TEST(SettingsReprintCount, GivesTheRuleResults)
 
 TEST(SettingsReprintCount, UsesTheRulesInForce)
 {
-    SetReprintRules(ReprintRules{QString(), 0, 3, -1});
+    RulesProgram program(ReprintRules{QString(), 0, 3, -1});
     EXPECT_EQ(ReprintCount(5, 1), 2);
-    SetReprintRules(ReprintRules{});
 }
 
 TEST(SettingsRulesFile, SaveWritesFourUtf16LinesAndReadsThemBack)
 {
-    ProgramFolder folder;
-    SetReprintRules(ReprintRules{});
-
+    RulesProgram program;
     ASSERT_TRUE(SaveReprintRules({QStringLiteral("D:\\My Photos\\info"), QStringLiteral("1"), QStringLiteral("0"),
                                   QStringLiteral("-1")}));
 
     // UTF-16LE without byte-order mark, bare line feeds, nothing after the last line.
     QByteArray expected;
-    for (const char16_t unit : u"D:\\My Photos\\info\n1\n0\n-1") {
-        if (unit == 0)
-            break;
+    for (const char16_t unit : std::u16string_view(u"D:\\My Photos\\info\n1\n0\n-1"))
         expected.append(char(unit & 0xFF)).append(char(unit >> 8));
-    }
     QFile file(QStringLiteral("Config/AutoAddPrintInfo.vellora"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll().toHex(' '), expected.toHex(' '));
 
-    const ReprintRules inForce = CurrentReprintRules();
-    EXPECT_EQ(inForce.AutoReprintFolder, QStringLiteral("D:\\My Photos\\info"));
-    EXPECT_EQ(inForce.minimum, 1);
-    EXPECT_EQ(inForce.maximum, 0);
-    EXPECT_EQ(inForce.reduction, -1);
-
-    const StoredReprintRules stored = ReadReprintRulesFile();
-    EXPECT_EQ(stored.folder.value_or(QString()), QStringLiteral("D:\\My Photos\\info"));
-    EXPECT_EQ(stored.minimum, 1);
-    EXPECT_EQ(stored.maximum, 0);
-    EXPECT_EQ(stored.reduction, -1);
-    SetReprintRules(ReprintRules{});
+    EXPECT_EQ(CurrentReprintRules(), (ReprintRules{QStringLiteral("D:\\My Photos\\info"), 1, 0, -1}));
+    EXPECT_EQ(ReadReprintRulesFile(), (StoredReprintRules{QStringLiteral("D:\\My Photos\\info"), 1, 0, -1}));
 }
 
 TEST(SettingsRulesFile, SaveWithAnEmptyTextChangesNothing)
 {
-    ProgramFolder folder;
     const ReprintRules before{QStringLiteral("keep"), 1, 2, 3};
-    SetReprintRules(before);
+    RulesProgram program(before);
 
     const ReprintRulesTexts full{QStringLiteral("f"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
     for (QString ReprintRulesTexts::*field : {&ReprintRulesTexts::folder, &ReprintRulesTexts::minimum,
@@ -102,42 +109,28 @@ TEST(SettingsRulesFile, SaveWithAnEmptyTextChangesNothing)
         EXPECT_FALSE(SaveReprintRules(texts));
     }
     EXPECT_FALSE(std::filesystem::exists(ReprintRulesFile));
-    EXPECT_EQ(CurrentReprintRules().AutoReprintFolder, QStringLiteral("keep"));
-    EXPECT_EQ(CurrentReprintRules().reduction, 3);
-    SetReprintRules(ReprintRules{});
+    EXPECT_EQ(CurrentReprintRules(), before);
 }
 
 TEST(SettingsRulesFile, ReadsFirstWordsAndKeepsWhatTheFileLacks)
 {
-    ProgramFolder folder;
+    RulesProgram program;
     // Hand-edited: a CR LF after the folder, words after the number, letters, an extra line.
     ASSERT_TRUE(Utf16File::WriteText(ReprintRulesFile, u"E:\\info dir\r\n  12abc more\nletters\n-3\n99\n"));
-    const StoredReprintRules stored = ReadReprintRulesFile();
-    EXPECT_EQ(stored.folder.value_or(QString()), QStringLiteral("E:\\info dir"));
-    EXPECT_EQ(stored.minimum, 12);
-    EXPECT_EQ(stored.maximum, 0);
-    EXPECT_EQ(stored.reduction, -3);
+    EXPECT_EQ(ReadReprintRulesFile(), (StoredReprintRules{QStringLiteral("E:\\info dir"), 12, 0, -3}));
 
     // Two lines only: the maximum and the reduction in force stay.
     ASSERT_TRUE(Utf16File::WriteText(ReprintRulesFile, u"F:\\x\n4\n"));
-    SetReprintRules(ReprintRules{QString(), 0, 10, -1});
     LoadReprintRules();
-    const ReprintRules loaded = CurrentReprintRules();
-    EXPECT_EQ(loaded.AutoReprintFolder, QStringLiteral("F:\\x"));
-    EXPECT_EQ(loaded.minimum, 4);
-    EXPECT_EQ(loaded.maximum, 10);
-    EXPECT_EQ(loaded.reduction, -1);
-    SetReprintRules(ReprintRules{});
+    EXPECT_EQ(CurrentReprintRules(), (ReprintRules{QStringLiteral("F:\\x"), 4, 10, -1}));
 }
 
 TEST(SettingsRulesFile, MissingFileIsCreatedEmptyAndChangesNothing)
 {
-    ProgramFolder folder;
-    SetReprintRules(ReprintRules{QStringLiteral("old"), 1, 2, 3});
+    const ReprintRules before{QStringLiteral("old"), 1, 2, 3};
+    RulesProgram program(before);
     LoadReprintRules();
     EXPECT_TRUE(std::filesystem::exists(ReprintRulesFile));
     EXPECT_EQ(std::filesystem::file_size(ReprintRulesFile), 0u);
-    EXPECT_EQ(CurrentReprintRules().AutoReprintFolder, QStringLiteral("old"));
-    EXPECT_EQ(CurrentReprintRules().maximum, 2);
-    SetReprintRules(ReprintRules{});
+    EXPECT_EQ(CurrentReprintRules(), before);
 }
