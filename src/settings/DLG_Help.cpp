@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <initializer_list>
 #include <thread>
 
 namespace {
@@ -94,6 +95,16 @@ QGroupBox *MakeGroup(const QString &title, QLayout *layout)
     return group;
 }
 
+// Groups stacked from the top of the page.
+QVBoxLayout *Column(std::initializer_list<QGroupBox *> groups)
+{
+    auto *column = new QVBoxLayout;
+    for (QGroupBox *group : groups)
+        column->addWidget(group);
+    column->addStretch();
+    return column;
+}
+
 } // namespace
 
 DLG_Help::DLG_Help(QWidget *parent)
@@ -102,23 +113,10 @@ DLG_Help::DLG_Help(QWidget *parent)
 {
     setObjectName(QStringLiteral("DLG_Help"));
 
-    auto *left = new QVBoxLayout;
-    left->addWidget(CreateReprintRulesGroup());
-    left->addWidget(CreatePhoneGroup());
-    left->addStretch();
-    auto *middle = new QVBoxLayout;
-    middle->addWidget(CreateDisplayGroup());
-    middle->addWidget(CreateArchiveGroup());
-    middle->addStretch();
-    auto *right = new QVBoxLayout;
-    right->addWidget(CreatePhotographyGroup());
-    right->addWidget(CreateSoftwareGroup());
-    right->addStretch();
-
     auto *columns = new QHBoxLayout(this);
-    columns->addLayout(left, 1);
-    columns->addLayout(middle, 1);
-    columns->addLayout(right, 1);
+    columns->addLayout(Column({CreateReprintRulesGroup(), CreatePhoneGroup()}), 1);
+    columns->addLayout(Column({CreateDisplayGroup(), CreateArchiveGroup()}), 1);
+    columns->addLayout(Column({CreatePhotographyGroup(), CreateSoftwareGroup()}), 1);
 
     // Numbers need little room; the folder fields take the rest of each row.
     for (QLineEdit *number : {m_minimum, m_maximum, m_reduction, m_thumbnailSize, m_thumbnailWaitPrintCount,
