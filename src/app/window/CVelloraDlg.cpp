@@ -3,6 +3,7 @@
 #include "CAboutDlg.h"
 #include "CrashRecovery.h"
 #include "CupsSpooler.h"
+#include "DLG_Help.h"
 #include "Locks.h"
 #include "PrinterListBinding.h"
 #include "PrinterListModel.h"
@@ -12,9 +13,11 @@
 #include "Profile.h"
 #include "ProgramIcon.h"
 #include "ProcessExit.h"
+#include "ReprintRules.h"
 #include "ScreenSaver.h"
 #include "ShutdownMarker.h"
 #include "StatusLine.h"
+#include "SystemSettings.h"
 #include "WorkingFolders.h"
 
 #include <QApplication>
@@ -85,12 +88,16 @@ void CVelloraDlg::CreateControls()
 
 void CVelloraDlg::CreateTabs()
 {
+    // The settings every page and worker reads are loaded once, before any page exists.
+    SystemSettings::Load();
+    LoadReprintRules();
+
     m_tabs = new QTabWidget(this);
     m_tabs->tabBar()->setExpanding(false);
     m_tabs->setStyleSheet(
         QStringLiteral("QTabBar::tab { width: %1px; height: %2px; }").arg(kTabWidth).arg(kTabHeight));
     m_tabs->addTab(CreateEmptyPage(QStringLiteral("Scene_Print_Manager")), QStringLiteral("现场打印"));
-    m_tabs->addTab(CreateEmptyPage(QStringLiteral("DLG_Help")), QStringLiteral("系统设置"));
+    m_tabs->addTab(new DLG_Help, QStringLiteral("系统设置"));
     m_tabs->addTab(CreateEmptyPage(QStringLiteral("Take_Pictures")), QStringLiteral("互动拍照"));
 
     auto *about = new QPushButton(QStringLiteral("关于 Vellora(&A)..."), m_tabs);
