@@ -1,5 +1,7 @@
 #include "PhotoNames.h"
 
+#include <algorithm>
+
 bool HasJpegExtension(const QString &path)
 {
     const qsizetype searchFrom = path.size() > 5 ? path.size() - 5 : 0;
@@ -28,10 +30,4 @@ QString MakePendingName(const QString &fileName, const QDateTime &now)
     if (!anyDigit)
         return now.toString(QStringLiteral("yyyyMMddHHmm")) + QString::number(now.time().msec()) + tail;
     return digits + tail;
-}
-
-QString NameBeforeFirstDot(const QString &fileName)
-{
-    const qsizetype dot = fileName.indexOf(QLatin1Char('.'), 1);
-    return dot < 0 ? fileName : fileName.left(dot);
 }

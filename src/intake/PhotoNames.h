@@ -13,6 +13,3 @@ bool HasJpegExtension(const QString &path);
 // 1234.JPG); a name without any digit gets the intake time instead
 // (photo.jpg at 2024-03-05 09:07, 45 ms, gives 20240305090745.jpg).
 QString MakePendingName(const QString &fileName, const QDateTime &now);
-
-// The name up to its first "." after the first character (1234.jpg gives 1234).
-QString NameBeforeFirstDot(const QString &fileName);

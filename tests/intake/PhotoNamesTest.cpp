@@ -37,11 +37,3 @@ TEST(PhotoNames, OnlyJpegExtensionsAreTaken)
     for (const auto &c : cases)
         EXPECT_EQ(HasJpegExtension(QString::fromUtf8(c.path)), c.taken) << c.path;
 }
-
-TEST(PhotoNames, NameBeforeFirstDot)
-{
-    EXPECT_EQ(NameBeforeFirstDot(QStringLiteral("1234.jpg")).toStdString(), "1234");
-    EXPECT_EQ(NameBeforeFirstDot(QStringLiteral("12.34.JPG")).toStdString(), "12");
-    EXPECT_EQ(NameBeforeFirstDot(QStringLiteral(".hidden")).toStdString(), ".hidden");
-    EXPECT_EQ(NameBeforeFirstDot(QStringLiteral("plain")).toStdString(), "plain");
-}

@@ -2,16 +2,22 @@
 
 #include "CAboutDlg.h"
 #include "CrashRecovery.h"
+#include "CupsSpooler.h"
+#include "DLG_Help.h"
 #include "Locks.h"
+#include "PrinterListBinding.h"
 #include "PrinterListModel.h"
+#include "PrinterRegistry.h"
 #include "PrinterTable.h"
 #include "ProcessState.h"
 #include "Profile.h"
 #include "ProgramIcon.h"
 #include "ProcessExit.h"
+#include "ReprintRules.h"
 #include "ScreenSaver.h"
 #include "ShutdownMarker.h"
 #include "StatusLine.h"
+#include "SystemSettings.h"
 #include "WorkingFolders.h"
 
 #include <QApplication>
@@ -53,6 +59,8 @@ CVelloraDlg::CVelloraDlg(EndProcess endProcess, QWidget *parent)
     , m_endProcess(endProcess ? std::move(endProcess) : EndProcess(EndProcessNow))
     , m_printers(new PrinterListModel(this))
     , m_screenSaver(std::make_unique<ScreenSaver>())
+    , m_spooler(std::make_unique<CupsSpooler>())
+    , m_registry(std::make_unique<PrinterRegistry>(*m_spooler, *m_printers))
 {
     setWindowTitle(QStringLiteral("Vellora"));
     setWindowIcon(ProgramIcon());
@@ -74,17 +82,22 @@ void CVelloraDlg::CreateControls()
 {
     CreateTabs();
     CreatePrinterList();
-    // The printer registry enumerates the printers into the list here.
+    new PrinterListBinding(*m_printerList, *m_registry);
+    m_registry->Enumerate();
 }
 
 void CVelloraDlg::CreateTabs()
 {
+    // The settings every page and worker reads are loaded once, before any page exists.
+    SystemSettings::Load();
+    LoadReprintRules();
+
     m_tabs = new QTabWidget(this);
     m_tabs->tabBar()->setExpanding(false);
     m_tabs->setStyleSheet(
         QStringLiteral("QTabBar::tab { width: %1px; height: %2px; }").arg(kTabWidth).arg(kTabHeight));
     m_tabs->addTab(CreateEmptyPage(QStringLiteral("Scene_Print_Manager")), QStringLiteral("现场打印"));
-    m_tabs->addTab(CreateEmptyPage(QStringLiteral("DLG_Help")), QStringLiteral("系统设置"));
+    m_tabs->addTab(new DLG_Help, QStringLiteral("系统设置"));
     m_tabs->addTab(CreateEmptyPage(QStringLiteral("Take_Pictures")), QStringLiteral("互动拍照"));
 
     auto *about = new QPushButton(QStringLiteral("关于 Vellora(&A)..."), m_tabs);
@@ -140,19 +153,13 @@ void CVelloraDlg::StartListScans()
 
 void CVelloraDlg::OnTimer1()
 {
-    if (!DispatchBusy && PrintCyclePhase == 1)
-        RunPrinterRefresh();
+    m_registry->OnTimerTick();
     if (RecoveryDue(m_recoveryPending, m_tickCount)) {
         RecoverAfterCrash(*m_printers, RecoveryHooks{});
         m_recoveryPending = false;
     }
     UpdateStatusLine();
     ++m_tickCount;
-}
-
-void CVelloraDlg::RunPrinterRefresh()
-{
-    // The printer registry's refresh pass runs here.
 }
 
 void CVelloraDlg::UpdateStatusLine()
@@ -224,12 +231,7 @@ bool CVelloraDlg::eventFilter(QObject *watched, QEvent *event)
 
 void CVelloraDlg::OnRefreshKey()
 {
-    if (AutoPrintActive)
-        return;
-    // An empty paper column makes the refresh ask every printer for its default paper again.
-    for (int row = 0; row < m_printers->RowCount(); ++row)
-        m_printers->SetText(row, PrinterListModel::PaperColumn, QString());
-    RunPrinterRefresh();
+    m_registry->OnRefreshKey();
 }
 
 void CVelloraDlg::closeEvent(QCloseEvent *event)

@@ -6,11 +6,13 @@
 #include <memory>
 
 class PrinterListModel;
+class PrinterRegistry;
 class QStatusBar;
 class QTabWidget;
 class QTableView;
 class QTimer;
 class ScreenSaver;
+class Spooler;
 
 // The program's only top-level window: three tab pages above the printer
 // list and a status line. It owns the two one-second timers that drive the
@@ -30,6 +32,7 @@ public:
     QTableView *PrinterList() const { return m_printerList; }
     QStatusBar *StatusBar() const { return m_statusBar; }
     PrinterListModel &Printers() const { return *m_printers; }
+    PrinterRegistry &Registry() const { return *m_registry; }
 
     bool RecoveryPending() const { return m_recoveryPending; }
     int TickCount() const { return m_tickCount; }
@@ -56,7 +59,6 @@ private:
     void LayOut();
     void OnTabChanged(int index);
     void OnRefreshKey();
-    void RunPrinterRefresh();
     void StartListScans();
     bool AskToQuit();
     void ExitInOrder();
@@ -70,6 +72,9 @@ private:
     QTimer *m_timer1 = nullptr;
     QTimer *m_timer2 = nullptr;
     std::unique_ptr<ScreenSaver> m_screenSaver;
+    // The registry's workers use the spooler: the registry goes first.
+    std::unique_ptr<Spooler> m_spooler;
+    std::unique_ptr<PrinterRegistry> m_registry;
     bool m_recoveryPending = false;
     int m_tickCount = 0;
 };

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "TemplateSettings.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+#include <filesystem>
+#include <optional>
+
+// A photo as the composition takes it: its pixels and the size it is stored
+// at. The two differ when the photo was decoded at 1/2, 1/4 or 1/8 of its
+// stored size (see LoadCompositionPhoto); placement always follows the stored size.
+struct CompositionPhoto final
+{
+    QImage pixels;
+    QSize storedSize;
+
+    static CompositionPhoto Whole(QImage image);
+};
+
+// Canvas size for a paper size in whole millimetres: 480 dots per inch.
+QSize CanvasSize(int paperWidthMm, int paperHeightMm);
+
+// The steps that decide where and how large the photo lands, each exact to
+// the composition's rounding; ComposeSinglePhoto applies them in order.
+
+// The factor that rescales a photo to the sample photo's size first, when the
+// sample size is known, automatic size is on and the photo's size differs.
+std::optional<double> AutoSizeFactor(QSize photo, const TemplateSettings &settings);
+
+// The photo's drawn size: its size times the scale, in single precision.
+QSize DrawnSize(QSize photo, float proportion);
+
+// True when automatic rotation is on and the drawn size's orientation
+// disagrees with the sample's (a square photo disagrees with both).
+bool TurnApplies(QSize drawn, const TemplateSettings &settings);
+
+// The photo's top-left corner: the stored place when both values are
+// non-zero, otherwise a default margin from the canvas height.
+QPoint PhotoCorner(QSize drawn, const TemplateSettings &settings, QSize canvas);
+
+// The label: a space, then the photo's name cut before its first "." or the
+// picture number, as the settings choose.
+QString LabelText(const QString &photoName, int number, const TemplateSettings &settings);
+
+// The label's top-left corner on the canvas.
+QPoint LabelCorner(const TemplateSettings &settings);
+
+// Reads a photo for ComposeSinglePhoto. When the photo will be drawn at half
+// its stored size or less, and will be neither rescaled to a sample size nor
+// turned, the JPEG decoder scales it while decoding (by 1/2, 1/4 or 1/8 when
+// that divides the stored size exactly, never below the drawn size), which
+// saves most of the decoding time and half the memory.
+// Empty when the file cannot be read.
+std::optional<CompositionPhoto> LoadCompositionPhoto(const std::filesystem::path &path,
+                                                     const TemplateSettings &settings);
+
+// Lays `photo` into `frameTemplate` on a canvas of the paper's size with its
+// label, saves the result as a JPEG at `outputPath` and records the photo's
+// picture number under its name. A template with an alpha channel goes over
+// the photo (its colours are premultiplied in place); any other template goes
+// under it. The photo may be rescaled or turned in place. `settings` is the
+// caller's copy of the template settings, taken under the composition lock,
+// which the caller holds for the whole call. Takes the next picture number
+// even when the save fails, and records it either way. True when the JPEG
+// was written; `output` receives the composed picture.
+bool ComposeSinglePhoto(CompositionPhoto &photo, QImage &frameTemplate, QImage &output,
+                        const std::filesystem::path &outputPath, const QString &photoName,
+                        const TemplateSettings &settings, int paperWidthMm, int paperHeightMm,
+                        int jpegQuality);
+
+// Multiplies the colour bytes of every pixel by its alpha / 255 (integer
+// division) and marks the image premultiplied.
+void PremultiplyTemplate(QImage &frameTemplate);

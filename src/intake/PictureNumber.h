@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+#include <filesystem>
+
+// Picture numbers: a running number per composed photo, printed as its label,
+// shown in the lists and used to find it for a reprint. Each photo's number is
+// kept in Config/PictureNumber.ini under the photo's name cut before its first
+// ".", so numbering resumes after a restart from the photos still listed.
+
+// The last number given out; 0 at start. Raised by PictureNumberOf from any
+// thread, advanced by NextPictureNumber under the composition lock.
+inline std::atomic<int> PictureCounter{0};
+
+inline const std::filesystem::path PictureNumberFile{"Config/PictureNumber.ini"};
+
+// The key of a photo: its name cut before the first "." when that "." is not
+// the first character, otherwise the whole name.
+QString PictureNumberKey(const QString &fileName);
+
+// The recorded number of a photo, 0 when none is recorded (or the file is
+// missing); raises PictureCounter to it. A key with an empty value stands for
+// a number made from the current local time, which saturates to 2147483647.
+int PictureNumberOf(const QString &fileName);
+
+// Advances PictureCounter by one and returns the new number. The counter
+// stays at 2147483647 once it got there instead of wrapping to a negative
+// number, so a printed label never shows a negative or repeated small number.
+int NextPictureNumber();
+
+// Records a photo's number under its key (key as PictureNumberKey gives it,
+// or the name already cut by the caller); false when the file could not be written.
+bool RecordPictureNumber(const QString &key, int number);
+
+// Forgets every recorded number (the counter is left as it is).
+void ForgetPictureNumbers();
+
+// The value of a stored number the way settings files are read: its leading
+// decimal digits, 0 when there are none, saturated to the int range. A sign
+// in front counts only when signAllowed (picture numbers never take one).
+int LeadingDecimal(const QString &text, bool signAllowed = false);

@@ -1,0 +1,112 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// Printer status bits of the spooler's status word.
+namespace PrinterStatusBit {
+inline constexpr uint32_t Paused = 0x1;
+inline constexpr uint32_t Error = 0x2;
+inline constexpr uint32_t PaperJam = 0x8;
+inline constexpr uint32_t PaperOut = 0x10;
+inline constexpr uint32_t PaperProblem = 0x40;
+inline constexpr uint32_t Offline = 0x80;
+inline constexpr uint32_t Busy = 0x200;
+inline constexpr uint32_t Printing = 0x400;
+inline constexpr uint32_t OutputBinFull = 0x800;
+inline constexpr uint32_t NotAvailable = 0x1000;
+inline constexpr uint32_t Waiting = 0x2000;
+inline constexpr uint32_t TonerLow = 0x20000;
+inline constexpr uint32_t NoToner = 0x40000;
+inline constexpr uint32_t OutOfMemory = 0x200000;
+inline constexpr uint32_t DoorOpen = 0x400000;
+inline constexpr uint32_t ServerOffline = 0x2000000;
+} // namespace PrinterStatusBit
+
+// Job status bits of the spooler's job status word.
+namespace JobStatusBit {
+inline constexpr uint32_t Paused = 0x1;
+inline constexpr uint32_t Error = 0x2;
+inline constexpr uint32_t Spooling = 0x8;
+inline constexpr uint32_t Printing = 0x10;
+inline constexpr uint32_t Offline = 0x20;
+inline constexpr uint32_t PaperOut = 0x40;
+inline constexpr uint32_t Printed = 0x80;
+inline constexpr uint32_t Deleted = 0x100;
+inline constexpr uint32_t Blocked = 0x200;
+inline constexpr uint32_t Restarted = 0x800;
+} // namespace JobStatusBit
+
+// Printer attribute bits.
+namespace PrinterAttributeBit {
+inline constexpr uint32_t WorkOffline = 0x400;
+} // namespace PrinterAttributeBit
+
+// An opened printer. Opening only proves that the spooler knows the name;
+// a handle holds nothing that needs closing.
+struct PrinterHandle
+{
+    QString name;
+};
+
+// A printer's state as the spooler reports it.
+struct PrinterInfo
+{
+    uint32_t status = 0;
+    uint32_t attributes = 0;
+    int jobsKnown = 0;
+};
+
+struct PrintJobInfo
+{
+    int id = 0;
+    QString document;
+    uint32_t status = 0;
+};
+
+// A printer's default device settings and where it is attached.
+struct PrinterDevice
+{
+    QString driver;
+    QString printer;
+    QString port;       // empty when the printer reports none
+    int paperCode = 0;  // matches a PaperInfo::code; 0 when there is no default paper
+    int orientation = 1; // 1 portrait, 2 landscape
+    int copies = 1;
+};
+
+// One paper the printer's driver offers.
+struct PaperInfo
+{
+    QString name;
+    int code = 0;
+};
+
+// The print spooler. Every operation answers within a few seconds, also when
+// the spooler is stopped or hung; a failure is an empty result. Safe to call
+// from several threads at once.
+class Spooler
+{
+public:
+    virtual ~Spooler() = default;
+
+    // Names of the local and connected printers in the spooler's order; nothing when it cannot be asked.
+    virtual std::optional<QStringList> EnumeratePrinters() = 0;
+    // A handle, unless the spooler says it knows no printer of that name.
+    virtual std::optional<PrinterHandle> Open(const QString &name) = 0;
+    // Status word, attributes and number of queued jobs.
+    virtual std::optional<PrinterInfo> Information(const PrinterHandle &printer) = 0;
+    // Queued jobs first .. first + count - 1 in queue order (fewer when the queue is shorter).
+    virtual std::optional<std::vector<PrintJobInfo>> Jobs(const PrinterHandle &printer, int first, int count) = 0;
+    // The printer's default paper, orientation, copies and port.
+    virtual std::optional<PrinterDevice> DefaultDevice(const QString &name) = 0;
+    // The papers the driver offers, in the driver's order; empty when unknown.
+    virtual std::vector<PaperInfo> Papers(const QString &name) = 0;
+    // The page where the operator changes the printer's preferences.
+    virtual QUrl PreferencesPage(const QString &name) const = 0;
+};

@@ -1,0 +1,356 @@
+#include "PrinterRegistry.h"
+
+#include "CodePage936.h"
+#include "Locks.h"
+#include "PrinterEntryAccess.h"
+#include "PrinterStatus.h"
+#include "ProcessState.h"
+#include "RunLog.h"
+#include "SysValues.h"
+#include "WorkMode.h"
+
+#include <QDesktopServices>
+
+namespace {
+
+using Column = PrinterListModel::Column;
+
+// Port names this long are not real ports; such a printer shows A4.
+constexpr int kLongestPort = 49;
+
+QString UnreadableState()
+{
+    return QStringLiteral("不能获取状态");
+}
+
+QByteArray QueueDocuments(const std::vector<PrintJobInfo> &jobs)
+{
+    if (jobs.empty())
+        return QByteArrayLiteral("...");
+    QByteArray documents;
+    for (const PrintJobInfo &job : jobs)
+        documents += CodePage936::FromUnicode(job.document) + ';';
+    return documents;
+}
+
+std::optional<QString> DefaultPaperName(Spooler &spooler, const QString &name)
+{
+    const auto device = GetPrinterDevice(spooler, name);
+    if (!device)
+        return std::nullopt;
+    if (device->port.isEmpty() || device->port.size() > kLongestPort)
+        return QStringLiteral("A4");
+    const std::vector<PaperInfo> papers = spooler.Papers(name);
+    const PaperInfo *picked = nullptr;
+    for (const PaperInfo &paper : papers) {
+        if (paper.code == device->paperCode)
+            picked = &paper; // the last match wins
+    }
+    if (!picked || picked->name.size() < 2 || picked->name.size() > 29)
+        return std::nullopt;
+    return picked->name;
+}
+
+} // namespace
+
+PrinterRegistry::PrinterRegistry(Spooler &spooler, PrinterListModel &model, QObject *parent)
+    : QObject(parent)
+    , m_spooler(spooler)
+    , m_model(model)
+{
+    m_passPool.setMaxThreadCount(1);
+    m_paperPool.setMaxThreadCount(1);
+    connect(&m_model, &PrinterListModel::CheckChanged, this, &PrinterRegistry::OnCheckChanged);
+}
+
+PrinterRegistry::~PrinterRegistry()
+{
+    WaitIdle();
+}
+
+void PrinterRegistry::Enumerate()
+{
+    m_passPool.start([this] {
+        QList<QStringList> rows;
+        for (const QString &name : m_spooler.EnumeratePrinters().value_or(QStringList())) {
+            const auto printer = m_spooler.Open(name);
+            if (!printer)
+                continue;
+            rows.append({name, QueryPrinterStatus(m_spooler, printer, name), QStringLiteral("NULL"),
+                         QStringLiteral("0"), QStringLiteral("0"), QString()});
+        }
+        // Rows belong to the model's thread; the table grows there too, before
+        // the list is ready, so no pass reads it meanwhile.
+        QMetaObject::invokeMethod(
+            this,
+            [this, rows] {
+                for (const QStringList &row : rows) {
+                    m_model.AppendRow(row);
+                    PrinterTable.push_back(PrinterEntry{.name = row[Column::NameColumn]});
+                }
+                m_listReady = true;
+                emit Enumerated();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void PrinterRegistry::RefreshPrinters()
+{
+    if (!m_listReady)
+        return;
+    const auto started = std::chrono::steady_clock::now();
+    std::unique_lock table(printer_table_cs);
+    std::unique_lock printing(print_thread_cs);
+    int reprintCapable = 0;
+    for (int row = 0; row < m_model.RowCount(); ++row)
+        RefreshRow(row, reprintCapable);
+    table.unlock();
+    NoPrinterChosen = reprintCapable == 0;
+    printing.unlock();
+    WriteRunLog(QStringLiteral("完成打印机工作状态"));
+
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    m_lastPass = took.count();
+    auto longest = m_longestPass.load();
+    while (took.count() > longest && !m_longestPass.compare_exchange_weak(longest, took.count())) {
+    }
+}
+
+void PrinterRegistry::RefreshRow(int row, int &reprintCapable)
+{
+    if (row >= static_cast<int>(PrinterTable.size()))
+        return;
+    PrinterEntry &entry = PrinterTable[row];
+    const QString name = m_model.Text(row, Column::NameColumn);
+    // A printer that cannot be opened keeps its values.
+    if (const auto printer = m_spooler.Open(name)) {
+        const auto info = m_spooler.Information(*printer);
+        if (info && !(info->attributes & PrinterAttributeBit::WorkOffline))
+            QueryPrinterStatus(m_spooler, printer, name); // logs the query; the text comes below
+        const auto queue = GetPrinterJobs(m_spooler, *printer);
+        if (!queue) {
+            // Said on this row, and the pass goes on with the others: a spooler
+            // that went away must not leave the other rows showing old states.
+            entry.statusText = UnreadableState();
+            ShowEntry(row, reprintCapable);
+            return;
+        }
+        SetEntryJobCount(entry, static_cast<int32_t>(queue->jobs.size()));
+        entry.queueDocuments = QueueDocuments(queue->jobs);
+        entry.statusText = QueryPrinterStatus(m_spooler, printer, name);
+    }
+    if (m_model.Text(row, Column::PaperColumn).isEmpty())
+        StartPaperQuery(row, name);
+    ShowEntry(row, reprintCapable);
+}
+
+void PrinterRegistry::ShowEntry(int row, int &reprintCapable)
+{
+    const PrinterEntry &entry = PrinterTable[row];
+    const bool checked = EntryChecked(entry);
+    m_model.SetText(row, Column::StatusColumn, entry.statusText);
+    if (EntryJobCount(entry) < 1 && checked) {
+        PrintersBusy = false;
+        PrintingNow = false;
+    }
+    m_model.SetText(row, Column::FileColumn, CodePage936::ToUnicode(entry.queueDocuments));
+    m_model.SetText(row, Column::PrintedColumn, QString::number(entry.printedCount));
+    const int32_t mode = EntryWorkMode(entry);
+    m_model.SetText(row, Column::WorkModeColumn, WorkModeText(mode));
+    if (checked && (mode == WorkModeRandom || mode == WorkModeReprint || mode == WorkModeStandby))
+        ++reprintCapable;
+}
+
+bool PrinterRegistry::RequestRefresh(bool queueWhenBusy)
+{
+    {
+        const std::lock_guard lock(m_passMutex);
+        if (m_passRunning) {
+            m_passAgain = m_passAgain || queueWhenBusy;
+            return false;
+        }
+        m_passRunning = true;
+    }
+    m_passPool.start([this] { RunPasses(); });
+    return true;
+}
+
+void PrinterRegistry::RunPasses()
+{
+    for (;;) {
+        RefreshPrinters();
+        const std::lock_guard lock(m_passMutex);
+        if (!m_passAgain) {
+            m_passRunning = false;
+            return;
+        }
+        m_passAgain = false;
+    }
+}
+
+bool PrinterRegistry::OnTimerTick()
+{
+    if (DispatchBusy || PrintCyclePhase != 1)
+        return false;
+    return RequestRefresh();
+}
+
+void PrinterRegistry::OnRefreshKey()
+{
+    if (AutoPrintActive)
+        return;
+    for (int row = 0; row < m_model.RowCount(); ++row)
+        m_model.SetText(row, Column::PaperColumn, QString());
+    RequestRefresh(true);
+}
+
+bool PrinterRegistry::RefreshRunning() const
+{
+    const std::lock_guard lock(m_passMutex);
+    return m_passRunning;
+}
+
+void PrinterRegistry::WaitIdle()
+{
+    m_passPool.waitForDone();
+    m_paperPool.waitForDone();
+}
+
+std::chrono::milliseconds PrinterRegistry::LongestPass() const
+{
+    return std::chrono::milliseconds(m_longestPass.load());
+}
+
+std::chrono::milliseconds PrinterRegistry::LastPass() const
+{
+    return std::chrono::milliseconds(m_lastPass.load());
+}
+
+void PrinterRegistry::StartPaperQuery(int row, const QString &name)
+{
+    // One waiting query per row is enough; more would only pile up threads
+    // while the spooler cannot answer.
+    {
+        const std::lock_guard lock(m_paperMutex);
+        if (!m_paperPending.insert(row).second)
+            return;
+    }
+    m_paperPool.start([this, request = PaperQueryRequest{row, name}] {
+        PaperQueryWorker(request);
+        const std::lock_guard lock(m_paperMutex);
+        m_paperPending.erase(request.row);
+    });
+}
+
+void PrinterRegistry::PaperQueryWorker(const PaperQueryRequest &request)
+{
+    const std::lock_guard lock(paper_query_cs);
+    if (const auto paper = DefaultPaperName(m_spooler, request.name))
+        m_model.SetText(request.row, Column::PaperColumn, *paper);
+}
+
+bool PrinterRegistry::IsRowVirtual(int row) const
+{
+    return IsVirtualPrinter(m_model.Text(row, Column::NameColumn));
+}
+
+bool PrinterRegistry::EntryMatchesRow(int row) const
+{
+    return row >= 0 && row < static_cast<int>(PrinterTable.size())
+        && PrinterTable[row].name == m_model.Text(row, Column::NameColumn);
+}
+
+int PrinterRegistry::CountSelected()
+{
+    int count = 0;
+    for (const PrinterEntry &entry : PrinterTable)
+        count += EntryChecked(entry) ? 1 : 0;
+    SelectedPrinterCount = count;
+    if (count > 0)
+        NoPrinterEverChecked = false;
+    return count;
+}
+
+void PrinterRegistry::OnCheckChanged(int row, bool wasChecked, bool isChecked)
+{
+    if (!wasChecked && isChecked && IsRowVirtual(row)) {
+        m_model.SetChecked(row, false); // comes back here as a change of its own
+        return;
+    }
+    if (!m_listReady || row < 0 || row >= static_cast<int>(PrinterTable.size()))
+        return;
+    SetEntryChecked(PrinterTable[row], m_model.IsChecked(row));
+    CountSelected();
+}
+
+void PrinterRegistry::ToggleCheck(int row)
+{
+    if (EntryMatchesRow(row))
+        m_model.SetChecked(row, !m_model.IsChecked(row));
+}
+
+void PrinterRegistry::OnClicked(int row, int column)
+{
+    if (row < 0 || row >= m_model.RowCount()) {
+        emit WorkModeEditorCloseRequested();
+        return;
+    }
+    m_lastClickedRow = row;
+    if (IsRowVirtual(row))
+        return;
+    if (column == Column::NameColumn && !m_model.Text(row, Column::PaperColumn).isEmpty()) {
+        ToggleCheck(row);
+        const bool chosen = CountSelected() > 0;
+        WriteSysValue(QStringLiteral("System"), QStringLiteral("ChoosePrinter"),
+                      chosen ? QStringLiteral("True") : QStringLiteral("False"));
+        NoPrinterChosen = !chosen;
+    }
+    if (column == Column::WorkModeColumn) {
+        if (!(m_editorActive && m_editedRow == row))
+            emit WorkModeEditorCloseRequested();
+        m_editedRow = row;
+        m_editorActive = true;
+        emit WorkModeEditorRequested(row);
+    } else {
+        emit WorkModeEditorCloseRequested();
+    }
+}
+
+void PrinterRegistry::OnDoubleClicked(int row, int column)
+{
+    if (column == Column::NameColumn && row >= 0 && !IsRowVirtual(row))
+        ToggleCheck(row);
+}
+
+void PrinterRegistry::OnRightClicked(int row, int column)
+{
+    if (column != Column::NameColumn || row < 0 || row >= m_model.RowCount())
+        return;
+    QDesktopServices::openUrl(m_spooler.PreferencesPage(m_model.Text(row, Column::NameColumn)));
+}
+
+PrinterRegistry::ModeDecision PrinterRegistry::DecideWorkMode(int chosen)
+{
+    if (AutoPrintRunning)
+        return ModeDecision::RefusedEditorStays;
+    const bool printerHasWork = std::any_of(PrinterTable.begin(), PrinterTable.end(),
+                                            [](const PrinterEntry &entry) { return EntryJobCount(entry) > 0; });
+    const bool refused = printerHasWork || AutoPrintRunning || !PendingQueueIdle;
+    if (!refused && m_editedRow >= 0 && m_editedRow < static_cast<int>(PrinterTable.size())) {
+        SetEntryWorkMode(PrinterTable[m_editedRow], chosen);
+        if (chosen == WorkModeStandby)
+            StandbyInUse = true;
+    }
+    // The editor's text goes into the cell before the pass writes the entry's mode over it.
+    emit WorkModeEditorCloseRequested();
+    RequestRefresh(true);
+    return refused ? ModeDecision::Refused : ModeDecision::Stored;
+}
+
+void PrinterRegistry::OnEditorClosed(const QString &text)
+{
+    if (m_editorActive)
+        m_model.SetText(m_editedRow, Column::WorkModeColumn, text);
+    m_editorActive = false;
+}

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "PrinterListModel.h"
+#include "Spooler.h"
+
+#include <QObject>
+#include <QThreadPool>
+
+#include <chrono>
+#include <mutex>
+#include <set>
+
+// One default-paper query: which row to fill and for which printer.
+struct PaperQueryRequest
+{
+    int row = 0;
+    QString name;
+};
+
+// The printer registry: builds the printer table and the printer list from
+// the spooler, refreshes states, queues and default papers, and handles the
+// list's check marks and clicks and the work-mode editor's decisions.
+//
+// Nothing here makes the user-interface thread wait on the spooler or on the
+// print locks: enumeration and refresh passes run on one worker thread (one
+// pass at a time), default-paper queries on another; both change the list
+// model, which tells its views on their own thread. The handlers On...() are
+// called on the user-interface thread.
+class PrinterRegistry final : public QObject
+{
+    Q_OBJECT
+
+public:
+    PrinterRegistry(Spooler &spooler, PrinterListModel &model, QObject *parent = nullptr);
+    ~PrinterRegistry() override;
+
+    // Asks the spooler for its printers on the worker; the rows, the table
+    // entries and the list-ready flag follow on this object's thread, then Enumerated().
+    void Enumerate();
+    bool ListReady() const { return m_listReady; }
+
+    // One refresh pass on the calling thread. Holds printer_table_cs and
+    // print_thread_cs for the whole pass, so it waits for a printing job.
+    void RefreshPrinters();
+    // Starts a pass on the worker unless one is running. When one is running,
+    // a queued request makes one more pass follow it; otherwise it is skipped.
+    bool RequestRefresh(bool queueWhenBusy = false);
+    // Timer 1: a pass in phase 1 of the print cycle while no dispatch runs.
+    bool OnTimerTick();
+    // F5: unless automatic printing is active, empties the default papers and refreshes.
+    void OnRefreshKey();
+    bool RefreshRunning() const;
+    // Waits until no pass and no paper query runs (for tests and for leaving).
+    void WaitIdle();
+    // How long the longest and the last pass took so far.
+    std::chrono::milliseconds LongestPass() const;
+    std::chrono::milliseconds LastPass() const;
+
+    void StartPaperQuery(int row, const QString &name);
+
+    // Printer list notifications. A row of -1 is a click outside the rows.
+    void OnCheckChanged(int row, bool wasChecked, bool isChecked);
+    void OnClicked(int row, int column);
+    void OnDoubleClicked(int row, int column);
+    void OnRightClicked(int row, int column);
+    int LastClickedRow() const { return m_lastClickedRow; }
+
+    // The work-mode editor. The view opens and closes the editor when asked
+    // and reports back through these.
+    enum class ModeDecision {
+        RefusedEditorStays, // automatic printing runs: the editor stays open
+        Refused,            // a printer has work: the mode stays, the editor closes
+        Stored,             // the mode is stored, the editor closes
+    };
+    // The drop-down closed up with item `chosen` (-1 for none). Unless the
+    // editor stays, asks the view to close it and refreshes. The view shows
+    // WorkModeRefusal() for either refusal.
+    ModeDecision DecideWorkMode(int chosen);
+    // The editor closed with `text`, decided or not: the text goes into the cell.
+    void OnEditorClosed(const QString &text);
+    int EditedRow() const { return m_editedRow; }
+    bool EditorActive() const { return m_editorActive; }
+
+signals:
+    void Enumerated();
+    // The view opens the work-mode editor over column 4 of the row, or gives it the focus when it is open there.
+    void WorkModeEditorRequested(int row);
+    // The view closes an open work-mode editor, keeping its text.
+    void WorkModeEditorCloseRequested();
+
+private:
+    void RefreshRow(int row, int &reprintCapable);
+    void ShowEntry(int row, int &reprintCapable);
+    void PaperQueryWorker(const PaperQueryRequest &request);
+    void ToggleCheck(int row);
+    int CountSelected();
+    bool IsRowVirtual(int row) const;
+    bool EntryMatchesRow(int row) const;
+    void RunPasses();
+
+    Spooler &m_spooler;
+    PrinterListModel &m_model;
+    std::atomic<bool> m_listReady{false};
+    int m_lastClickedRow = 0;
+    int m_editedRow = -1;
+    bool m_editorActive = false;
+
+    mutable std::mutex m_passMutex;
+    bool m_passRunning = false;
+    bool m_passAgain = false;
+    std::atomic<std::chrono::milliseconds::rep> m_longestPass{0};
+    std::atomic<std::chrono::milliseconds::rep> m_lastPass{0};
+
+    std::mutex m_paperMutex;
+    std::set<int> m_paperPending;
+
+    QThreadPool m_passPool;
+    QThreadPool m_paperPool;
+};

@@ -1,0 +1,38 @@
+#include "PrinterListBinding.h"
+
+#include "PrinterRegistry.h"
+#include "WorkModeDelegate.h"
+
+#include <QAbstractItemView>
+#include <QMouseEvent>
+
+PrinterListBinding::PrinterListBinding(QAbstractItemView &view, PrinterRegistry &registry)
+    : QObject(&view)
+    , m_view(view)
+    , m_registry(registry)
+    , m_delegate(new WorkModeDelegate(view, registry))
+{
+    m_view.setContextMenuPolicy(Qt::CustomContextMenu);
+    m_view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_view.viewport()->installEventFilter(this);
+    connect(&m_view, &QAbstractItemView::clicked, &m_registry,
+            [this](const QModelIndex &index) { m_registry.OnClicked(index.row(), index.column()); });
+    connect(&m_view, &QAbstractItemView::doubleClicked, &m_registry,
+            [this](const QModelIndex &index) { m_registry.OnDoubleClicked(index.row(), index.column()); });
+    connect(&m_view, &QWidget::customContextMenuRequested, &m_registry, [this](const QPoint &position) {
+        const QModelIndex index = m_view.indexAt(position);
+        if (index.isValid())
+            m_registry.OnRightClicked(index.row(), index.column());
+    });
+}
+
+bool PrinterListBinding::eventFilter(QObject *watched, QEvent *event)
+{
+    // A press below the last row closes an open work-mode editor.
+    if (watched == m_view.viewport() && event->type() == QEvent::MouseButtonPress) {
+        const auto *press = static_cast<QMouseEvent *>(event);
+        if (!m_view.indexAt(press->position().toPoint()).isValid())
+            m_registry.OnClicked(-1, -1);
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,336 @@
+#include "DLG_Help.h"
+
+#include "DecimalText.h"
+#include "ProcessState.h"
+#include "ReprintData.h"
+#include "ReprintRules.h"
+#include "SystemSettings.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <initializer_list>
+#include <thread>
+
+namespace {
+
+constexpr int NumberFieldWidth = 120;
+
+const QString SavedMessage = QStringLiteral("成功保存信息。");
+
+// Folders of the program's own that can never be the archive folder.
+const QStringList InternalFolderNames{QStringLiteral("Pic_P"), QStringLiteral("Pic_B"), QStringLiteral("Pic_R"),
+                                      QStringLiteral("Pic_S"), QStringLiteral("Pic_T")};
+
+QString ChooseFolderWithDialog(QWidget *parent, const QString &title)
+{
+    return QFileDialog::getExistingDirectory(parent, title, QString(), QFileDialog::ShowDirsOnly);
+}
+
+bool AskYesNo(QWidget *parent, const QString &question)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("提示"), question, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void Tell(QWidget *parent, const QString &message)
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("提示"), message, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+QLabel *Hint(const QString &text)
+{
+    auto *label = new QLabel(text);
+    label->setWordWrap(true);
+    return label;
+}
+
+// A caption and its edit field on one row of a group's grid, from the given column.
+QLineEdit *AddField(QGridLayout *grid, int row, const QString &caption, const QString &name)
+{
+    auto *edit = new QLineEdit;
+    edit->setObjectName(name);
+    grid->addWidget(new QLabel(caption), row, 0);
+    grid->addWidget(edit, row, 1);
+    return edit;
+}
+
+template<typename Slot>
+QPushButton *MakeButton(DLG_Help *page, const QString &text, const QString &name, Slot slot)
+{
+    auto *button = new QPushButton(text);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    QObject::connect(button, &QPushButton::clicked, page, slot);
+    return button;
+}
+
+// A folder field with its "选择" button on the first row of the grid and an example below it.
+template<typename Slot>
+QLineEdit *AddFolderRow(DLG_Help *page, QGridLayout *grid, const QString &caption, const QString &name,
+                        const QString &example, Slot choose)
+{
+    QLineEdit *field = AddField(grid, 0, caption, name);
+    grid->addWidget(MakeButton(page, QStringLiteral("选择"), QStringLiteral("choose_") + name, choose), 0, 2);
+    grid->addWidget(Hint(example), 1, 1, 1, 2);
+    return field;
+}
+
+QGroupBox *MakeGroup(const QString &title, QLayout *layout)
+{
+    auto *group = new QGroupBox(title);
+    group->setLayout(layout);
+    return group;
+}
+
+// Groups stacked from the top of the page.
+QVBoxLayout *Column(std::initializer_list<QGroupBox *> groups)
+{
+    auto *column = new QVBoxLayout;
+    for (QGroupBox *group : groups)
+        column->addWidget(group);
+    column->addStretch();
+    return column;
+}
+
+} // namespace
+
+DLG_Help::DLG_Help(QWidget *parent)
+    : QWidget(parent)
+    , m_chooseFolder(ChooseFolderWithDialog)
+{
+    setObjectName(QStringLiteral("DLG_Help"));
+
+    auto *columns = new QHBoxLayout(this);
+    columns->addLayout(Column({CreateReprintRulesGroup(), CreatePhoneGroup()}), 1);
+    columns->addLayout(Column({CreateDisplayGroup(), CreateArchiveGroup()}), 1);
+    columns->addLayout(Column({CreatePhotographyGroup(), CreateSoftwareGroup()}), 1);
+
+    // Numbers need little room; the folder fields take the rest of each row.
+    for (QLineEdit *number : {m_minimum, m_maximum, m_reduction, m_thumbnailSize, m_thumbnailWaitPrintCount,
+                              m_thumbnailPrintedCount, m_waitTime})
+        number->setMaximumWidth(NumberFieldWidth);
+
+    LoadValues();
+}
+
+void DLG_Help::SetFolderChooser(FolderChooser chooser)
+{
+    m_chooseFolder = std::move(chooser);
+}
+
+QGroupBox *DLG_Help::CreateReprintRulesGroup()
+{
+    auto *grid = new QGridLayout;
+    m_autoReprintFolder = AddFolderRow(this, grid, QStringLiteral("信息文件目录："), QStringLiteral("autoReprintFolder"),
+                                       QStringLiteral("例：D:\\Zendrik\\data\\TempDir"), &DLG_Help::ChooseAutoReprintFolder);
+    m_minimum = AddField(grid, 2, QStringLiteral("最小补打数量："), QStringLiteral("minimum"));
+    m_maximum = AddField(grid, 3, QStringLiteral("最大补打数量："), QStringLiteral("maximum"));
+    m_reduction = AddField(grid, 4, QStringLiteral("缩减数量："), QStringLiteral("reduction"));
+    grid->addWidget(Hint(QStringLiteral("缩减数量： 小于0则不减少， 0：减一半，大于0则减相应数量；最终数值，减完少于0则得0；")), 5, 0,
+                    1, 3);
+    grid->addWidget(Hint(QStringLiteral("最大补打数量设置为0时，则不设上限。")), 6, 0, 1, 3);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(MakeButton(this, QStringLiteral("默认设置"), QStringLiteral("defaultRules"), &DLG_Help::FillDefaultRules));
+    buttons->addWidget(MakeButton(this, QStringLiteral("保存"), QStringLiteral("saveRules"), &DLG_Help::SaveRules));
+    grid->addLayout(buttons, 7, 0, 1, 3);
+    return MakeGroup(QStringLiteral("自动补打设置"), grid);
+}
+
+QGroupBox *DLG_Help::CreatePhoneGroup()
+{
+    auto *grid = new QGridLayout;
+    m_phoneFolder = AddFolderRow(this, grid, QStringLiteral("信息文件目录："), QStringLiteral("phoneFolder"),
+                                 QStringLiteral("例：D:\\VelloraTransmission\\addprint"), &DLG_Help::ChoosePhoneFolder);
+    return MakeGroup(QStringLiteral("手机端补打设置"), grid);
+}
+
+QGroupBox *DLG_Help::CreateDisplayGroup()
+{
+    auto *grid = new QGridLayout;
+    m_thumbnailSize = AddField(grid, 0, QStringLiteral("缩略图大小："), QStringLiteral("thumbnailSize"));
+    m_thumbnailWaitPrintCount = AddField(grid, 1, QStringLiteral("待打印缩略图数量："), QStringLiteral("thumbnailWaitPrintCount"));
+    m_thumbnailPrintedCount = AddField(grid, 2, QStringLiteral("已打印缩略图数量："), QStringLiteral("thumbnailPrintedCount"));
+    grid->addWidget(Hint(QStringLiteral("缩略图大小设置区间在1-15，默认设置为3，建议设置为6；缩略图数量过多会造成系统显示异常，"
+                                        "建议设置为1000以内，默认为500。")),
+                    3, 0, 1, 3);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(MakeButton(this, QStringLiteral("保存"), QStringLiteral("saveDisplay"), &DLG_Help::SaveDisplay));
+    grid->addLayout(buttons, 4, 0, 1, 3);
+    grid->setColumnStretch(2, 1);
+    return MakeGroup(QStringLiteral("显示设置"), grid);
+}
+
+QGroupBox *DLG_Help::CreateArchiveGroup()
+{
+    auto *grid = new QGridLayout;
+    m_archiveFolder = AddFolderRow(this, grid, QStringLiteral("保存目录："), QStringLiteral("archiveFolder"),
+                                   QStringLiteral("例：D:\\VelloraBackupImage"), &DLG_Help::ChooseArchiveFolder);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(MakeButton(this, QStringLiteral("归档"), QStringLiteral("archive"), &DLG_Help::Archive));
+    grid->addLayout(buttons, 2, 0, 1, 3);
+    return MakeGroup(QStringLiteral("照片文件归档"), grid);
+}
+
+QGroupBox *DLG_Help::CreatePhotographyGroup()
+{
+    auto *column = new QVBoxLayout;
+    m_clearButton = MakeButton(this, QStringLiteral("清空补打数据"), QStringLiteral("clearReprintData"), &DLG_Help::ClearReprintData);
+    column->addWidget(m_clearButton, 0, Qt::AlignLeft);
+    m_captureOnTop = new QCheckBox(QStringLiteral("拍照程序置顶"));
+    m_captureOnTop->setObjectName(QStringLiteral("captureOnTop"));
+    connect(m_captureOnTop, &QCheckBox::clicked, this, [](bool checked) { SystemSettings::SaveCaptureOnTop(checked); });
+    column->addWidget(m_captureOnTop);
+    return MakeGroup(QStringLiteral("互动拍照"), column);
+}
+
+QGroupBox *DLG_Help::CreateSoftwareGroup()
+{
+    auto *grid = new QGridLayout;
+    m_waitTime = AddField(grid, 0, QStringLiteral("自动打印等待时间："), QStringLiteral("waitTime"));
+    grid->addWidget(new QLabel(QStringLiteral("秒")), 0, 2);
+    grid->setColumnStretch(3, 1);
+    // Only the operator's typing is stored; filling the field on opening is not a change.
+    connect(m_waitTime, &QLineEdit::textEdited, this, [](const QString &text) { SystemSettings::SaveWaitTimeText(text); });
+    return MakeGroup(QStringLiteral("软件设置"), grid);
+}
+
+void DLG_Help::LoadValues()
+{
+    // The rules file fills the fields only; the rules in force stay as loaded at start-up.
+    const StoredReprintRules stored = ReadReprintRulesFile();
+    if (stored.folder)
+        m_autoReprintFolder->setText(*stored.folder);
+    if (stored.minimum)
+        m_minimum->setText(QString::number(*stored.minimum));
+    if (stored.maximum)
+        m_maximum->setText(QString::number(*stored.maximum));
+    if (stored.reduction)
+        m_reduction->setText(QString::number(*stored.reduction));
+
+    if (const QString folder = SystemSettings::PhoneReprintFolder(); !folder.isEmpty())
+        m_phoneFolder->setText(folder);
+    if (const QString folder = SystemSettings::ArchiveFolder(); !folder.isEmpty())
+        m_archiveFolder->setText(folder);
+
+    m_thumbnailSize->setText(QString::number(SystemSettings::ThumbnailSize()));
+    m_thumbnailWaitPrintCount->setText(QString::number(SystemSettings::ThumbnailWaitPrintCount()));
+    m_thumbnailPrintedCount->setText(QString::number(SystemSettings::ThumbnailPrintedCount()));
+
+    m_captureOnTop->setChecked(SystemSettings::ReadStored(SystemSettings::CaptureOnTopKey, QStringLiteral("0"))
+                               != QStringLiteral("0"));
+
+    // A stored "0" shows the built-in 2 seconds and leaves the wait time as it is.
+    const QString waitTime = SystemSettings::ReadStored(SystemSettings::WaitTimeKey, QStringLiteral("0"));
+    if (waitTime != QStringLiteral("0")) {
+        m_waitTime->setText(waitTime);
+        PrintDelaySeconds = SystemSettings::WaitSecondsOf(waitTime);
+    } else {
+        m_waitTime->setText(QString::number(SystemSettings::BuiltInWaitSeconds));
+    }
+}
+
+void DLG_Help::ChooseAutoReprintFolder()
+{
+    const QString folder = m_chooseFolder(this, QStringLiteral("请选择Zendrik信息文件存放的目录."));
+    if (!folder.isEmpty())
+        m_autoReprintFolder->setText(folder);
+}
+
+void DLG_Help::ChoosePhoneFolder()
+{
+    const QString folder = m_chooseFolder(this, QStringLiteral("请选择 Vellora | Transmission 信息文件存放的目录."));
+    if (folder.isEmpty())
+        return;
+    m_phoneFolder->setText(folder);
+    SystemSettings::SavePhoneReprintFolder(folder);
+}
+
+void DLG_Help::ChooseArchiveFolder()
+{
+    const QString folder = m_chooseFolder(this, QStringLiteral("请选择一个文件夹："));
+    if (folder.isEmpty())
+        return;
+    // Archiving into a working folder would move photos into the folder being emptied.
+    for (const QString &internal : InternalFolderNames) {
+        if (folder.contains(internal)) {
+            Tell(this, QStringLiteral("不能选择软件内部目录，请重新选择。"));
+            return;
+        }
+    }
+    SystemSettings::SaveArchiveFolder(folder);
+    m_archiveFolder->setText(folder);
+}
+
+void DLG_Help::FillDefaultRules()
+{
+    m_minimum->setText(QString::number(DefaultMinimum));
+    m_maximum->setText(QString::number(DefaultMaximum));
+    m_reduction->setText(QString::number(DefaultReduction));
+}
+
+void DLG_Help::SaveRules()
+{
+    const ReprintRulesTexts texts{m_autoReprintFolder->text(), m_minimum->text(), m_maximum->text(), m_reduction->text()};
+    if (SaveReprintRules(texts))
+        Tell(this, SavedMessage);
+}
+
+void DLG_Help::SaveDisplay()
+{
+    // The fields show what was taken, so a clamped value is visible at once.
+    const auto save = [](QLineEdit *field, int (*saveValue)(int)) {
+        field->setText(QString::number(saveValue(DecimalValue(field->text()))));
+    };
+    save(m_thumbnailSize, SystemSettings::SaveThumbnailSize);
+    save(m_thumbnailWaitPrintCount, SystemSettings::SaveThumbnailWaitPrintCount);
+    save(m_thumbnailPrintedCount, SystemSettings::SaveThumbnailPrintedCount);
+    Tell(this, SavedMessage);
+}
+
+void DLG_Help::Archive()
+{
+    Tell(this, QStringLiteral("照片归档功能暂未开放。"));
+}
+
+void DLG_Help::ClearReprintData()
+{
+    if (!AskYesNo(this, QStringLiteral("确定要删除增加打印信息目录内的全部文件吗？")))
+        return;
+
+    // Deleting pauses after every file, so it runs on a worker thread of its
+    // own; the button waits until it is done, so two runs never overlap.
+    m_clearButton->setEnabled(false);
+    std::thread([page = QPointer<DLG_Help>(this)]() mutable {
+        const int deleted = ::ClearReprintData();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [page = std::move(page), deleted] {
+                if (page)
+                    page->FinishClearing(deleted);
+            },
+            Qt::QueuedConnection);
+    }).detach();
+}
+
+void DLG_Help::FinishClearing(int deleted)
+{
+    m_clearButton->setEnabled(true);
+    emit ReprintDataCleared(deleted);
+}

@@ -1,0 +1,216 @@
+#include "RegistryHarness.h"
+
+#include "SysValues.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+// Takes the URLs the program asks the desktop to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public slots:
+    void Open(const QUrl &url) { opened = url; }
+
+public:
+    QUrl opened;
+};
+
+namespace {
+
+using Column = PrinterListModel::Column;
+
+QStringList Row(const RegistryHarness &h, int row)
+{
+    QStringList texts;
+    for (int column = 0; column < PrinterListModel::ColumnCount; ++column)
+        texts << h.Text(row, column);
+    return texts;
+}
+
+FakeSpooler::Printer WithPaper(const QString &name, const QString &port, std::vector<PaperInfo> papers, int code)
+{
+    FakeSpooler::Printer printer = FakePrinter(name);
+    printer.device->port = port;
+    printer.device->paperCode = code;
+    printer.papers = std::move(papers);
+    return printer;
+}
+
+TEST(PrinterRegistry, EnumeratesRowsAndQueriesDefaultPapers)
+{
+    const QString longPort(50, QLatin1Char('p'));
+    RegistryHarness h({
+        WithPaper("Photo-A", "usb://a", {{"A4", 1}, {"Letter", 2}, {"Letter Duplicate", 2}}, 2),
+        WithPaper("Fax", "", {}, 0),
+        WithPaper("Photo-B", longPort, {{"Letter", 1}}, 1),
+        WithPaper("Long-Name", "usb://c", {{QString(30, QLatin1Char('x')), 1}}, 1),
+        WithPaper("No-Match", "usb://d", {{"A5", 3}}, 1),
+    });
+    ASSERT_TRUE(h.Enumerate());
+    ASSERT_EQ(h.model.RowCount(), 5);
+    EXPECT_EQ(Row(h, 0), (QStringList{"Photo-A", "空闲", "NULL", "0", "0", ""}));
+    EXPECT_EQ(h.Text(1, Column::NameColumn), "Fax");
+    ASSERT_EQ(PrinterTable.size(), 5u);
+    EXPECT_EQ(PrinterTable[2].name, "Photo-B");
+
+    h.Refresh();
+    EXPECT_EQ(h.Text(0, Column::PaperColumn), "Letter Duplicate") << "the last paper with the default code";
+    EXPECT_EQ(h.Text(1, Column::PaperColumn), "A4") << "empty port";
+    EXPECT_EQ(h.Text(2, Column::PaperColumn), "A4") << "port of 50 characters";
+    EXPECT_EQ(h.Text(3, Column::PaperColumn), "") << "paper name too long";
+    EXPECT_EQ(h.Text(4, Column::PaperColumn), "") << "no paper with the default code";
+    EXPECT_EQ(Row(h, 0).mid(1, 4), (QStringList{"空闲", "...", "0", "随机"}));
+}
+
+TEST(PrinterRegistry, ColumnZeroClicksCheckAndRecordTheChoice)
+{
+    RegistryHarness h({FakePrinter("Photo-A"), FakePrinter("Photo-B")});
+    ASSERT_TRUE(h.Enumerate());
+
+    h.registry->OnClicked(0, Column::NameColumn);
+    EXPECT_FALSE(h.model.IsChecked(0)) << "no default paper shown yet";
+    EXPECT_EQ(ReadSysValue("System", "ChoosePrinter"), "Error");
+
+    h.Refresh();
+    h.registry->OnClicked(0, Column::NameColumn);
+    EXPECT_TRUE(h.model.IsChecked(0));
+    EXPECT_TRUE(PrinterTable[0].checked);
+    EXPECT_EQ(SelectedPrinterCount, 1);
+    EXPECT_FALSE(NoPrinterChosen);
+    EXPECT_FALSE(NoPrinterEverChecked);
+    EXPECT_EQ(ReadSysValue("System", "ChoosePrinter"), "True");
+
+    h.registry->OnClicked(0, Column::StatusColumn);
+    EXPECT_TRUE(h.model.IsChecked(0)) << "other columns leave the check mark";
+
+    h.registry->OnClicked(0, Column::NameColumn);
+    EXPECT_FALSE(PrinterTable[0].checked);
+    EXPECT_EQ(SelectedPrinterCount, 0);
+    EXPECT_TRUE(NoPrinterChosen);
+    EXPECT_EQ(ReadSysValue("System", "ChoosePrinter"), "False");
+
+    h.registry->OnDoubleClicked(1, Column::NameColumn);
+    EXPECT_TRUE(PrinterTable[1].checked);
+    EXPECT_EQ(h.registry->LastClickedRow(), 0);
+}
+
+TEST(PrinterRegistry, VirtualPrinterIsNeverChecked)
+{
+    RegistryHarness h({FakePrinter("Fax"), FakePrinter("Photo-A")});
+    ASSERT_TRUE(h.Enumerate());
+    h.Refresh();
+    ASSERT_FALSE(h.Text(0, Column::PaperColumn).isEmpty());
+
+    h.registry->OnClicked(0, Column::NameColumn);
+    h.registry->OnDoubleClicked(0, Column::NameColumn);
+    h.model.setData(h.model.index(0, Column::NameColumn), Qt::Checked, Qt::CheckStateRole);
+    EXPECT_FALSE(h.model.IsChecked(0));
+    EXPECT_FALSE(PrinterTable[0].checked);
+    EXPECT_EQ(SelectedPrinterCount, 0);
+    EXPECT_EQ(h.registry->LastClickedRow(), 0);
+}
+
+TEST(PrinterRegistry, RightClickOpensThePrinterPreferencesPage)
+{
+    RegistryHarness h({FakePrinter("Fax")});
+    ASSERT_TRUE(h.Enumerate());
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("http", &catcher, "Open");
+    h.registry->OnRightClicked(0, Column::StatusColumn);
+    EXPECT_TRUE(catcher.opened.isEmpty());
+    h.registry->OnRightClicked(0, Column::NameColumn);
+    QDesktopServices::unsetUrlHandler("http");
+    EXPECT_EQ(catcher.opened, QUrl("http://localhost:631/printers/Fax"));
+}
+
+TEST(PrinterRegistry, RefreshShowsQueuesAndKeepsGoneOrUnreachablePrinters)
+{
+    auto busy = FakePrinter("Photo-A");
+    busy.jobs = {{1, "a", 0}, {2, "b", 0}};
+    RegistryHarness h({busy, FakePrinter("Photo-B"), FakePrinter("Photo-C")});
+    ASSERT_TRUE(h.Enumerate());
+    h.Refresh();
+    EXPECT_EQ(PrinterTable[0].jobCount, 2);
+    EXPECT_EQ(Row(h, 0).mid(1, 2), (QStringList{"未能获取状态,或正在打印。", "a;b;"}));
+    EXPECT_EQ(h.Text(1, Column::FileColumn), "...");
+
+    // A printer removed while the program runs keeps its row and last values.
+    h.spooler.Remove("Photo-A");
+    h.Refresh();
+    EXPECT_EQ(Row(h, 0).mid(1, 2), (QStringList{"未能获取状态,或正在打印。", "a;b;"}));
+    EXPECT_EQ(h.Text(2, Column::StatusColumn), "空闲") << "the pass goes on after it";
+
+    // An unreachable spooler: every row says so, and the next pass after it comes back shows real states.
+    h.spooler.SetReachable(false);
+    h.Refresh();
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(h.Text(row, Column::StatusColumn), "不能获取状态") << row;
+    h.spooler.SetReachable(true);
+    h.Refresh();
+    EXPECT_EQ(h.Text(1, Column::StatusColumn), "空闲");
+    EXPECT_EQ(h.Text(2, Column::StatusColumn), "空闲");
+}
+
+TEST(PrinterRegistry, TimerRefreshOnlyInPhaseOneWithoutDispatch)
+{
+    RegistryHarness h({FakePrinter("Photo-A")});
+    ASSERT_TRUE(h.Enumerate());
+    const int calls = h.spooler.CallCount();
+    DispatchBusy = true;
+    EXPECT_FALSE(h.registry->OnTimerTick());
+    DispatchBusy = false;
+    PrintCyclePhase = 2;
+    EXPECT_FALSE(h.registry->OnTimerTick());
+    h.registry->WaitIdle();
+    EXPECT_EQ(h.spooler.CallCount(), calls);
+
+    PrintCyclePhase = 1;
+    EXPECT_TRUE(h.registry->OnTimerTick());
+    h.registry->WaitIdle();
+    EXPECT_GT(h.spooler.CallCount(), calls);
+    EXPECT_EQ(h.Text(0, Column::PaperColumn), "A4");
+}
+
+TEST(PrinterRegistry, RefreshKeyRefillsDefaultPapersUnlessAutoPrintIsActive)
+{
+    RegistryHarness h({FakePrinter("Photo-A"), FakePrinter("Photo-B")});
+    ASSERT_TRUE(h.Enumerate());
+    h.Refresh();
+    auto changed = FakePrinter("Photo-B");
+    changed.papers = {{"Letter", 1}};
+    h.spooler.Set(changed);
+
+    AutoPrintActive = true;
+    h.registry->OnRefreshKey();
+    h.registry->WaitIdle();
+    EXPECT_EQ(h.Text(1, Column::PaperColumn), "A4");
+
+    AutoPrintActive = false;
+    h.registry->OnRefreshKey();
+    h.registry->WaitIdle();
+    EXPECT_EQ(h.Text(0, Column::PaperColumn), "A4");
+    EXPECT_EQ(h.Text(1, Column::PaperColumn), "Letter");
+}
+
+TEST(PrinterRegistry, CheckedPrintersInReprintModesClearNoPrinterChosen)
+{
+    RegistryHarness h({FakePrinter("Photo-A")});
+    ASSERT_TRUE(h.Enumerate());
+    h.Refresh();
+    h.registry->OnClicked(0, Column::NameColumn);
+    for (const auto &[mode, chosen] : {std::pair{WorkModeNew, false}, {WorkModeRandom, true}, {WorkModeReprint, true},
+                                       {WorkModeStandby, true}, {WorkModeNone, false}}) {
+        PrinterTable[0].workMode = mode;
+        h.Refresh();
+        EXPECT_EQ(NoPrinterChosen, !chosen) << mode;
+        EXPECT_EQ(h.Text(0, Column::WorkModeColumn), WorkModeText(mode));
+    }
+}
+
+} // namespace
+
+#include "PrinterRegistryTest.moc"

@@ -1,0 +1,106 @@
+#include "FakeSpooler.h"
+
+#include <algorithm>
+
+void FakeSpooler::Set(const Printer &printer)
+{
+    const std::lock_guard lock(m_mutex);
+    Printer copy = printer;
+    copy.info.jobsKnown = static_cast<int>(copy.jobs.size());
+    if (copy.device)
+        copy.device->printer = copy.name;
+    const auto found = std::find_if(m_printers.begin(), m_printers.end(),
+                                    [&](const Printer &p) { return p.name == printer.name; });
+    if (found != m_printers.end())
+        *found = copy;
+    else
+        m_printers.push_back(copy);
+}
+
+void FakeSpooler::Remove(const QString &name)
+{
+    const std::lock_guard lock(m_mutex);
+    std::erase_if(m_printers, [&](const Printer &p) { return p.name == name; });
+}
+
+void FakeSpooler::SetReachable(bool reachable)
+{
+    const std::lock_guard lock(m_mutex);
+    m_reachable = reachable;
+}
+
+int FakeSpooler::CallCount() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_calls;
+}
+
+const FakeSpooler::Printer *FakeSpooler::Find(const QString &name)
+{
+    ++m_calls;
+    if (!m_reachable)
+        return nullptr;
+    const auto found = std::find_if(m_printers.begin(), m_printers.end(),
+                                    [&](const Printer &p) { return p.name == name; });
+    return found == m_printers.end() ? nullptr : &*found;
+}
+
+std::optional<QStringList> FakeSpooler::EnumeratePrinters()
+{
+    const std::lock_guard lock(m_mutex);
+    ++m_calls;
+    if (!m_reachable)
+        return std::nullopt;
+    QStringList names;
+    for (const Printer &printer : m_printers)
+        names.append(printer.name);
+    return names;
+}
+
+std::optional<PrinterHandle> FakeSpooler::Open(const QString &name)
+{
+    const std::lock_guard lock(m_mutex);
+    ++m_calls;
+    // Like the real spooler, only a reachable spooler can say that a name is unknown.
+    const bool known = std::any_of(m_printers.begin(), m_printers.end(), [&](const Printer &p) { return p.name == name; });
+    if (m_reachable && !known)
+        return std::nullopt;
+    return PrinterHandle{name};
+}
+
+std::optional<PrinterInfo> FakeSpooler::Information(const PrinterHandle &printer)
+{
+    const std::lock_guard lock(m_mutex);
+    const Printer *found = Find(printer.name);
+    return found ? std::optional(found->info) : std::nullopt;
+}
+
+std::optional<std::vector<PrintJobInfo>> FakeSpooler::Jobs(const PrinterHandle &printer, int first, int count)
+{
+    const std::lock_guard lock(m_mutex);
+    const Printer *found = Find(printer.name);
+    if (!found)
+        return std::nullopt;
+    const auto begin = std::min<size_t>(std::max(first, 0), found->jobs.size());
+    const auto end = std::min<size_t>(begin + std::max(count, 0), found->jobs.size());
+    return std::vector<PrintJobInfo>(found->jobs.begin() + begin, found->jobs.begin() + end);
+}
+
+std::optional<PrinterDevice> FakeSpooler::DefaultDevice(const QString &name)
+{
+    const std::lock_guard lock(m_mutex);
+    const Printer *found = Find(name);
+    return found ? found->device : std::nullopt;
+}
+
+std::vector<PaperInfo> FakeSpooler::Papers(const QString &name)
+{
+    const std::lock_guard lock(m_mutex);
+    const Printer *found = Find(name);
+    return found ? found->papers : std::vector<PaperInfo>{};
+}
+
+QUrl FakeSpooler::PreferencesPage(const QString &name) const
+{
+    return QUrl(QStringLiteral("http://localhost:631/printers/") + name);
+}

@@ -1,0 +1,329 @@
+#include "PrivateCups.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <csignal>
+#include <fstream>
+
+namespace {
+
+// The system's CUPS helpers that the private daemon borrows.
+const char *const kBorrowedHelpers[] = {"filter", "cgi-bin", "daemon", "driver", "monitor", "notifier"};
+const char *const kBackendScheme = "vtest";
+
+bool WriteFile(const std::filesystem::path &path, const QString &text)
+{
+    std::ofstream out(path, std::ios::trunc);
+    out << text.toStdString();
+    return static_cast<bool>(out);
+}
+
+QString ReadFile(const std::filesystem::path &path)
+{
+    QFile file(QString::fromStdString(path.string()));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace
+
+PrivateCups::PrivateCups()
+    : m_dir(QDir::tempPath() + QStringLiteral("/vellora-cups-XXXXXX"))
+{
+    // The daemon's helpers run as its unprivileged user and must reach the folders.
+    std::filesystem::permissions(Root(), std::filesystem::perms::owner_all | std::filesystem::perms::group_read
+                                             | std::filesystem::perms::group_exec | std::filesystem::perms::others_read
+                                             | std::filesystem::perms::others_exec);
+    for (const char *folder : {"etc", "etc/ppd", "spool", "spool/tmp", "cache", "state", "log", "bin", "bin/backend", "received"})
+        std::filesystem::create_directories(Path(folder));
+    std::filesystem::permissions(Path("received"), std::filesystem::perms::all);
+    for (const char *helper : kBorrowedHelpers) {
+        const std::filesystem::path system = std::filesystem::path("/usr/lib/cups") / helper;
+        if (std::filesystem::exists(system))
+            std::filesystem::create_directory_symlink(system, Path("bin") / helper);
+    }
+    WriteConfiguration();
+    WriteBackend();
+}
+
+PrivateCups::~PrivateCups()
+{
+    Thaw();
+    Stop();
+}
+
+std::filesystem::path PrivateCups::Root() const
+{
+    return std::filesystem::path(m_dir.path().toStdString());
+}
+
+std::filesystem::path PrivateCups::Path(const char *relative) const
+{
+    return Root() / relative;
+}
+
+QString PrivateCups::Server() const
+{
+    return QString::fromStdString(Path("cups.sock").string());
+}
+
+void PrivateCups::UseInThisProcess() const
+{
+    qputenv("CUPS_SERVER", Server().toUtf8());
+}
+
+void PrivateCups::WriteConfiguration()
+{
+    const QString root = QString::fromStdString(Root().string());
+    WriteFile(Path("etc/cupsd.conf"), QStringLiteral(R"(Listen %1/cups.sock
+LogLevel warn
+Browsing Off
+WebInterface No
+DefaultAuthType None
+MaxJobs 0
+PreserveJobHistory Yes
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  JobPrivateAccess all
+  JobPrivateValues none
+  SubscriptionPrivateAccess all
+  SubscriptionPrivateValues none
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+)")
+                                            .arg(root));
+    WriteFile(Path("etc/cups-files.conf"), QStringLiteral(R"(ServerRoot %1/etc
+RequestRoot %1/spool
+TempDir %1/spool/tmp
+CacheDir %1/cache
+StateDir %1/state
+ServerBin %1/bin
+DataDir /usr/share/cups
+DocumentRoot /usr/share/cups/doc-root
+AccessLog %1/log/access_log
+ErrorLog %1/log/error_log
+PageLog %1/log/page_log
+FileDevice No
+Sandboxing Relaxed
+)")
+                                                 .arg(root));
+}
+
+void PrivateCups::WriteBackend()
+{
+    // Run as root (mode 0700): keeps the job's file and options under received/<job id>,
+    // writing "info" last so a reader sees finished jobs only.
+    const std::filesystem::path backend = Path("bin/backend") / kBackendScheme;
+    WriteFile(backend, QStringLiteral(R"(#!/bin/sh
+if [ $# -eq 0 ]; then
+  echo 'direct %2 "Unknown" "Vellora test backend"'
+  exit 0
+fi
+out='%1'
+dir="$out/$1"
+mkdir -p "$dir"
+if [ -n "$6" ]; then cat "$6"; else cat; fi > "$dir/data"
+while [ -e "$out/stall" ]; do sleep 0.1; done
+{
+  echo "id=$1"
+  echo "user=$2"
+  echo "title=$3"
+  echo "copies=$4"
+  echo "options=$5"
+  echo "printer=$PRINTER"
+} > "$dir/info.tmp"
+mv "$dir/info.tmp" "$dir/info"
+exit 0
+)")
+                           .arg(QString::fromStdString(Path("received").string()), QLatin1String(kBackendScheme)));
+    std::filesystem::permissions(backend, std::filesystem::perms::owner_all);
+}
+
+bool PrivateCups::Start()
+{
+    if (IsRunning())
+        return true;
+    m_daemon.setProgram(QStringLiteral("/usr/sbin/cupsd"));
+    m_daemon.setArguments({QStringLiteral("-f"), QStringLiteral("-c"), QString::fromStdString(Path("etc/cupsd.conf").string()),
+                           QStringLiteral("-s"), QString::fromStdString(Path("etc/cups-files.conf").string())});
+    m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_daemon.start();
+    if (!m_daemon.waitForStarted(5000))
+        return false;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (Run(QStringLiteral("lpstat"), {QStringLiteral("-r")}).value_or(QString()).contains(QStringLiteral("is running")))
+            return true;
+        if (!IsRunning())
+            return false;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+void PrivateCups::Stop()
+{
+    if (!IsRunning())
+        return;
+    m_daemon.terminate();
+    if (!m_daemon.waitForFinished(10000)) {
+        m_daemon.kill();
+        m_daemon.waitForFinished(5000);
+    }
+}
+
+bool PrivateCups::Restart()
+{
+    Stop();
+    return Start();
+}
+
+bool PrivateCups::IsRunning() const
+{
+    return m_daemon.state() != QProcess::NotRunning;
+}
+
+void PrivateCups::Freeze()
+{
+    if (IsRunning())
+        ::kill(static_cast<pid_t>(m_daemon.processId()), SIGSTOP);
+}
+
+void PrivateCups::Thaw()
+{
+    if (IsRunning())
+        ::kill(static_cast<pid_t>(m_daemon.processId()), SIGCONT);
+}
+
+std::optional<QString> PrivateCups::Run(const QString &program, const QStringList &arguments) const
+{
+    QProcess tool;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("CUPS_SERVER"), Server());
+    tool.setProcessEnvironment(environment);
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(15000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
+bool PrivateCups::AddQueue(const QString &name)
+{
+    const QString uri = QLatin1String(kBackendScheme) + QStringLiteral(":/") + name;
+    if (Run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), uri,
+                                        QStringLiteral("-m"), QStringLiteral("drv:///sample.drv/generic.ppd")}))
+        return true;
+    // Without the sample driver, a PPD that cups-filters ships.
+    return Run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), uri,
+                                           QStringLiteral("-m"), QStringLiteral("lsb/usr/cupsfilters/Generic-PDF_Printer-PDF.ppd")})
+        .has_value();
+}
+
+bool PrivateCups::DeleteQueue(const QString &name)
+{
+    return Run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), name}).has_value();
+}
+
+bool PrivateCups::SetOption(const QString &name, const QString &key, const QString &value)
+{
+    return Run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-o"), key + '=' + value}).has_value();
+}
+
+bool PrivateCups::SetEnabled(const QString &name, bool enabled)
+{
+    return Run(enabled ? QStringLiteral("cupsenable") : QStringLiteral("cupsdisable"), {name}).has_value();
+}
+
+bool PrivateCups::SetAccepting(const QString &name, bool accepting)
+{
+    return Run(accepting ? QStringLiteral("cupsaccept") : QStringLiteral("cupsreject"), {name}).has_value();
+}
+
+std::optional<int> PrivateCups::Submit(const QString &printer, const std::filesystem::path &file, const QString &title,
+                                       const QStringList &options)
+{
+    QStringList arguments{QStringLiteral("-d"), printer, QStringLiteral("-t"), title};
+    for (const QString &option : options)
+        arguments << QStringLiteral("-o") << option;
+    arguments << QString::fromStdString(file.string());
+    const auto output = Run(QStringLiteral("lp"), arguments);
+    if (!output)
+        return std::nullopt;
+    // "request id is NAME-12 (1 file(s))"
+    const auto match = QRegularExpression(QStringLiteral("-(\\d+) \\(")).match(*output);
+    return match.hasMatch() ? std::optional(match.captured(1).toInt()) : std::nullopt;
+}
+
+bool PrivateCups::HoldJob(int id)
+{
+    return Run(QStringLiteral("lp"), {QStringLiteral("-i"), QString::number(id), QStringLiteral("-H"), QStringLiteral("hold")})
+        .has_value();
+}
+
+bool PrivateCups::ReleaseJob(int id)
+{
+    return Run(QStringLiteral("lp"), {QStringLiteral("-i"), QString::number(id), QStringLiteral("-H"), QStringLiteral("resume")})
+        .has_value();
+}
+
+bool PrivateCups::CancelJob(int id)
+{
+    return Run(QStringLiteral("cancel"), {QString::number(id)}).has_value();
+}
+
+void PrivateCups::StallBackend(bool stall)
+{
+    const std::filesystem::path flag = Path("received/stall");
+    if (stall)
+        WriteFile(flag, {});
+    else
+        std::filesystem::remove(flag);
+}
+
+std::vector<PrivateCups::ReceivedJob> PrivateCups::ReceivedJobs() const
+{
+    std::vector<ReceivedJob> jobs;
+    for (const auto &folder : std::filesystem::directory_iterator(Path("received"))) {
+        const QString info = ReadFile(folder.path() / "info");
+        if (info.isEmpty())
+            continue;
+        ReceivedJob job;
+        job.file = folder.path() / "data";
+        for (const QString &line : info.split('\n')) {
+            const QString key = line.section('=', 0, 0);
+            const QString value = line.section('=', 1);
+            if (key == QLatin1String("id"))
+                job.id = value.toInt();
+            else if (key == QLatin1String("user"))
+                job.user = value;
+            else if (key == QLatin1String("title"))
+                job.title = value;
+            else if (key == QLatin1String("copies"))
+                job.copies = value.toInt();
+            else if (key == QLatin1String("options"))
+                job.options = value;
+            else if (key == QLatin1String("printer"))
+                job.printer = value;
+        }
+        jobs.push_back(job);
+    }
+    std::sort(jobs.begin(), jobs.end(), [](const ReceivedJob &a, const ReceivedJob &b) { return a.id < b.id; });
+    return jobs;
+}
+
+bool PrivateCups::WaitForReceived(size_t count, std::chrono::milliseconds timeout) const
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (ReceivedJobs().size() < count) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
