@@ -1,6 +1,6 @@
 #include "TemplateSettings.h"
 
-#include "PictureNumber.h"
+#include "DecimalText.h"
 #include "Profile.h"
 
 #include <QRegularExpression>
@@ -20,7 +20,7 @@ public:
     }
 
     QString Text(const QString &key) const { return Profile::Read(m_file, Section, key, Fallback); }
-    int Int(const QString &key) const { return LeadingDecimal(Text(key), true); }
+    int Int(const QString &key) const { return DecimalValue(Text(key)); }
     bool Flag(const QString &key) const { return Int(key) != 0; }
     bool One(const QString &key) const { return Text(key) == QStringLiteral("1"); }
     // A text that is not a number reads as 0, like the missing key's "Error".
@@ -68,7 +68,7 @@ void LoadTemplateSettings(TemplateSettings &settings, const std::filesystem::pat
     const QString background = read.Text(QStringLiteral("TextBgColor"));
     settings.TextBgTransparent = background == QStringLiteral("Ts");
     if (!settings.TextBgTransparent)
-        settings.TextBgColor = LeadingDecimal(background, true);
+        settings.TextBgColor = DecimalValue(background);
     settings.TextLeftMargin = read.Decimal(QStringLiteral("TextLeftMargin"));
     settings.TextTopMargin = read.Decimal(QStringLiteral("TextTopMargin"));
     settings.SampleImageWidth = read.Int(QStringLiteral("SampleImageWidth"));

@@ -1,6 +1,7 @@
 #include "PictureNumber.h"
 
 #include "Clock.h"
+#include "DecimalText.h"
 #include "Profile.h"
 
 #include <QDateTime>
@@ -32,20 +33,6 @@ QString TimeDigits(const QDateTime &now)
 
 } // namespace
 
-int LeadingDecimal(const QString &text, bool signAllowed)
-{
-    qsizetype i = 0;
-    const bool negative = signAllowed && text.startsWith(u'-');
-    if (signAllowed && (text.startsWith(u'-') || text.startsWith(u'+')))
-        i = 1;
-    // One past the int range is enough to saturate either way.
-    constexpr long long Limit = static_cast<long long>(std::numeric_limits<int>::max()) + 1;
-    long long value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
-        value = std::min(Limit, value * 10 + (text[i].unicode() - u'0'));
-    return static_cast<int>(negative ? -value : std::min(value, Limit - 1));
-}
-
 QString PictureNumberKey(const QString &fileName)
 {
     const qsizetype dot = fileName.indexOf(u'.');
@@ -55,7 +42,7 @@ QString PictureNumberKey(const QString &fileName)
 int PictureNumberOf(const QString &fileName)
 {
     const QString text = Profile::Read(PictureNumberFile, Section, PictureNumberKey(fileName), QStringLiteral("Error"));
-    const int number = LeadingDecimal(text.isEmpty() ? TimeDigits(Clock::Now()) : text);
+    const int number = LeadingDigitsValue(text.isEmpty() ? TimeDigits(Clock::Now()) : text);
     RaiseCounterTo(number);
     return number;
 }

@@ -36,8 +36,3 @@ bool RecordPictureNumber(const QString &key, int number);
 
 // Forgets every recorded number (the counter is left as it is).
 void ForgetPictureNumbers();
-
-// The value of a stored number the way settings files are read: its leading
-// decimal digits, 0 when there are none, saturated to the int range. A sign
-// in front counts only when signAllowed (picture numbers never take one).
-int LeadingDecimal(const QString &text, bool signAllowed = false);

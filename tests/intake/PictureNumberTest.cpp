@@ -93,12 +93,4 @@ TEST_F(PictureNumberTest, CounterStopsAtTheLargestNumber)
     EXPECT_EQ(NextPictureNumber(), MaxNumber);
 }
 
-TEST(LeadingDecimalTest, SignCountsOnlyWhenAllowed)
-{
-    EXPECT_EQ(LeadingDecimal(QStringLiteral("-1")), 0);
-    EXPECT_EQ(LeadingDecimal(QStringLiteral("-1"), true), -1);
-    EXPECT_EQ(LeadingDecimal(QStringLiteral("-99999999999"), true), std::numeric_limits<int>::min());
-    EXPECT_EQ(LeadingDecimal(QStringLiteral("23x"), true), 23);
-}
-
 } // namespace

@@ -1,6 +1,5 @@
 #include "SystemSettings.h"
 
-#include "DecimalText.h"
 #include "ProcessState.h"
 #include "ProgramFolder.h"
 
@@ -25,18 +24,6 @@ void Store(const SystemSettings::Key &key, const char *text)
 }
 
 } // namespace
-
-TEST(SettingsDecimal, ReadsLeadingNumbers)
-{
-    const struct
-    {
-        const char *text;
-        int expected;
-    } cases[] = {{"12abc", 12}, {"  -7", -7}, {"+5", 5}, {"abc", 0}, {"", 0}, {"Error", 0},
-                 {"99999999999", INT_MAX}, {"-99999999999", INT_MIN}, {"2147483647", INT_MAX}};
-    for (const auto &c : cases)
-        EXPECT_EQ(DecimalValue(QString::fromUtf8(c.text)), c.expected) << c.text;
-}
 
 TEST(SettingsLoad, ClampsStoredValuesAndLeavesTheFileAsTyped)
 {
