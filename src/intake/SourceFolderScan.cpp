@@ -1,6 +1,7 @@
 #include "SourceFolderScan.h"
 
 #include "IntakeState.h"
+#include "JpegCompleteness.h"
 #include "Pause.h"
 #include "PhotoNames.h"
 #include "ProcessState.h"
@@ -8,11 +9,28 @@
 
 #include <QDir>
 
+#include <map>
+#include <mutex>
 #include <thread>
 
 using namespace std::chrono_literals;
 
 namespace {
+
+std::mutex uncomposableMutex;
+std::map<QString, FileStamp> uncomposable; // source path -> the file as it failed
+
+bool KnownUncomposable(const QString &path)
+{
+    const std::lock_guard lock(uncomposableMutex);
+    const auto known = uncomposable.find(path);
+    if (known == uncomposable.end())
+        return false;
+    if (StampOf(path.toStdString()) == known->second)
+        return true;
+    uncomposable.erase(known);
+    return false;
+}
 
 bool MayStartComposition()
 {
@@ -44,7 +62,7 @@ void WalkSourceFolder(std::unique_ptr<ScanTaskParams> scan, StartComposition sta
         SourceScanWalking = true;
         if (entry.isDir())
             continue;
-        if (HasJpegExtension(entry.filePath()) && MayStartComposition()) {
+        if (HasJpegExtension(entry.filePath()) && MayStartComposition() && !KnownUncomposable(entry.filePath())) {
             ++ComposeThreadCount;
             startComposition(CompositionOf(entry, *scan));
         }
@@ -67,4 +85,13 @@ bool RequestSourceScan(const ScanTaskParams &fields, StartComposition startCompo
     auto scan = std::make_unique<ScanTaskParams>(fields);
     std::thread(WalkSourceFolder, std::move(scan), std::move(startComposition)).detach();
     return true;
+}
+
+void RememberUncomposable(const QString &sourcePath)
+{
+    const std::optional<FileStamp> stamp = StampOf(sourcePath.toStdString());
+    if (!stamp)
+        return;
+    const std::lock_guard lock(uncomposableMutex);
+    uncomposable[sourcePath] = *stamp;
 }

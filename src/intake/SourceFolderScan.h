@@ -15,3 +15,9 @@ using StartComposition = std::function<void(std::unique_ptr<ScanTaskParams>)>;
 // costs a 300 ms pause. A file that cannot be composed yet stays in the
 // folder and is tried again by a later scan.
 bool RequestSourceScan(const ScanTaskParams &fields, StartComposition startComposition);
+
+// A photo that could not be composed (unreadable, cut short, still being
+// written) is passed over by later scans until the file changes, so one
+// broken file never holds up the photos behind it; once it changes it is
+// tried again.
+void RememberUncomposable(const QString &sourcePath);
