@@ -82,6 +82,7 @@ void LoadTemplateSettings()
     TemplateSettings settings = CurrentTemplateSettings.Get();
     LoadTemplateSettings(settings);
     CurrentTemplateSettings.Set(settings);
+    TemplateReloadRequested = false;
 }
 
 QRgb ColorFromStored(int stored)

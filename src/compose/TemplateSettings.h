@@ -2,6 +2,7 @@
 
 #include <QRgb>
 
+#include <atomic>
 #include <filesystem>
 #include <mutex>
 
@@ -45,12 +46,18 @@ private:
 
 inline TemplateSettingsStore CurrentTemplateSettings;
 
+// A new frame file or paper size was chosen since the settings were last saved.
+inline std::atomic<bool> NewTemplateChosen{false};
+// Raised when the template settings dialog closes; the print manager page's
+// timer reloads the file, which clears it.
+inline std::atomic<bool> TemplateReloadRequested{false};
+
 // Reads `file` over `settings`. A file without the key Proportion (or no file)
 // changes nothing; otherwise every key is read, and a missing one reads as 0,
 // 0.0, false or a background that is not transparent. Values are not range-checked.
 void LoadTemplateSettings(TemplateSettings &settings, const std::filesystem::path &file = TemplateSettingsFile);
 
-// Loads Config/TemplateSeting.ini into CurrentTemplateSettings.
+// Loads Config/TemplateSeting.ini into CurrentTemplateSettings and clears the reload request.
 void LoadTemplateSettings();
 
 // A stored colour 0x00BBGGRR as an opaque colour.
