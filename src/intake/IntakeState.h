@@ -19,3 +19,12 @@ inline std::atomic<bool> QueueRebuilding{false};
 inline std::atomic<int> PendingScanCount{0};
 // Row index of the next printed-list insert.
 inline std::atomic<int> PrintedNextIndex{0};
+
+// Seconds the printers have been idle while automatic printing runs.
+inline std::atomic<int> IdleSeconds{0};
+// "暂停" was clicked; the combination reprint session stops on it.
+inline std::atomic<bool> PauseClicked{false};
+// Few reprints wait: automatic reprint may take in more.
+inline std::atomic<bool> ReprintBacklogLow{false};
+// The page's hint line is blanked within the next ticks (after a success message).
+inline std::atomic<bool> HintResetPending{false};

@@ -6,11 +6,13 @@
 #include "PrivateCups.h"
 #include "ProcessState.h"
 #include "ProgramFolder.h"
+#include "Scene_Print_Manager.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QTableView>
 #include <QTest>
 #include <QThread>
@@ -42,6 +44,8 @@ protected:
         AutoPrintActive = false;
         PrintCyclePhase = 1;
         m_window = std::make_unique<CVelloraDlg>([] {});
+        // These tests set the print cycle's phase themselves.
+        m_window->PrintManagerPage().PageTimer()->stop();
         QSignalSpy enumerated(&m_window->Registry(), &PrinterRegistry::Enumerated);
         ASSERT_TRUE(enumerated.wait(10000));
     }

@@ -8,6 +8,7 @@
 #include "PrinterListBinding.h"
 #include "PrinterListModel.h"
 #include "PrinterRegistry.h"
+#include "PrintManager.h"
 #include "PrinterTable.h"
 #include "PrintJob.h"
 #include "ProcessState.h"
@@ -15,6 +16,7 @@
 #include "ProgramIcon.h"
 #include "ProcessExit.h"
 #include "ReprintRules.h"
+#include "Scene_Print_Manager.h"
 #include "ScreenSaver.h"
 #include "ShutdownMarker.h"
 #include "StatusLine.h"
@@ -74,7 +76,6 @@ CVelloraDlg::CVelloraDlg(EndProcess endProcess, QWidget *parent)
     CreateStatusBar();
     CreateWorkingFolders();
     m_recoveryPending = OpenShutdownMarker();
-    StartListScans();
     qApp->installEventFilter(this);
 }
 
@@ -98,7 +99,8 @@ void CVelloraDlg::CreateTabs()
     m_tabs->tabBar()->setExpanding(false);
     m_tabs->setStyleSheet(
         QStringLiteral("QTabBar::tab { width: %1px; height: %2px; }").arg(kTabWidth).arg(kTabHeight));
-    m_tabs->addTab(CreateEmptyPage(QStringLiteral("Scene_Print_Manager")), QStringLiteral("现场打印"));
+    m_printManager = new Scene_Print_Manager;
+    m_tabs->addTab(m_printManager, QStringLiteral("现场打印"));
     m_tabs->addTab(new DLG_Help, QStringLiteral("系统设置"));
     m_tabs->addTab(CreateEmptyPage(QStringLiteral("Take_Pictures")), QStringLiteral("互动拍照"));
 
@@ -146,18 +148,13 @@ void CVelloraDlg::CreateStatusBar()
     m_statusBar->setSizeGripEnabled(false);
 }
 
-void CVelloraDlg::StartListScans()
-{
-    // The printed-folder and pending-folder scans start here; until they
-    // exist there is nothing to rebuild, so the printed list is ready at once.
-    PrintedListReady = true;
-}
-
 void CVelloraDlg::OnTimer1()
 {
     m_registry->OnTimerTick();
     if (RecoveryDue(m_recoveryPending, m_tickCount)) {
-        RecoverAfterCrash(*m_printers, RecoveryHooks{});
+        PrintManager &manager = m_printManager->Manager();
+        RecoverAfterCrash(*m_printers, RecoveryHooks{[&manager] { manager.ShowStarted(); },
+                                                      [&manager] { manager.PrepareAutoPrint(); }, {}});
         m_recoveryPending = false;
     }
     UpdateStatusLine();
@@ -259,7 +256,7 @@ bool CVelloraDlg::AskToQuit()
 
 void CVelloraDlg::ExitInOrder()
 {
-    // The reprint pages uncheck their automatic and phone reprint boxes here.
+    m_printManager->UncheckReprintBoxes();
     AutoPrintRunning = false;
     RecordModesStopped();
 

@@ -11,6 +11,7 @@ class QStatusBar;
 class QTabWidget;
 class QTableView;
 class QTimer;
+class Scene_Print_Manager;
 class ScreenSaver;
 class Spooler;
 
@@ -33,6 +34,7 @@ public:
     QStatusBar *StatusBar() const { return m_statusBar; }
     PrinterListModel &Printers() const { return *m_printers; }
     PrinterRegistry &Registry() const { return *m_registry; }
+    Scene_Print_Manager &PrintManagerPage() const { return *m_printManager; }
 
     bool RecoveryPending() const { return m_recoveryPending; }
     int TickCount() const { return m_tickCount; }
@@ -59,7 +61,6 @@ private:
     void LayOut();
     void OnTabChanged(int index);
     void OnRefreshKey();
-    void StartListScans();
     bool AskToQuit();
     void ExitInOrder();
     void ShowAbout();
@@ -67,6 +68,7 @@ private:
     EndProcess m_endProcess;
     PrinterListModel *m_printers = nullptr;
     QTabWidget *m_tabs = nullptr;
+    Scene_Print_Manager *m_printManager = nullptr;
     QTableView *m_printerList = nullptr;
     QStatusBar *m_statusBar = nullptr;
     QTimer *m_timer1 = nullptr;

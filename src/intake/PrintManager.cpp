@@ -1,0 +1,282 @@
+#include "PrintManager.h"
+
+#include "DecimalText.h"
+#include "IntakeState.h"
+#include "Locks.h"
+#include "PaperSettingsFile.h"
+#include "Pause.h"
+#include "PictureNumber.h"
+#include "PrintThreadSlots.h"
+#include "PrinterEntryAccess.h"
+#include "PrinterTable.h"
+#include "ProcessState.h"
+#include "Profile.h"
+#include "RunLog.h"
+#include "SourceFolderScan.h"
+#include "SysValues.h"
+#include "SystemSettings.h"
+#include "TemplateSettings.h"
+#include "Thumbnail.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::filesystem::path kSysIni = "Config/sys.ini";
+const QString kSourceSection = QStringLiteral("Photo_Source_folder");
+const QString kFrameSection = QStringLiteral("Photo_Frame_File");
+
+QString ReadPath(const QString &section)
+{
+    return Profile::Read(kSysIni, section, QStringLiteral("Code"), QString(), 100);
+}
+
+QSize StartupThumbnailSize()
+{
+    const std::optional<PaperSizeText> paper = ReadPaperSettings();
+    if (!paper)
+        return ThumbnailSizeFor(0, 0, SystemSettings::ThumbnailSize());
+    return ThumbnailSizeFor(DecimalValue(paper->width), DecimalValue(paper->height), SystemSettings::ThumbnailSize());
+}
+
+} // namespace
+
+bool IsProgramPhotoFolder(const QString &folder)
+{
+    static const char *const kInternal[] = {"Pic_P", "Pic_B", "Pic_R", "Pic_S", "Pic_T"};
+    return std::any_of(std::begin(kInternal), std::end(kInternal),
+                       [&folder](const char *name) { return folder.indexOf(QLatin1String(name)) > 0; });
+}
+
+bool EnterPacer::Accept(qint64 nowMs)
+{
+    const bool accepted = !m_last || nowMs - *m_last >= 500;
+    m_last = nowMs;
+    return accepted;
+}
+
+PrintManager::PrintManager(QObject *parent)
+    : QObject(parent)
+    , m_queue(std::make_unique<PhotoQueue>(StartupThumbnailSize(), this))
+{
+    connect(m_queue.get(), &PhotoQueue::HintChanged, this, &PrintManager::HintChanged);
+}
+
+PrintManager::~PrintManager() = default;
+
+void PrintManager::Load()
+{
+    m_sourceFolder = ReadPath(kSourceSection);
+    m_frameFile = ReadPath(kFrameSection);
+    LoadTemplateSettings();
+    if (const std::optional<PaperSizeText> paper = ReadPaperSettings()) {
+        m_paperWidth = paper->width;
+        m_paperHeight = paper->height;
+    }
+    TakePaperSize();
+    SetStartChecked(false);
+}
+
+bool PrintManager::ChooseSourceFolder(const QString &folder)
+{
+    if (IsProgramPhotoFolder(folder))
+        return false;
+    m_sourceFolder = folder;
+    Profile::Write(kSysIni, kSourceSection, QStringLiteral("Code"), folder);
+    return true;
+}
+
+void PrintManager::ChooseFrameFile(const QString &file)
+{
+    m_frameFile = file;
+    Profile::Write(kSysIni, kFrameSection, QStringLiteral("Code"), file);
+    NewTemplateChosen = true;
+}
+
+void PrintManager::EditPaperSize(const QString &width, const QString &height)
+{
+    if (width != m_paperWidth || height != m_paperHeight)
+        NewTemplateChosen = true;
+    m_paperWidth = width;
+    m_paperHeight = height;
+}
+
+void PrintManager::CommitPaperSize()
+{
+    TakePaperSize();
+    WritePaperSettings({m_paperWidth, m_paperHeight});
+}
+
+void PrintManager::TakePaperSize()
+{
+    PaperWidthMm = DecimalValue(m_paperWidth);
+    PaperHeightMm = DecimalValue(m_paperHeight);
+}
+
+void PrintManager::CommitQuality(const QString &typed)
+{
+    SystemSettings::Store(SystemSettings::PictureQualityKey, typed);
+    SystemSettings::SetPictureQuality(DecimalValue(typed));
+}
+
+PrintManager::StartResult PrintManager::Start()
+{
+    if (!PrintedListReady || PendingScanRunning)
+        return StartResult::ListsRestoring;
+    ::Pause(10ms);
+    AutoPrintRunning = true;
+    WriteSysValue(QStringLiteral("System"), QStringLiteral("AutoPrint"), QStringLiteral("Start"));
+    PrepareAutoPrint();
+    // With both lists empty the event starts afresh: the recorded numbers are forgotten.
+    if (m_queue->Pending().RowCount() == 0 && m_queue->Printed().RowCount() == 0)
+        ForgetPictureNumbers();
+    // The combination reprint session starts here.
+    WriteRunLog(QStringLiteral("开始自动打印"));
+    SetStartChecked(true);
+    return StartResult::Started;
+}
+
+void PrintManager::PrepareAutoPrint()
+{
+    LoadTemplateSettings();
+    TakePaperSize();
+    PrepareThreadSlots();
+}
+
+void PrintManager::PrepareThreadSlots()
+{
+    if (PrintWorkersReady)
+        return;
+    BuildThreadTables();
+    PrintWorkersReady = true;
+}
+
+void PrintManager::ShowStarted()
+{
+    SetStartChecked(true);
+}
+
+void PrintManager::Pause()
+{
+    AutoPrintRunning = false;
+    WriteRunLog(QStringLiteral("暂停自动打印"));
+    WriteSysValue(QStringLiteral("System"), QStringLiteral("AutoPrint"), QStringLiteral("Stop"));
+    PauseClicked = true;
+    SetStartChecked(false);
+}
+
+void PrintManager::ToggleManualMode()
+{
+    if (!AutoPrintRunning)
+        ManualMode = !ManualMode;
+}
+
+void PrintManager::SetStartChecked(bool checked)
+{
+    m_startChecked = checked;
+    emit StartCheckedChanged(checked);
+}
+
+void PrintManager::Tick()
+{
+    PrintCyclePhase = (PrintCyclePhase + 1) % 4;
+    if (TemplateReloadRequested)
+        LoadTemplateSettings();
+    CheckStuckPrinting();
+    if (!SourceScanWalking && !PrintingNow && !PrintersBusy && !ComposingNow && AutoPrintRunning)
+        m_queue->DispatchStep(m_startChecked);
+    if (m_firstTick) {
+        m_firstTick = false;
+        m_queue->StartPrintedFolderScan();
+        m_queue->StartPendingFolderScan();
+    }
+    ResetHint();
+    ScheduleReprints(true);
+
+    if (AutoPrintRunning && PrintedListReady) {
+        ManualMode = false;
+        AutoPrintActive = true;
+        if (!QueueRebuilding)
+            RequestSourceScanNow();
+        CountIdleSeconds();
+    } else {
+        AutoPrintActive = false;
+        if (ManualMode) {
+            if (!QueueRebuilding && PrintedListReady)
+                RequestSourceScanNow();
+            ScheduleReprints(false);
+        }
+        // While paused the radio buttons always say so, even after a refused start.
+        SetStartChecked(false);
+    }
+    ++m_hintTickCount;
+}
+
+void PrintManager::CheckStuckPrinting()
+{
+    if (!PrintingNow && !PrintersBusy) {
+        m_recoveryCheckCount = 0;
+        return;
+    }
+    if (++m_recoveryCheckCount < 3)
+        return;
+    // A job that ended without clearing the flags must not stop the queue for good.
+    if (std::unique_lock tableLock(printer_table_cs, std::try_to_lock); tableLock) {
+        const bool idleChecked = std::any_of(PrinterTable.begin(), PrinterTable.end(), [](const PrinterEntry &entry) {
+            return EntryChecked(entry) && EntryJobCount(entry) <= 0;
+        });
+        if (idleChecked) {
+            PrintingNow = false;
+            PrintersBusy = false;
+        }
+    }
+    m_queue->StartPendingFolderScan();
+}
+
+void PrintManager::ScheduleReprints(bool requireAutoPrint)
+{
+    if (ReprintListBusy || ComposingNow || PrintersBusy)
+        return;
+    if (ReprintFileCount > 0 && PrintedListReady) {
+        m_queue->noReprintWork = false;
+        if (startReprintWorker && PrintWorkersReady && (AutoPrintRunning || !requireAutoPrint))
+            startReprintWorker();
+        if (ReprintTotalCount > 30)
+            ReprintBacklogLow = false;
+    } else {
+        ReprintBacklogLow = true;
+        m_queue->noReprintWork = true;
+    }
+}
+
+void PrintManager::RequestSourceScanNow()
+{
+    ScanTaskParams fields;
+    fields.frameFile = m_frameFile;
+    fields.paperWidthText = m_paperWidth;
+    fields.paperHeightText = m_paperHeight;
+    fields.sourceFolder = m_sourceFolder;
+    RequestSourceScan(fields, [this](std::unique_ptr<ScanTaskParams> task) {
+        m_queue->StartComposition(std::move(task));
+    });
+}
+
+void PrintManager::CountIdleSeconds()
+{
+    if ((ReprintTotalCount > 0 || PendingQueueIdle) && !PrintersBusy && SelectedPrinterCount > 0) {
+        ++IdleSeconds;
+        WriteRunLog(QStringLiteral("当前工作模式:") + QString::number(PrintCyclePhase));
+    } else if (IdleSeconds > 0) {
+        WriteRunLog(QStringLiteral("所有打印机空闲时间:") + QString::number(IdleSeconds));
+        IdleSeconds = 0;
+    }
+}
+
+void PrintManager::ResetHint()
+{
+    if (m_hintTickCount < 3)
+        return;
+    m_hintTickCount = 0;
+    if (HintResetPending.exchange(false))
+        emit HintChanged(QStringLiteral(" "));
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "PhotoQueue.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+// The print manager page without its widgets: the operator's basic settings
+// and their files, starting and pausing automatic printing, and PageTimer,
+// the one-second scheduler of the whole intake. Lives on the user-interface
+// thread; every tick only looks at flags and starts workers, it never waits.
+class PrintManager final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit PrintManager(QObject *parent = nullptr);
+    ~PrintManager() override;
+
+    PhotoQueue &Queue() { return *m_queue; }
+
+    // Start-up: the source folder and frame file of Config/sys.ini, the
+    // template settings and the paper size file.
+    void Load();
+
+    QString SourceFolder() const { return m_sourceFolder; }
+    QString FrameFile() const { return m_frameFile; }
+    QString PaperWidthText() const { return m_paperWidth; }
+    QString PaperHeightText() const { return m_paperHeight; }
+    bool StartChecked() const { return m_startChecked; }
+
+    // False, and nothing changes, for a folder inside the program's own photo folders.
+    bool ChooseSourceFolder(const QString &folder);
+    void ChooseFrameFile(const QString &file);
+    // Typing in a paper size field; the size takes effect on CommitPaperSize.
+    void EditPaperSize(const QString &width, const QString &height);
+    void CommitPaperSize();
+    // The quality as typed: stored as typed, used clamped to 10..100.
+    void CommitQuality(const QString &typed);
+
+    enum class StartResult { Started, ListsRestoring };
+    StartResult Start();
+    void Pause();
+    // Recovery after a crash: automatic printing runs again as it was.
+    void ShowStarted();
+    void PrepareAutoPrint();
+    // F4 while automatic printing is paused.
+    void ToggleManualMode();
+
+    // One PageTimer tick.
+    void Tick();
+
+    // The reprint worker's start, set by the reprint paths; called by the
+    // tick when reprints wait and the worker may run.
+    std::function<void()> startReprintWorker;
+
+signals:
+    void HintChanged(const QString &hint);
+    void StartCheckedChanged(bool startChecked);
+
+private:
+    void SetStartChecked(bool checked);
+    void TakePaperSize();
+    void PrepareThreadSlots();
+    void CheckStuckPrinting();
+    void ScheduleReprints(bool requireAutoPrint);
+    void RequestSourceScanNow();
+    void CountIdleSeconds();
+    void ResetHint();
+
+    std::unique_ptr<PhotoQueue> m_queue;
+    QString m_sourceFolder;
+    QString m_frameFile;
+    QString m_paperWidth;
+    QString m_paperHeight;
+    bool m_startChecked = false;
+    bool m_firstTick = true;
+    int m_recoveryCheckCount = 0;
+    int m_hintTickCount = 0;
+};
+
+// True for a folder inside the program's own photo folders (Pic_P, Pic_B,
+// Pic_R, Pic_S or Pic_T anywhere after the path's first character, in that case).
+bool IsProgramPhotoFolder(const QString &folder);
+
+// Enter pressed twice within 500 ms adds nothing the second time.
+class EnterPacer final
+{
+public:
+    // True when this Enter may act; remembers it either way.
+    bool Accept(qint64 nowMs);
+
+private:
+    std::optional<qint64> m_last;
+};

@@ -1,0 +1,354 @@
+#include "Scene_Print_Manager.h"
+
+#include "Clock.h"
+#include "PicturePreviewDlg.h"
+#include "PrintManager.h"
+#include "ProcessState.h"
+#include "SystemSettings.h"
+#include "TemplateSettings.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QIntValidator>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QThreadPool>
+#include <QTimer>
+
+namespace {
+
+const QString kFirstHint = QStringLiteral("补打：鼠标左键点击要补打的照片，输入数量后按回车键。");
+constexpr int kSettingsHeight = 62;
+constexpr int kRowHeight = 28;
+
+QFont ListFont()
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPointSize(15);
+    return font;
+}
+
+void ShowOk(QWidget *parent, const QString &text)
+{
+    QMessageBox::information(parent, QStringLiteral("提示"), text, QMessageBox::Ok);
+}
+
+int RowAt(QTableView *view, QPoint viewportPos)
+{
+    return view->indexAt(viewportPos).row();
+}
+
+} // namespace
+
+Scene_Print_Manager::Scene_Print_Manager(QWidget *parent)
+    : QWidget(parent)
+    , m_manager(new PrintManager(this))
+{
+    setObjectName(QStringLiteral("Scene_Print_Manager"));
+    askSourceFolder = [this] { return QFileDialog::getExistingDirectory(this, QStringLiteral("请选择一个文件夹：")); };
+    askFrameFile = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("选择相框文件"), QString(),
+                                            QStringLiteral("image files (*.jpeg *.jpg *.png *.PNG)"));
+    };
+
+    CreateSettingsRow();
+    CreateLists();
+    CreateReprintRow();
+    LoadFields();
+
+    connect(m_manager, &PrintManager::HintChanged, m_hint, &QLabel::setText);
+    connect(m_manager, &PrintManager::StartCheckedChanged, this, [this](bool startChecked) {
+        (startChecked ? m_start : m_pause)->setChecked(true);
+    });
+
+    m_pageTimer = new QTimer(this);
+    connect(m_pageTimer, &QTimer::timeout, m_manager, &PrintManager::Tick);
+    m_pageTimer->start(1000);
+    m_pause->setChecked(true);
+    m_preview = new PicturePreviewDlg(this);
+    if (CurrentTemplateSettings.Get().PrintPictureIdentification == 1)
+        m_nameLabel->setText(QStringLiteral("编号: "));
+    qApp->installEventFilter(this);
+}
+
+Scene_Print_Manager::~Scene_Print_Manager() = default;
+
+void Scene_Print_Manager::CreateSettingsRow()
+{
+    m_settingsBox = new QGroupBox(QStringLiteral(" [ 基本设置 ] "), this);
+    auto label = [this](const QString &text) { return new QLabel(text, m_settingsBox); };
+    auto button = [this](const QString &text) {
+        auto *created = new QPushButton(text, m_settingsBox);
+        created->setAutoDefault(false);
+        return created;
+    };
+
+    m_sourceFolder = new QLineEdit(m_settingsBox);
+    m_sourceFolder->setReadOnly(true);
+    m_chooseSource = button(QStringLiteral("选择"));
+    m_frameFile = new QLineEdit(m_settingsBox);
+    m_frameFile->setReadOnly(true);
+    m_chooseFrame = button(QStringLiteral("选择"));
+    m_templateSettings = button(QStringLiteral("设置"));
+    m_paperWidth = new QLineEdit(m_settingsBox);
+    m_paperHeight = new QLineEdit(m_settingsBox);
+    m_quality = new QLineEdit(m_settingsBox);
+    m_quality->setValidator(new QIntValidator(0, 999, m_quality));
+    m_start = new QRadioButton(QStringLiteral("开始"), m_settingsBox);
+    m_pause = new QRadioButton(QStringLiteral("暂停"), m_settingsBox);
+
+    // One row, left to right, as the operator reads it.
+    struct Placed
+    {
+        QWidget *widget;
+        int width;
+    };
+    const Placed row[] = {
+        {label(QStringLiteral("数据源目录：")), 80}, {m_sourceFolder, 200}, {m_chooseSource, 50},
+        {label(QStringLiteral("相框文件：")), 70},   {m_frameFile, 200},    {m_chooseFrame, 50},
+        {m_templateSettings, 50},                   {label(QStringLiteral("打印纸宽：")), 70},
+        {m_paperWidth, 45},                         {label(QStringLiteral("高：")), 25},
+        {m_paperHeight, 45},                        {label(QStringLiteral("mm")), 25},
+        {label(QStringLiteral("质量：")), 45},       {m_quality, 40},
+        {label(QStringLiteral("自动打印：")), 70},   {m_start, 55},         {m_pause, 55},
+    };
+    int x = 10;
+    for (const Placed &placed : row) {
+        placed.widget->setGeometry(x, 24, placed.width, 26);
+        x += placed.width + 6;
+    }
+
+    connect(m_chooseSource, &QPushButton::clicked, this, &Scene_Print_Manager::OnChooseSourceFolder);
+    connect(m_chooseFrame, &QPushButton::clicked, this, &Scene_Print_Manager::OnChooseFrameFile);
+    connect(m_templateSettings, &QPushButton::clicked, this, &Scene_Print_Manager::OnOpenTemplateSettings);
+    auto paperEdited = [this] { m_manager->EditPaperSize(m_paperWidth->text(), m_paperHeight->text()); };
+    connect(m_paperWidth, &QLineEdit::textEdited, this, paperEdited);
+    connect(m_paperHeight, &QLineEdit::textEdited, this, paperEdited);
+    connect(m_paperWidth, &QLineEdit::editingFinished, m_manager, &PrintManager::CommitPaperSize);
+    connect(m_paperHeight, &QLineEdit::editingFinished, m_manager, &PrintManager::CommitPaperSize);
+    connect(m_quality, &QLineEdit::editingFinished, this, [this] { m_manager->CommitQuality(m_quality->text()); });
+    connect(m_start, &QRadioButton::clicked, this, &Scene_Print_Manager::OnStart);
+    connect(m_pause, &QRadioButton::clicked, m_manager, &PrintManager::Pause);
+}
+
+QTableView *Scene_Print_Manager::CreateList(QAbstractItemModel *model)
+{
+    auto *view = new QTableView(this);
+    view->setModel(model);
+    view->setFont(ListFont());
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setShowGrid(true);
+    view->verticalHeader()->hide();
+    view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->viewport()->installEventFilter(this);
+    return view;
+}
+
+void Scene_Print_Manager::CreateLists()
+{
+    PhotoQueue &queue = m_manager->Queue();
+    m_pendingList = CreateList(&queue.Pending());
+    m_printedList = CreateList(&queue.Printed());
+    m_reprintModel = new QStandardItemModel(0, 4, this);
+    m_reprintModel->setHorizontalHeaderLabels(
+        {QStringLiteral("补打信息: ID"), QStringLiteral("名称"), QStringLiteral("路径"), QStringLiteral("数量")});
+    m_reprintList = CreateList(m_reprintModel);
+    const int rowHeight = queue.Pending().ThumbnailSize().height() + 4;
+    m_pendingList->verticalHeader()->setDefaultSectionSize(rowHeight);
+    m_printedList->verticalHeader()->setDefaultSectionSize(rowHeight);
+}
+
+void Scene_Print_Manager::CreateReprintRow()
+{
+    m_nameLabel = new QLabel(QStringLiteral("名称 :"), this);
+    m_nameLabel->setFont(ListFont());
+    m_name = new QLineEdit(this);
+    m_countLabel = new QLabel(QStringLiteral("数量 :"), this);
+    m_countLabel->setFont(ListFont());
+    m_count = new QLineEdit(QStringLiteral("1"), this);
+    m_count->setValidator(new QIntValidator(0, 99999, m_count));
+    m_reprint = new QPushButton(QStringLiteral("补打"), this);
+    m_priorityReprint = new QPushButton(QStringLiteral("优先补打"), this);
+    m_hint = new QLabel(kFirstHint, this);
+    m_autoReprint = new QCheckBox(QStringLiteral("自动补打"), this);
+    m_phoneReprint = new QCheckBox(QStringLiteral("手机端补打"), this);
+}
+
+void Scene_Print_Manager::LoadFields()
+{
+    m_manager->Load();
+    m_sourceFolder->setText(m_manager->SourceFolder());
+    m_frameFile->setText(m_manager->FrameFile());
+    m_paperWidth->setText(m_manager->PaperWidthText());
+    m_paperHeight->setText(m_manager->PaperHeightText());
+    m_quality->setText(QString::number(SystemSettings::PictureQuality()));
+}
+
+void Scene_Print_Manager::UncheckReprintBoxes()
+{
+    m_autoReprint->setChecked(false);
+    m_phoneReprint->setChecked(false);
+}
+
+void Scene_Print_Manager::OnChooseSourceFolder()
+{
+    const QString folder = askSourceFolder();
+    if (folder.isEmpty())
+        return;
+    if (!m_manager->ChooseSourceFolder(folder)) {
+        ShowOk(this, QStringLiteral("不能选择软件内部目录，请重新选择。"));
+        return;
+    }
+    m_sourceFolder->setText(folder);
+}
+
+void Scene_Print_Manager::OnChooseFrameFile()
+{
+    const QString file = askFrameFile();
+    if (file.isEmpty())
+        return;
+    m_manager->ChooseFrameFile(file);
+    m_frameFile->setText(file);
+}
+
+void Scene_Print_Manager::OnOpenTemplateSettings()
+{
+    if (m_manager->SourceFolder().isEmpty() || m_manager->FrameFile().isEmpty())
+        return;
+    m_manager->CommitPaperSize();
+    // The frame template settings dialog opens here.
+}
+
+void Scene_Print_Manager::OnStart()
+{
+    if (m_manager->Start() == PrintManager::StartResult::ListsRestoring)
+        ShowOk(this, QStringLiteral("系统正在恢复文件信息列表，请稍候..."));
+}
+
+void Scene_Print_Manager::OnPendingDoubleClick(int row, Qt::MouseButton button)
+{
+    PhotoQueue &queue = m_manager->Queue();
+    if (button == Qt::RightButton) {
+        queue.TakeOut(row);
+        return;
+    }
+    if (queue.PrintNow(row, !AutoPrintRunning) == PhotoQueue::PrintNowResult::PrintersBusy)
+        ShowOk(this, QStringLiteral("打印机繁忙,请稍后再试"));
+}
+
+void Scene_Print_Manager::OnPrintedRightClick(int row)
+{
+    const QString path = m_manager->Queue().Printed().Text(row, 3);
+    if (path.isEmpty())
+        return;
+    // Decoded off the user-interface thread; the window shows it when it is ready.
+    QThreadPool::globalInstance()->start([this, path] {
+        const QImage photo(path);
+        QMetaObject::invokeMethod(this, [this, photo, path] { m_preview->ShowPicture(photo, path); },
+                                  Qt::QueuedConnection);
+    });
+}
+
+void Scene_Print_Manager::SaveScreenCapture()
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    // A bitmap file, named as the operators have always found it.
+    screen->grabWindow(0).save(
+        QStringLiteral("Config/LOG/") + Clock::Now().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".jpg"),
+        "BMP");
+}
+
+bool Scene_Print_Manager::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick || event->type() == QEvent::MouseButtonPress) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const QPoint at = mouse->position().toPoint();
+        if (watched == m_pendingList->viewport() && event->type() == QEvent::MouseButtonDblClick)
+            OnPendingDoubleClick(RowAt(m_pendingList, at), mouse->button());
+        else if (watched == m_printedList->viewport() && event->type() == QEvent::MouseButtonPress
+                 && mouse->button() == Qt::RightButton)
+            OnPrintedRightClick(RowAt(m_printedList, at));
+        return false;
+    }
+    // The page's keys are seen before the focused control, while the page is shown.
+    if (event->type() == QEvent::KeyPress && isVisible() && isAncestorOf(qobject_cast<QWidget *>(watched))
+        && watched == QApplication::focusWidget()) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_F4)
+            m_manager->ToggleManualMode();
+        else if (key == Qt::Key_F11)
+            SaveScreenCapture();
+    }
+    if (event->type() == QEvent::KeyRelease && isVisible() && watched == QApplication::focusWidget()
+        && isAncestorOf(qobject_cast<QWidget *>(watched))
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space && !static_cast<QKeyEvent *>(event)->isAutoRepeat())
+        m_name->setFocus();
+    return QWidget::eventFilter(watched, event);
+}
+
+void Scene_Print_Manager::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    LayOut();
+}
+
+void Scene_Print_Manager::LayOut()
+{
+    const int width = this->width();
+    const int height = this->height();
+    m_settingsBox->setGeometry(0, 0, width, kSettingsHeight);
+
+    const int top = kSettingsHeight + 4;
+    const int leftWidth = static_cast<int>(width / 2.5);
+    int pendingHeight = static_cast<int>(height * 0.7) - 30;
+    if (height - 199 - (top + pendingHeight) < 60)
+        pendingHeight = height / 2;
+    m_pendingList->setGeometry(0, top, leftWidth, pendingHeight);
+    m_reprintList->setGeometry(0, top + pendingHeight + 4, leftWidth, std::max(40, height - 199 - (top + pendingHeight + 4)));
+
+    const int right = leftWidth + 4;
+    const int rightWidth = width - right;
+    const int printedBottom = height - 255;
+    m_printedList->setGeometry(right, top, rightWidth, std::max(60, printedBottom - top));
+
+    // The reprint fields in one row under the printed list, the check boxes at its right end.
+    int x = right;
+    const int y = std::max(top + 60, printedBottom) + 10;
+    for (auto [widget, w] : {std::pair<QWidget *, int>{m_nameLabel, 70}, {m_name, 140}, {m_countLabel, 70},
+                             {m_count, 60}, {m_reprint, 70}, {m_priorityReprint, 90}}) {
+        widget->setGeometry(x, y, w, kRowHeight);
+        x += w + 8;
+    }
+    m_phoneReprint->setGeometry(width - 110, y, 105, kRowHeight);
+    m_autoReprint->setGeometry(width - 200, y, 85, kRowHeight);
+    m_hint->setGeometry(right, y + kRowHeight + 8, rightWidth, kRowHeight);
+
+    // The thumbnail column is a thumbnail wide; the other columns share the rest.
+    const auto spread = [](QTableView *view, int firstWidth) {
+        const int columns = view->model()->columnCount();
+        const int first = firstWidth > 0 ? firstWidth : view->width() / columns;
+        view->setColumnWidth(0, first);
+        for (int column = 1; column < columns; ++column)
+            view->setColumnWidth(column, (view->width() - first - 4) / (columns - 1));
+    };
+    const int thumbnailWidth = m_manager->Queue().Pending().ThumbnailSize().width() + 5;
+    spread(m_pendingList, thumbnailWidth);
+    spread(m_printedList, thumbnailWidth);
+    spread(m_reprintList, 0);
+}

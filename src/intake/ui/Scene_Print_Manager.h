@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class PicturePreviewDlg;
+class QAbstractItemModel;
+class PrintManager;
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QStandardItemModel;
+class QTableView;
+class QTimer;
+
+// The on-site printing page: basic settings, start and pause, the pending,
+// printed and reprint lists and the reprint fields. A thin view over
+// PrintManager and its PhotoQueue; its PageTimer drives the whole intake.
+class Scene_Print_Manager final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Scene_Print_Manager(QWidget *parent = nullptr);
+    ~Scene_Print_Manager() override;
+
+    PrintManager &Manager() { return *m_manager; }
+    QTableView *PendingList() const { return m_pendingList; }
+    QTableView *PrintedList() const { return m_printedList; }
+    QTableView *ReprintList() const { return m_reprintList; }
+    QLabel *Hint() const { return m_hint; }
+    QRadioButton *StartButton() const { return m_start; }
+    QRadioButton *PauseButton() const { return m_pause; }
+    QTimer *PageTimer() const { return m_pageTimer; }
+
+    // The orderly exit records automatic and phone reprint as stopped.
+    void UncheckReprintBoxes();
+
+    // Asks for a folder or a file; tests replace them.
+    std::function<QString()> askSourceFolder;
+    std::function<QString()> askFrameFile;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void CreateSettingsRow();
+    void CreateLists();
+    void CreateReprintRow();
+    void LoadFields();
+    void OnChooseSourceFolder();
+    void OnChooseFrameFile();
+    void OnOpenTemplateSettings();
+    void OnStart();
+    void OnPendingDoubleClick(int row, Qt::MouseButton button);
+    void OnPrintedRightClick(int row);
+    void SaveScreenCapture();
+    void LayOut();
+    QTableView *CreateList(QAbstractItemModel *model);
+
+    PrintManager *m_manager;
+    PicturePreviewDlg *m_preview = nullptr;
+    QTimer *m_pageTimer = nullptr;
+
+    QGroupBox *m_settingsBox = nullptr;
+    QLineEdit *m_sourceFolder = nullptr;
+    QPushButton *m_chooseSource = nullptr;
+    QLineEdit *m_frameFile = nullptr;
+    QPushButton *m_chooseFrame = nullptr;
+    QPushButton *m_templateSettings = nullptr;
+    QLineEdit *m_paperWidth = nullptr;
+    QLineEdit *m_paperHeight = nullptr;
+    QLineEdit *m_quality = nullptr;
+    QRadioButton *m_start = nullptr;
+    QRadioButton *m_pause = nullptr;
+
+    QTableView *m_pendingList = nullptr;
+    QTableView *m_printedList = nullptr;
+    QTableView *m_reprintList = nullptr;
+    QStandardItemModel *m_reprintModel = nullptr;
+
+    QLabel *m_nameLabel = nullptr;
+    QLineEdit *m_name = nullptr;
+    QLabel *m_countLabel = nullptr;
+    QLineEdit *m_count = nullptr;
+    QPushButton *m_reprint = nullptr;
+    QPushButton *m_priorityReprint = nullptr;
+    QLabel *m_hint = nullptr;
+    QCheckBox *m_autoReprint = nullptr;
+    QCheckBox *m_phoneReprint = nullptr;
+};
