@@ -29,7 +29,7 @@ inline std::atomic<bool> NoPrinterChosen{true};
 
 // Composition queue and lists.
 inline std::atomic<bool> ComposingNow{false};
-inline std::atomic<bool> PendingQueueIdle{false};
+inline std::atomic<bool> PendingQueueIdle{true};
 inline std::atomic<bool> PrintedListReady{false};
 inline std::atomic<bool> PendingScanRunning{false};
 
