@@ -1,0 +1,171 @@
+#include "CVelloraDlg.h"
+#include "IntakeState.h"
+#include "Pause.h"
+#include "PhotoQueue.h"
+#include "PictureNumber.h"
+#include "PrintManager.h"
+#include "PrinterListModel.h"
+#include "PrinterRegistry.h"
+#include "PrinterTable.h"
+#include "PrivateCups.h"
+#include "ProcessState.h"
+#include "ProgramFolder.h"
+#include "Profile.h"
+#include "Scene_Print_Manager.h"
+#include "Utf16File.h"
+
+#include <QDir>
+#include <QImage>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A program folder with a source folder, a frame template and a small paper
+// size, so compositions are quick; pauses scaled, timers in real time.
+class AutomaticPrinting : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SetPauseScale(0.05);
+        PrinterTable.clear();
+        PictureCounter = 0;
+        PrintedNextIndex = 0;
+        ASSERT_TRUE(m_cups.Start());
+        m_cups.UseInThisProcess();
+        ASSERT_TRUE(m_cups.AddQueue(QStringLiteral("Photo-A")));
+
+        fs::create_directories("Config");
+        fs::create_directory("in");
+        QImage frame(945, 661, QImage::Format_ARGB32); // 50 x 35 mm at 480 dpi
+        frame.fill(QColor(20, 20, 160));
+        for (int y = 40; y < 621; ++y)
+            for (int x = 40; x < 905; ++x)
+                frame.setPixel(x, y, qRgba(0, 0, 0, 0));
+        frame.save(QStringLiteral("frame.png"));
+        const QString here = QDir::currentPath();
+        Profile::Write("Config/sys.ini", QStringLiteral("Photo_Source_folder"), QStringLiteral("Code"), here + "/in");
+        Profile::Write("Config/sys.ini", QStringLiteral("Photo_Frame_File"), QStringLiteral("Code"),
+                       here + "/frame.png");
+        Utf16File::WriteText("Config/All_the_same.vellora", QStringLiteral("50\n35\n"));
+    }
+
+    void TearDown() override
+    {
+        m_window.reset();
+        AutoPrintRunning = false;
+        PrinterTable.clear();
+        SetPauseScale(1.0);
+    }
+
+    void OpenWindow()
+    {
+        m_window = std::make_unique<CVelloraDlg>([] {});
+        QSignalSpy enumerated(&m_window->Registry(), &PrinterRegistry::Enumerated);
+        ASSERT_TRUE(enumerated.wait(10000));
+    }
+
+    Scene_Print_Manager &Page() { return m_window->PrintManagerPage(); }
+    PhotoQueue &Queue() { return Page().Manager().Queue(); }
+
+    void CheckPrinter()
+    {
+        PrinterListModel &printers = m_window->Printers();
+        QTRY_VERIFY_WITH_TIMEOUT(!printers.Text(0, PrinterListModel::PaperColumn).isEmpty(), 15000);
+        m_window->Registry().OnClicked(0, PrinterListModel::NameColumn);
+        ASSERT_TRUE(printers.IsChecked(0));
+    }
+
+    static QStringList Files(const char *folder)
+    {
+        return QDir(QString::fromUtf8(folder)).entryList(QDir::Files, QDir::Name);
+    }
+
+    ProgramFolder m_folder;
+    PrivateCups m_cups;
+    std::unique_ptr<CVelloraDlg> m_window;
+};
+
+void DropPhotos(const QStringList &names)
+{
+    for (const QString &name : names) {
+        QImage photo(600, 400, QImage::Format_RGB32);
+        photo.fill(QColor(200, 60, 40));
+        photo.save(QStringLiteral("in/") + name, "JPG");
+    }
+}
+
+} // namespace
+
+TEST_F(AutomaticPrinting, PhotosGoFromTheSourceFolderToThePrinter)
+{
+    OpenWindow();
+    CheckPrinter();
+    QTRY_VERIFY_WITH_TIMEOUT(PrintedListReady, 10000);
+    Page().StartButton()->click();
+    ASSERT_TRUE(AutoPrintRunning);
+
+    DropPhotos({QStringLiteral("IMG_0003.JPG"), QStringLiteral("IMG_0001.JPG"), QStringLiteral("IMG_0002.JPG")});
+
+    // Composed one per scan in name order, numbered 1, 2, 3, kept as received.
+    QTRY_VERIFY_WITH_TIMEOUT(Files("in").isEmpty(), 30000);
+    EXPECT_EQ(Files("Pic_S"), QStringList({"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.JPG"}));
+    for (int number = 1; number <= 3; ++number)
+        EXPECT_EQ(PictureNumberOf(QStringLiteral("000%1.JPG").arg(number)), number);
+
+    // Handed out at most one per four-second cycle, printed as three jobs.
+    // The window's timers run while the test waits: wait with the event loop going.
+    QTRY_VERIFY_WITH_TIMEOUT(m_cups.ReceivedJobs().size() >= 3, 40000);
+    EXPECT_EQ(Files("Pic_R"), QStringList({"0001.JPG", "0002.JPG", "0003.JPG"}));
+    EXPECT_TRUE(Files("Pic_P").isEmpty());
+    const auto jobs = m_cups.ReceivedJobs();
+    ASSERT_EQ(jobs.size(), 3u);
+    EXPECT_EQ(jobs[0].title.toStdString(), "0001.JPG");
+    EXPECT_EQ(jobs[2].title.toStdString(), "0003.JPG");
+    QTRY_COMPARE(Queue().Printed().rowCount(), 3);
+    EXPECT_EQ(Queue().Printed().Text(2, 2).toStdString(), "0003");
+}
+
+TEST_F(AutomaticPrinting, RestartRebuildsTheListsAndNumberingGoesOn)
+{
+    // What an earlier run left: three photos waiting, one printed, numbers recorded.
+    fs::create_directories("Pic_P");
+    fs::create_directories("Pic_R");
+    for (const char *name : {"Pic_P/0011.JPG", "Pic_P/0012.JPG", "Pic_P/0013.JPG", "Pic_R/0010.JPG"}) {
+        QImage photo(300, 200, QImage::Format_RGB32);
+        photo.fill(Qt::gray);
+        photo.save(QString::fromUtf8(name), "JPG");
+    }
+    for (const auto &[key, number] : {std::pair{"0010", 40}, {"0011", 41}, {"0012", 42}, {"0013", 43}})
+        RecordPictureNumber(QString::fromUtf8(key), number);
+
+    // Printed-folder scan still walking: the start is refused with the message.
+    OpenWindow();
+    bool refused = false;
+    QTimer::singleShot(0, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            refused = box->text() == QStringLiteral("系统正在恢复文件信息列表，请稍候...");
+            box->accept();
+        }
+    });
+    PrintedListReady = false;
+    Page().StartButton()->click();
+    EXPECT_TRUE(refused);
+    EXPECT_FALSE(AutoPrintRunning);
+
+    QTRY_VERIFY_WITH_TIMEOUT(PrintedListReady && PendingScanCount == 0 && Queue().Pending().rowCount() == 3, 20000);
+    EXPECT_EQ(Queue().Pending().Text(0, 1).toStdString(), "0011.JPG");
+    EXPECT_EQ(Queue().Pending().Text(1, 1).toStdString(), "0012.JPG");
+    EXPECT_EQ(Queue().Pending().Text(2, 1).toStdString(), "0013.JPG");
+    EXPECT_EQ(Queue().Pending().Text(2, 2).toStdString(), "43");
+    EXPECT_EQ(Queue().Printed().Text(0, 2).toStdString(), "0010");
+    EXPECT_EQ(NextPictureNumber(), 44) << "numbering goes on from the highest recorded number";
+}

@@ -1,0 +1,149 @@
+#include "IntakeState.h"
+#include "Pause.h"
+#include "PictureNumber.h"
+#include "PrintManager.h"
+#include "ProcessState.h"
+#include "ProgramFolder.h"
+#include "Profile.h"
+#include "SysValues.h"
+#include "SystemSettings.h"
+#include "WorkingFolders.h"
+
+#include <QFile>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Manager : public testing::Test
+{
+protected:
+    Manager()
+    {
+        CreateWorkingFolders();
+        SetPauseScale(0.01);
+        AutoPrintRunning = false;
+        PrintedListReady = true;
+        PendingScanRunning = false;
+        PendingScanCount = 0;
+        SystemSettings::Load();
+    }
+    ~Manager() override
+    {
+        QTRY_VERIFY(PendingScanCount == 0 && PrintedListReady);
+        AutoPrintRunning = false;
+        AutoPrintActive = false;
+        ManualMode = false;
+        SetPauseScale(1.0);
+    }
+
+    ProgramFolder folder;
+    PrintManager manager;
+};
+
+} // namespace
+
+TEST(PrintManagerRules, ProgramPhotoFoldersCannotBeTheSource)
+{
+    const struct
+    {
+        const char *folder;
+        bool refused;
+    } cases[] = {
+        {"/home/event/in", false},      {"/home/event/Pic_T", true},        {"/data/Pic_T/cam1/in", true},
+        {"/data/pic_t/cam1", false},    {"/srv/Pic_P", true},               {"/srv/xPic_Bx", true},
+        {"Pic_S", false} /* only after the first character */,             {"/srv/Pic_R/", true},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(IsProgramPhotoFolder(QString::fromUtf8(c.folder)), c.refused) << c.folder;
+}
+
+TEST(PrintManagerRules, EnterTwiceWithin500MsActsOnce)
+{
+    EnterPacer pacer;
+    EXPECT_TRUE(pacer.Accept(10'000)) << "the first Enter after start-up is always handled";
+    EXPECT_FALSE(pacer.Accept(10'300));
+    EXPECT_FALSE(pacer.Accept(10'799)) << "measured from the previous Enter, handled or not";
+    EXPECT_TRUE(pacer.Accept(11'299));
+}
+
+TEST_F(Manager, RefusedSourceFolderKeepsTheOldOne)
+{
+    ASSERT_TRUE(manager.ChooseSourceFolder(QStringLiteral("/event/in")));
+    EXPECT_FALSE(manager.ChooseSourceFolder(QStringLiteral("/event/Pic_T")));
+    EXPECT_EQ(manager.SourceFolder().toStdString(), "/event/in");
+    EXPECT_EQ(Profile::Read("Config/sys.ini", QStringLiteral("Photo_Source_folder"), QStringLiteral("Code"), {})
+                  .toStdString(),
+              "/event/in");
+}
+
+TEST_F(Manager, QualityIsStoredAsTypedAndUsedClamped)
+{
+    const struct
+    {
+        const char *typed;
+        int used;
+    } cases[] = {{"5", 10}, {"250", 100}, {"80", 80}};
+    for (const auto &c : cases) {
+        manager.CommitQuality(QString::fromUtf8(c.typed));
+        EXPECT_EQ(SystemSettings::PictureQuality(), c.used) << c.typed;
+        EXPECT_EQ(Profile::Read("Config/SystemSeting.ini", QStringLiteral("SynthesisPictureQuality"),
+                                QStringLiteral("value"), {})
+                      .toStdString(),
+                  c.typed);
+    }
+}
+
+TEST_F(Manager, StartIsRefusedWhileTheListsAreRestored)
+{
+    PrintedListReady = false;
+    EXPECT_EQ(manager.Start(), PrintManager::StartResult::ListsRestoring);
+    EXPECT_FALSE(AutoPrintRunning.load());
+    EXPECT_FALSE(manager.StartChecked());
+    PrintedListReady = true;
+    PendingScanRunning = true;
+    EXPECT_EQ(manager.Start(), PrintManager::StartResult::ListsRestoring);
+    PendingScanRunning = false;
+
+    EXPECT_EQ(manager.Start(), PrintManager::StartResult::Started);
+    EXPECT_TRUE(AutoPrintRunning.load());
+    EXPECT_EQ(ReadSysValue(QStringLiteral("System"), QStringLiteral("AutoPrint")).toStdString(), "Start");
+    manager.Pause();
+    EXPECT_FALSE(AutoPrintRunning.load());
+    EXPECT_EQ(ReadSysValue(QStringLiteral("System"), QStringLiteral("AutoPrint")).toStdString(), "Stop");
+}
+
+TEST_F(Manager, StartWithBothListsEmptyForgetsTheNumbersButNotTheCounter)
+{
+    RecordPictureNumber(QStringLiteral("1234"), 57);
+    PictureCounter = 57;
+    manager.Queue().Printed().InsertRow(0, {QString(), "1", "1234", "Pic_R/1234.jpg", "57"}, {});
+    manager.Start();
+    EXPECT_TRUE(QFile::exists(QStringLiteral("Config/PictureNumber.ini"))) << "a photo is still listed";
+
+    manager.Pause();
+    manager.Queue().Printed().Clear();
+    manager.Start();
+    EXPECT_FALSE(QFile::exists(QStringLiteral("Config/PictureNumber.ini")));
+    EXPECT_EQ(NextPictureNumber(), 58);
+}
+
+TEST_F(Manager, PausedTicksPutTheRadioBackAndF4SwitchesManualMode)
+{
+    PrintedListReady = false; // a refused start
+    manager.Start();
+    manager.Tick();
+    EXPECT_FALSE(manager.StartChecked());
+    EXPECT_FALSE(AutoPrintActive.load());
+
+    manager.ToggleManualMode();
+    EXPECT_TRUE(ManualMode.load());
+    QTRY_VERIFY(PrintedListReady); // the first tick's printed-folder scan
+    manager.Start();
+    manager.ToggleManualMode();
+    EXPECT_TRUE(ManualMode.load()) << "only while paused";
+    manager.Tick();
+    EXPECT_FALSE(ManualMode.load()) << "the first tick of automatic printing ends manual mode";
+    EXPECT_TRUE(AutoPrintActive.load());
+}
