@@ -37,11 +37,11 @@ void RecordFixture::SetDay(const QDate &day)
 void RecordFixture::Restart(const QStringList &printedNames)
 {
     printed = std::make_unique<PhotoListModel>(PhotoListModel::PrintedHeaders(), QSize(9, 6));
-    for (const QString &name : printedNames)
+    for (const QString &name : printedNames) {
+        const QString path = QStringLiteral("Pic_R/") + name + ".jpg";
         printed->InsertRow(printed->RowCount(),
-                           {QString(), QStringLiteral("0"), name, QStringLiteral("Pic_R/") + name + ".jpg",
-                            QString::number(printed->RowCount() + 1)},
-                           {});
+                           {QString(), QStringLiteral("0"), name, path, QString::number(printed->RowCount() + 1)}, path);
+    }
     reprints = std::make_unique<ReprintListModel>();
     for (PrinterEntry &entry : PrinterTable)
         entry.printedCount = 0;

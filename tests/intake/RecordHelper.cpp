@@ -57,7 +57,8 @@ int RunReprints(const QString &stamp, unsigned seed)
     PhotoListModel printed(PhotoListModel::PrintedHeaders(), QSize(9, 6));
     for (int photo = 0; photo < 10; ++photo) {
         const QString name = QStringLiteral("p%1").arg(photo);
-        printed.InsertRow(photo, {QString(), QStringLiteral("0"), name, QStringLiteral("Pic_R/") + name + ".jpg"}, {});
+        const QString path = QStringLiteral("Pic_R/") + name + ".jpg";
+        printed.InsertRow(photo, {QString(), QStringLiteral("0"), name, path}, path);
     }
     ReprintListModel reprints;
     RestoreFromRecords(printed, reprints, [](const QString &) {});
