@@ -19,3 +19,9 @@ inline std::recursive_mutex paper_query_cs;
 inline std::recursive_mutex pending_folder_cs;
 // The pending list and its thumbnails.
 inline std::recursive_mutex pending_list_cs;
+
+// The day's print record and printer count files: one job's lines at a time.
+// Taken before printer_table_cs, which it holds only to read the printed counts.
+inline std::recursive_mutex print_record_cs;
+// The day's reprint list file: one save at a time, each writing the list as it is then.
+inline std::recursive_mutex reprint_file_cs;

@@ -2,7 +2,11 @@
 
 #include <QString>
 
-// Records that `copies` copies of the picture were printed, in the day's
-// print record. Called by a print job once the spooler has accepted its
-// document. Safe to call from any thread.
-void SavePrintInfo(const QString &pictureName, int copies);
+// Records a printed job in the day's files: a "name:copies;" line in the
+// print record (the name cut before its first "."), then the printed count
+// of every printer of the printer table in the printer count file, each
+// appended with one write that reaches the file at once. Called by a print
+// job once the spooler has accepted its document; safe from any thread, jobs
+// finishing together are written one after the other. False when a file
+// could not be written (nobody is told: the print itself went out).
+bool SavePrintInfo(const QString &pictureName, int copies);

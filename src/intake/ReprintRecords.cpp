@@ -1,0 +1,194 @@
+#include "ReprintRecords.h"
+
+#include "DailyRecords.h"
+#include "DecimalText.h"
+#include "FileIo.h"
+#include "Locks.h"
+#include "PhotoListModel.h"
+#include "PrinterTable.h"
+#include "ProcessState.h"
+#include "ReprintState.h"
+#include "Utf16File.h"
+
+#include <QHash>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// Printed list columns the records fill in.
+constexpr int PrintedQuantityColumn = 1;
+constexpr int PrintedNameColumn = 2;
+
+// A read of an info file that met a rewrite in place is taken again, for at most this long.
+constexpr int InfoReadAttempts = 50;
+constexpr std::chrono::milliseconds InfoReadRetryPause{2};
+
+// The text from `from` up to the first `delimiter` after it (or the end);
+// `from` moves past the delimiter, or to the end when there is none.
+QStringView TakeField(QStringView line, qsizetype &from, QChar delimiter)
+{
+    const qsizetype end = line.indexOf(delimiter, from);
+    const QStringView field = line.mid(from, (end < 0 ? line.size() : end) - from);
+    from = end < 0 ? line.size() : end + 1;
+    return field;
+}
+
+// The lines of a record file; a missing file is created empty and has none.
+QStringList RecordLines(const std::filesystem::path &file)
+{
+    if (!std::filesystem::exists(file)) {
+        Utf16File::WriteText(file, QString());
+        return {};
+    }
+    return Utf16File::ReadLines(file).value_or(QStringList());
+}
+
+// The first blank-delimited word of a line.
+QStringView FirstWord(QStringView line)
+{
+    const QStringView trimmed = line.trimmed();
+    qsizetype end = 0;
+    while (end < trimmed.size() && !trimmed[end].isSpace())
+        ++end;
+    return trimmed.left(end);
+}
+
+void RestorePrintedQuantities(PhotoListModel &printed, const QString &stamp)
+{
+    QHash<QString, int> copiesByName;
+    for (const QString &line : RecordLines(PrintRecordFile(stamp))) {
+        const CountRecord record = ParseCountLine(FirstWord(line));
+        if (!record.name.isEmpty())
+            copiesByName[record.name] += record.count;
+    }
+    for (int row = 0, rows = printed.RowCount(); row < rows; ++row) {
+        const auto copies = copiesByName.constFind(printed.Text(row, PrintedNameColumn));
+        if (copies == copiesByName.constEnd())
+            continue;
+        const int current = DecimalValue(printed.Text(row, PrintedQuantityColumn));
+        printed.SetText(row, PrintedQuantityColumn, QString::number(current + *copies));
+    }
+}
+
+void RestorePrinterCounts(const QString &stamp)
+{
+    // The file holds one snapshot per job; the last line of a printer is its count.
+    QHash<QString, int> lastCount;
+    for (const QString &line : RecordLines(PrinterCountFile(stamp))) {
+        const CountRecord record = ParseCountLine(line);
+        if (!record.name.isEmpty())
+            lastCount[record.name] = record.count;
+    }
+    const std::lock_guard table(printer_table_cs);
+    for (PrinterEntry &entry : PrinterTable) {
+        const auto count = lastCount.constFind(entry.name);
+        if (count != lastCount.constEnd())
+            entry.printedCount = *count;
+    }
+}
+
+void RestoreReprintList(ReprintListModel &reprints, const QString &stamp)
+{
+    for (const QString &line : RecordLines(ReprintListFile(stamp))) {
+        const std::optional<ReprintRow> row = ParseReprintLine(line);
+        if (!row)
+            continue;
+        // Restored rows keep their saved order whatever a priority click left behind.
+        reprints.InsertRow(reprints.RowCount(), *row);
+        ReprintTotalCount += DecimalValue(row->quantity);
+        ++ReprintFileCount;
+    }
+}
+
+// The value of the last line of an info file's text.
+int LastLineValue(const QByteArray &bytes)
+{
+    QString text = FileIo::FromUtf16Le(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    const qsizetype lastBreak = text.lastIndexOf(QLatin1Char('\n'));
+    return DecimalValue(QStringView(text).mid(lastBreak + 1));
+}
+
+// True when the file was changed in place while it was read, or read empty
+// between a truncation and the new text.
+bool ReadDuringRewrite(const std::filesystem::path &file, const FileIo::Contents &contents)
+{
+    if (contents.bytes.isEmpty())
+        return true;
+    const std::optional<FileIo::Stamp> now = FileIo::StampOf(file);
+    // A file replaced by another one was read whole before it went.
+    return now && now->inode == contents.stamp.inode && now->device == contents.stamp.device &&
+           !(*now == contents.stamp);
+}
+
+} // namespace
+
+QString ReprintText::Added(const QString &name, const QString &quantity)
+{
+    return QStringLiteral("成功添加补打信息，") + name + QStringLiteral("补打") + quantity + QStringLiteral("张");
+}
+
+ReprintListModel::Key AddReprintEntry(ReprintListModel &reprints, const QString &id, const QString &name,
+                                      const QString &quantity, const QString &path)
+{
+    const bool top = PriorityNext.exchange(false);
+    return reprints.InsertRow(top ? 0 : reprints.RowCount(), {id, name, path, quantity});
+}
+
+QString ReprintLine(const ReprintRow &row)
+{
+    return row.id + QLatin1Char(',') + row.name + QLatin1Char(':') + row.path + QLatin1Char('}') + row.quantity +
+           QLatin1Char(';');
+}
+
+std::optional<ReprintRow> ParseReprintLine(QStringView line)
+{
+    qsizetype from = 0;
+    ReprintRow row;
+    row.id = TakeField(line, from, QLatin1Char(',')).toString();
+    row.name = TakeField(line, from, QLatin1Char(':')).toString();
+    row.path = TakeField(line, from, QLatin1Char('}')).toString();
+    row.quantity = TakeField(line, from, QLatin1Char(';')).toString();
+    if (row.id.isEmpty() || row.name.isEmpty() || row.path.isEmpty() || row.quantity.isEmpty())
+        return std::nullopt;
+    return row;
+}
+
+bool SaveReprintList(const ReprintListModel &reprints)
+{
+    const std::lock_guard lock(reprint_file_cs);
+    QString text;
+    for (const ReprintRow &row : reprints.Rows())
+        text += ReprintLine(row) + QLatin1Char('\n');
+    return Utf16File::WriteText(ReprintListFile(TodayStamp()), text);
+}
+
+void RestoreFromRecords(PhotoListModel &printed, ReprintListModel &reprints, const ShowHint &showHint)
+{
+    showHint(ReprintText::Restoring);
+    const QString stamp = TodayStamp();
+    RestorePrintedQuantities(printed, stamp);
+    RestorePrinterCounts(stamp);
+    RestoreReprintList(reprints, stamp);
+    showHint(ReprintText::ReprintHowTo);
+}
+
+int ReadInfoCount(const std::filesystem::path &infoFile)
+{
+    std::optional<FileIo::Contents> contents;
+    for (int attempt = 0; attempt < InfoReadAttempts; ++attempt) {
+        if (attempt > 0)
+            std::this_thread::sleep_for(InfoReadRetryPause);
+        contents = FileIo::ReadAll(infoFile);
+        if (!contents)
+            return 0;
+        if (!ReadDuringRewrite(infoFile, *contents))
+            break;
+    }
+    return LastLineValue(contents->bytes);
+}

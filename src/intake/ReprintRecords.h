@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ReprintListModel.h"
+#include "ReprintTexts.h"
+
+#include <QString>
+
+#include <filesystem>
+#include <optional>
+
+class PhotoListModel;
+
+// Adds a reprint row: at the top when PriorityNext is set (and clears it),
+// else at the end. The counters and the file are the caller's steps.
+// Returns the new row's key.
+ReprintListModel::Key AddReprintEntry(ReprintListModel &reprints, const QString &id, const QString &name,
+                                      const QString &quantity, const QString &path);
+
+// "ID,name:path}quantity;", and back; a line missing any of the four fields gives nothing.
+QString ReprintLine(const ReprintRow &row);
+std::optional<ReprintRow> ParseReprintLine(QStringView line);
+
+// Writes the reprint list as it is now to the day's reprint list file,
+// replacing the file atomically: a crash during the save leaves the previous
+// or the new list. Safe from any thread; saves are serialised and each writes
+// the list it reads under the file lock, so the last save leaves the last list.
+bool SaveReprintList(const ReprintListModel &reprints);
+
+// Brings back today's records once the printed list has been rebuilt from
+// the printed folder: the quantity of every printed row (column 1 grows by
+// the copies of each print record line with its name), the printers' printed
+// counts (the last line of each printer), and the reprint rows, appended in
+// file order while ReprintTotalCount and ReprintFileCount grow with them.
+// Missing files are created empty. A later day finds no files and restores
+// nothing. Run before anything else changes the printed list.
+void RestoreFromRecords(PhotoListModel &printed, ReprintListModel &reprints, const ShowHint &showHint);
+
+// The number a companion tool's info file asks for: the decimal value of its
+// last line (a final line feed ends the last line, it does not start an
+// empty one; an empty or non-numeric last line gives 0). 0 when the file
+// cannot be read. The file is read whole into memory, so the tool may
+// rewrite it meanwhile: a read that overlapped a rewrite in place is taken
+// again, so the result is the old or the new number.
+int ReadInfoCount(const std::filesystem::path &infoFile);
