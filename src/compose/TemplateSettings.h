@@ -2,7 +2,11 @@
 
 #include <QRgb>
 
+#include <QString>
+
+#include <atomic>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 
 // How a photo is scaled and placed in its frame and how its label is
@@ -45,13 +49,37 @@ private:
 
 inline TemplateSettingsStore CurrentTemplateSettings;
 
+// Set by the print manager page when another frame template file is chosen or
+// the paper size text changes; the settings dialog then opens with fresh
+// defaults instead of the stored values. Cleared when the settings are saved.
+inline std::atomic<bool> NewTemplateChosen{false};
+
+// Raised when the settings dialog closes; the print manager page's timer
+// answers it by reloading the settings file (LoadTemplateSettings clears it),
+// which also drops unsaved colours and sample sizes the dialog applied early.
+inline std::atomic<bool> TemplateReloadRequested{false};
+
 // Reads `file` over `settings`. A file without the key Proportion (or no file)
 // changes nothing; otherwise every key is read, and a missing one reads as 0,
 // 0.0, false or a background that is not transparent. Values are not range-checked.
 void LoadTemplateSettings(TemplateSettings &settings, const std::filesystem::path &file = TemplateSettingsFile);
 
-// Loads Config/TemplateSeting.ini into CurrentTemplateSettings.
+// The settings section's name in the file.
+const QString &TemplateSettingsSection();
+
+// The stored text of a key, or "Error" when the key is missing.
+using TemplateSettingsLookup = std::function<QString(const QString &key)>;
+
+// Reads stored texts over `settings` the way LoadTemplateSettings reads the file.
+void ReadTemplateSettings(TemplateSettings &settings, const TemplateSettingsLookup &lookup);
+
+// Loads Config/TemplateSeting.ini into CurrentTemplateSettings and clears
+// the reload request.
 void LoadTemplateSettings();
+
+// The leading decimal number of a stored text, with "." as the point; a text
+// that does not start with a number reads as 0.
+double DecimalNumberValue(const QString &text);
 
 // A stored colour 0x00BBGGRR as an opaque colour.
 QRgb ColorFromStored(int stored);
