@@ -14,6 +14,18 @@ namespace {
 // Canvas pixels per screen pixel.
 constexpr int CanvasPerScreen = 5;
 
+// Canvas lengths in screen pixels, truncated as the composition truncates
+// (QPoint's and QSize's own division rounds).
+QPoint OnScreen(QPoint canvas)
+{
+    return {canvas.x() / CanvasPerScreen, canvas.y() / CanvasPerScreen};
+}
+
+QSize OnScreen(QSize canvas)
+{
+    return {canvas.width() / CanvasPerScreen, canvas.height() / CanvasPerScreen};
+}
+
 // The blend of a template drawn over the sample.
 constexpr double TemplateOpacity = 150.0 / 255.0;
 
@@ -59,7 +71,7 @@ QRect PreviewPhotoRect(QSize sample, const TemplateSettings &settings, int paper
 {
     const QSize drawn = DrawnSize(sample, settings.Proportion);
     const QPoint corner = PhotoCorner(drawn, settings, CanvasSize(paperWidthMm, paperHeightMm));
-    return {corner / CanvasPerScreen, drawn / CanvasPerScreen};
+    return {OnScreen(corner), OnScreen(drawn)};
 }
 
 SampleLabelPlace PlaceSampleLabel(double labelLeft, double labelTop, QSize paper)
@@ -72,7 +84,7 @@ SampleLabelPlace PlaceSampleLabel(double labelLeft, double labelTop, QSize paper
     TemplateSettings settings;
     settings.TextLeftMargin = labelLeft;
     settings.TextTopMargin = labelTop;
-    return {LabelCorner(settings) / CanvasPerScreen, labelLeft, labelTop};
+    return {OnScreen(LabelCorner(settings)), labelLeft, labelTop};
 }
 
 PreviewTemplate PreparePreviewTemplate(const std::filesystem::path &templatePath, QSize paper)

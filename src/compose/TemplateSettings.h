@@ -29,6 +29,8 @@ struct TemplateSettings final
     int SampleImageHeight = 0;
     bool AutoSizeForSampleImage = false;
     bool AutoRotationForSampleImage = false;
+
+    bool operator==(const TemplateSettings &) const = default;
 };
 
 inline const std::filesystem::path TemplateSettingsFile{"Config/TemplateSeting.ini"};

@@ -44,6 +44,8 @@ public:
     QRect PreviewArea() const { return {PaperOrigin(), m_paper}; }
     const QImage &Preview() const { return m_preview; }
     QLabel *SampleLabel() const { return m_label; }
+    // True once the sample label was put in its place, shortly after opening.
+    bool LabelPlaced() const { return m_labelPlaced; }
 
 signals:
     // The label kind just saved, for the print manager page's reprint field caption.
