@@ -151,10 +151,12 @@ void DlgTemplateSet::BuildControls()
     grid->addWidget(m_save, 2, 8);
     grid->setColumnStretch(9, 1);
 
+    // Polished now, the controls have their final sizes and the paper's place
+    // is known: a little below the colour buttons, the last row.
+    controls->ensurePolished();
     controls->adjustSize();
     controls->move(0, 0);
-    // The paper is drawn a little below the colour buttons.
-    m_previewTop = m_textColor->mapTo(this, QPoint(0, m_textColor->height())).y() + 10;
+    m_previewTop = controls->height() + 10;
     const int width = std::max({767, PaperLeft + m_paper.width() + 30, controls->width()});
     setFixedSize(width, m_previewTop + m_paper.height() + 20);
     controls->resize(width, controls->height());
