@@ -382,6 +382,7 @@ void DlgTemplateSet::Save()
 void DlgTemplateSet::done(int result)
 {
     m_timer->stop();
+    ++m_sampleGeneration; // a sample still being read is dropped
     m_template = PreviewTemplate();
     m_sample = PreviewSample();
     m_preview = QImage();
