@@ -44,6 +44,11 @@ inline std::atomic<bool> CaptureOnTop{false};
 // Seconds a print job waits before it prints; "event_waite_time" of the system settings.
 inline std::atomic<int> PrintDelaySeconds{2};
 
+// The paper width and height in millimetres of the print manager page; a
+// print job falls back on them when a printer reports no printable area.
+inline std::atomic<int> PaperWidthMm{0};
+inline std::atomic<int> PaperHeightMm{0};
+
 // A text written by one thread and shown by another. A plain QString would
 // be a data race, so reads and writes take a short lock.
 class SharedText final

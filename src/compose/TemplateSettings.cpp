@@ -88,10 +88,10 @@ double DecimalNumberValue(const QString &text)
 
 void LoadTemplateSettings()
 {
-    TemplateReloadRequested = false;
     TemplateSettings settings = CurrentTemplateSettings.Get();
     LoadTemplateSettings(settings);
     CurrentTemplateSettings.Set(settings);
+    TemplateReloadRequested = false;
 }
 
 QRgb ColorFromStored(int stored)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QRgb>
-
 #include <QString>
 
 #include <atomic>

@@ -38,3 +38,9 @@ inline void SetEntryJobCount(PrinterEntry &entry, int32_t count)
 {
     std::atomic_ref(entry.jobCount).store(count);
 }
+
+// Raises the job count by `copies` without losing a refresh's or another dispatch's change.
+inline void AddEntryJobCount(PrinterEntry &entry, int32_t copies)
+{
+    std::atomic_ref(entry.jobCount).fetch_add(copies);
+}

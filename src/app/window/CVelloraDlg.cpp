@@ -9,6 +9,7 @@
 #include "PrinterListModel.h"
 #include "PrinterRegistry.h"
 #include "PrinterTable.h"
+#include "PrintJob.h"
 #include "ProcessState.h"
 #include "Profile.h"
 #include "ProgramIcon.h"
@@ -59,9 +60,10 @@ CVelloraDlg::CVelloraDlg(EndProcess endProcess, QWidget *parent)
     , m_endProcess(endProcess ? std::move(endProcess) : EndProcess(EndProcessNow))
     , m_printers(new PrinterListModel(this))
     , m_screenSaver(std::make_unique<ScreenSaver>())
-    , m_spooler(std::make_unique<CupsSpooler>())
+    , m_spooler(std::make_shared<CupsSpooler>())
     , m_registry(std::make_unique<PrinterRegistry>(*m_spooler, *m_printers))
 {
+    SetPrintSpooler(m_spooler);
     setWindowTitle(QStringLiteral("Vellora"));
     setWindowIcon(ProgramIcon());
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);

@@ -73,7 +73,7 @@ private:
     QTimer *m_timer2 = nullptr;
     std::unique_ptr<ScreenSaver> m_screenSaver;
     // The registry's workers use the spooler: the registry goes first.
-    std::unique_ptr<Spooler> m_spooler;
+    std::shared_ptr<Spooler> m_spooler; // shared with the print jobs
     std::unique_ptr<PrinterRegistry> m_registry;
     bool m_recoveryPending = false;
     int m_tickCount = 0;

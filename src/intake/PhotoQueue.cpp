@@ -1,0 +1,406 @@
+#include "PhotoQueue.h"
+
+#include "Clock.h"
+#include "DecimalText.h"
+#include "ImageFiles.h"
+#include "IntakeState.h"
+#include "JpegCompleteness.h"
+#include "Locks.h"
+#include "Pause.h"
+#include "PhotoNames.h"
+#include "PictureNumber.h"
+#include "PrintDispatcher.h"
+#include "PrintThreadSlots.h"
+#include "PrinterEntryAccess.h"
+#include "PrinterTable.h"
+#include "ProcessState.h"
+#include "RunLog.h"
+#include "SinglePhoto.h"
+#include "SourceFolderScan.h"
+#include "SystemSettings.h"
+#include "TemplateSettings.h"
+#include "WorkMode.h"
+#include "WorkingFolders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString kRestoringHint = QStringLiteral("正在恢复文件信息列表，请稍候.......................");
+const QString kReprintHint = QStringLiteral("补打：鼠标左键点击要补打的照片，输入数量然后按回车键。");
+
+enum PendingColumn { PendingNameColumn = 1 };
+
+std::filesystem::path PathOf(const QString &text)
+{
+    return std::filesystem::path(text.toStdString());
+}
+
+// Replaces `to` with `from`; QFile::rename also moves across file systems,
+// which a source folder on a camera card or a network share needs.
+bool MoveReplacing(const QString &from, const QString &to)
+{
+    QFile::remove(to);
+    return QFile::rename(from, to);
+}
+
+QFileInfoList ListFolder(const QString &folder)
+{
+    return QDir(folder).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                                      QDir::Name | QDir::IgnoreCase);
+}
+
+std::chrono::milliseconds ThumbnailPause()
+{
+    return std::chrono::milliseconds(SystemSettings::ThumbnailSize() * 30);
+}
+
+} // namespace
+
+PhotoQueue::PhotoQueue(QSize thumbnailSize, QObject *parent)
+    : QObject(parent)
+    , m_pending(std::make_unique<PhotoListModel>(PhotoListModel::PendingHeaders(), thumbnailSize))
+    , m_printed(std::make_unique<PhotoListModel>(PhotoListModel::PrintedHeaders(), thumbnailSize))
+{
+}
+
+PhotoQueue::~PhotoQueue() = default;
+
+void PhotoQueue::AddPendingItem(const QString &name, const QString &path, int row)
+{
+    if (name.isEmpty() || path.isEmpty())
+        return;
+    const int number = PictureNumberOf(name);
+    // A photo without a number (copied without a template) shows its row.
+    const QString numberText = QString::number(number == 0 ? row : number);
+    m_pending->InsertRow(row, {QString(), name, numberText}, path);
+}
+
+void PhotoQueue::AddPrintedItem(const QString &name, const QString &quantity, const QString &path)
+{
+    if (name.isEmpty() || path.isEmpty())
+        return;
+    const QString number = QString::number(PictureNumberOf(name));
+    m_printed->InsertRow(PrintedNextIndex, {QString(), quantity, name, path, number}, path);
+}
+
+// ---- Composition ----------------------------------------------------------
+
+void PhotoQueue::StartComposition(std::unique_ptr<ScanTaskParams> task)
+{
+    // Set before the thread runs, so the scan that started it sees it at once.
+    ComposingNow = true;
+    std::thread([this, task = std::move(task)] { Compose(*task); }).detach();
+}
+
+void PhotoQueue::Compose(const ScanTaskParams &task)
+{
+    ComposingNow = true;
+    const QString pendingName = MakePendingName(task.fileName, Clock::Now());
+    const QString pendingPath = PendingPrefix + pendingName;
+    ComposingName.Set(task.fileName);
+
+    if (!task.sourcePath.isEmpty()) {
+        WriteRunLog(QStringLiteral("图片合成:") + task.fileName);
+        if (!task.frameFile.isEmpty())
+            ComposeWithTemplate(task, pendingName, pendingPath);
+        else
+            CopyWithoutTemplate(task, pendingName, pendingPath);
+    }
+
+    Pause(300ms);
+    --ComposeThreadCount;
+    ComposingNow = false;
+    ComposingName.Set(QString());
+    WriteRunLog(QStringLiteral("图片合成线程结束"));
+}
+
+bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &pendingName,
+                                     const QString &pendingPath)
+{
+    const std::filesystem::path source = PathOf(task.sourcePath);
+    // A photo still being written, or cut short, is left where it is for a later scan.
+    const std::optional<FileStamp> before = StampOf(source);
+    if (!before || !JpegLooksComplete(source)) {
+        RememberUncomposable(task.sourcePath);
+        return false;
+    }
+    const TemplateSettings settings = CurrentTemplateSettings.Get();
+    std::optional<CompositionPhoto> photo = LoadCompositionPhoto(source, settings);
+    QImage frameTemplate = LoadFrameTemplate(PathOf(task.frameFile));
+    if (!photo || frameTemplate.isNull()) {
+        if (!photo)
+            RememberUncomposable(task.sourcePath);
+        return false;
+    }
+
+    const std::lock_guard folderLock(pending_folder_cs);
+    if (StampOf(source) != before) // grew while it was decoded
+        return false;
+    QImage output;
+    const bool composed =
+        ComposeSinglePhoto(*photo, frameTemplate, output, PathOf(pendingPath), pendingName, settings,
+                           DecimalValue(task.paperWidthText), DecimalValue(task.paperHeightText),
+                           SystemSettings::PictureQuality());
+    if (composed) {
+        AddPendingUnlessListed(pendingName, pendingPath);
+        KeepSource(task);
+    }
+    return composed;
+}
+
+void PhotoQueue::CopyWithoutTemplate(const ScanTaskParams &task, const QString &pendingName,
+                                     const QString &pendingPath)
+{
+    const std::filesystem::path source = PathOf(task.sourcePath);
+    if (!JpegLooksComplete(source)) {
+        RememberUncomposable(task.sourcePath);
+        return;
+    }
+    const QString keepPath = SourcePrefix + task.fileName;
+    const std::lock_guard folderLock(pending_folder_cs);
+    QFile::remove(keepPath);
+    {
+        const std::lock_guard listLock(pending_list_cs);
+        // QFile::copy writes a temporary file and renames it: never half a photo in the queue.
+        QFile::remove(pendingPath);
+        QFile::copy(task.sourcePath, pendingPath);
+        AddPendingUnlessListed(pendingName, pendingPath);
+    }
+    KeepSource(task);
+}
+
+void PhotoQueue::AddPendingUnlessListed(const QString &pendingName, const QString &pendingPath)
+{
+    const std::lock_guard listLock(pending_list_cs);
+    for (int row = 0; row < m_pending->RowCount(); ++row) {
+        if (m_pending->Text(row, PendingNameColumn) == pendingName)
+            return;
+    }
+    AddPendingItem(pendingName, pendingPath, m_pending->RowCount());
+}
+
+void PhotoQueue::KeepSource(const ScanTaskParams &task)
+{
+    const QString keepPath = SourcePrefix + task.fileName;
+    if (!MoveReplacing(task.sourcePath, keepPath))
+        MoveReplacing(task.sourcePath, keepPath);
+}
+
+// ---- Dispatch -------------------------------------------------------------
+
+bool PhotoQueue::IdlePrinterForNewPhotos() const
+{
+    // A refresh pass can hold the table for seconds; this tick then simply finds none.
+    std::unique_lock tableLock(printer_table_cs, std::try_to_lock);
+    if (!tableLock)
+        return false;
+    return std::any_of(PrinterTable.begin(), PrinterTable.end(), [](const PrinterEntry &entry) {
+        const int32_t mode = EntryWorkMode(entry);
+        return EntryChecked(entry) && mode != WorkModeReprint && mode != WorkModeStandby && EntryJobCount(entry) < 1;
+    });
+}
+
+void PhotoQueue::DispatchStep(bool startChecked)
+{
+    int rows = 0;
+    {
+        const std::lock_guard listLock(pending_list_cs);
+        rows = m_pending->RowCount();
+    }
+    if (!ComposingNow && PendingScanCount == 0 && rows == 0) {
+        PendingQueueIdle = true;
+        // Files put into Pic_P by hand are picked up once the queue has idled a while.
+        if (!PrintersBusy && m_idleEmptyTicks > 30 && noReprintWork) {
+            StartPendingFolderScan();
+            m_idleEmptyTicks = 0;
+        }
+        ++m_idleEmptyTicks;
+        return;
+    }
+    if (PrintCyclePhase != 0 || PrintersBusy || rows == 0 || QueueRebuilding || !AutoPrintRunning)
+        return;
+
+    // Never wait on the user-interface thread: a scan holding the folder means "not this tick".
+    std::unique_lock folderLock(pending_folder_cs, std::try_to_lock);
+    if (!folderLock)
+        return;
+    m_idleEmptyTicks = 0;
+    PendingQueueIdle = false;
+    const QString name = m_pending->Text(0, PendingNameColumn);
+    const QString printedPath = PrintedPrefix + name;
+    const QString pendingPath = PendingPrefix + name;
+    if (!QFile::exists(pendingPath)) {
+        const std::lock_guard listLock(pending_list_cs);
+        m_pending->RemoveRow(0);
+    }
+
+    const bool printerFound = IdlePrinterForNewPhotos();
+    if (!NoPrinterEverChecked && startChecked && PendingScanCount == 0 && !name.isEmpty() && printerFound
+        && MoveReplacing(pendingPath, printedPath)) {
+        if (DispatchPhoto(PathOf(printedPath), 1, name, WorkModeReprint))
+            HandOver(0, name, 500ms);
+        else
+            QFile::rename(printedPath, pendingPath);
+    }
+    PendingQueueIdle = true;
+}
+
+void PhotoQueue::HandOver(int row, const QString &name, std::chrono::milliseconds settle)
+{
+    {
+        const std::lock_guard listLock(pending_list_cs);
+        AddPrintedItem(PictureNumberKey(name), QStringLiteral("1"), PrintedPrefix + name);
+        ++PrintedNextIndex;
+        QueueRebuilding = true;
+        RemoveRowAndRenumber(row);
+    }
+    // The queue settles before the next photo may leave it; the window keeps running meanwhile.
+    QTimer::singleShot(std::chrono::milliseconds(static_cast<int>(settle.count() * PauseScale())), this,
+                       [] { QueueRebuilding = false; });
+}
+
+void PhotoQueue::RemoveRowAndRenumber(int row)
+{
+    m_pending->RemoveRow(row);
+    for (int at = m_pending->RowCount() - 1; at >= 0; --at) {
+        if (m_pending->Text(at, PendingNameColumn).isEmpty())
+            m_pending->RemoveRow(at);
+    }
+}
+
+PhotoQueue::PrintNowResult PhotoQueue::PrintNow(int row, bool autoPrintPaused)
+{
+    if (!PrintWorkersReady) {
+        BuildThreadTables();
+        PrintWorkersReady = true;
+    }
+    if (row < 0 || PendingScanRunning || ComposingNow || PrintingNow)
+        return PrintNowResult::NotNow;
+    std::unique_lock folderLock(pending_folder_cs, std::try_to_lock);
+    if (!folderLock)
+        return PrintNowResult::NotNow;
+    const std::lock_guard listLock(pending_list_cs);
+
+    const QString name = m_pending->Text(row, PendingNameColumn);
+    if (name.isEmpty() || DispatchBusy)
+        return PrintNowResult::NotNow;
+
+    bool standbyIdle = false;
+    bool otherIdle = false;
+    for (const PrinterEntry &entry : PrinterTable) {
+        if (!EntryChecked(entry) || EntryJobCount(entry) >= 1)
+            continue;
+        (EntryWorkMode(entry) == WorkModeStandby ? standbyIdle : otherIdle) = true;
+    }
+    const bool allowed = (autoPrintPaused && (standbyIdle || otherIdle)) || (StandbyInUse && standbyIdle && !otherIdle);
+    if (NoPrinterEverChecked || PendingScanCount > 0 || !allowed)
+        return PrintNowResult::NotNow;
+    if (PrintersBusy || QueueRebuilding)
+        return PrintNowResult::PrintersBusy;
+
+    const QString printedPath = PrintedPrefix + name;
+    const QString pendingPath = PendingPrefix + name;
+    if (!MoveReplacing(pendingPath, printedPath))
+        return PrintNowResult::NotNow;
+    if (!DispatchPhoto(PathOf(printedPath), 1, name, WorkModeNew)) {
+        QFile::rename(printedPath, pendingPath);
+        return PrintNowResult::NotNow;
+    }
+    HandOver(row, name, 300ms);
+    return PrintNowResult::Started;
+}
+
+void PhotoQueue::TakeOut(int row)
+{
+    if (row < 0 || PendingScanRunning || ComposingNow || PrintingNow)
+        return;
+    std::unique_lock folderLock(pending_folder_cs, std::try_to_lock);
+    if (!folderLock)
+        return;
+    const std::lock_guard listLock(pending_list_cs);
+
+    const QString name = m_pending->Text(row, PendingNameColumn);
+    const QString pendingPath = PendingPrefix + name;
+    if (name.isEmpty() || !QFile::exists(pendingPath)) {
+        m_pending->RemoveRow(row);
+        return;
+    }
+    if (MoveReplacing(pendingPath, TakenOutPrefix + name))
+        RemoveRowAndRenumber(row);
+}
+
+// ---- Folder scans ---------------------------------------------------------
+
+void PhotoQueue::StartPrintedFolderScan()
+{
+    std::thread([this] { WalkPrintedFolder(); }).detach();
+}
+
+void PhotoQueue::WalkPrintedFolder()
+{
+    WriteRunLog(QStringLiteral("开始检查已打印目录线程"));
+    bool anyJpeg = false;
+    for (const QFileInfo &entry : ListFolder(QStringLiteral("Pic_R"))) {
+        if (entry.isDir())
+            continue;
+        const QString path = PrintedPrefix + entry.fileName();
+        if (HasJpegExtension(path)) {
+            AddPrintedItem(PictureNumberKey(entry.fileName()), QStringLiteral("0"), path);
+            ++PrintedNextIndex;
+            anyJpeg = true;
+            Pause(ThumbnailPause());
+        }
+        PrintedListReady = false;
+        emit HintChanged(kRestoringHint);
+    }
+    if (anyJpeg && restoreFromRecords)
+        restoreFromRecords(*m_printed);
+    emit HintChanged(kReprintHint);
+    PrintedListReady = true;
+    WriteRunLog(QStringLiteral("检查已打印目录线程结束"));
+}
+
+void PhotoQueue::StartPendingFolderScan()
+{
+    ++PendingScanCount;
+    std::thread([this] { WalkPendingFolder(); }).detach();
+}
+
+void PhotoQueue::WalkPendingFolder()
+{
+    WriteRunLog(QStringLiteral("开始检查待打印目录"));
+    if (!ComposingNow && PendingQueueIdle) {
+        const std::lock_guard folderLock(pending_folder_cs);
+        int row = 0;
+        for (const QFileInfo &entry : ListFolder(QStringLiteral("Pic_P"))) {
+            if (ComposingNow || !PendingQueueIdle)
+                break;
+            PendingScanRunning = true;
+            if (entry.isDir())
+                continue;
+            const QString path = PendingPrefix + entry.fileName();
+            if (HasJpegExtension(path)) {
+                if (PendingQueueIdle) {
+                    const std::lock_guard listLock(pending_list_cs);
+                    // Rows already in place stay; a photo the list lacks goes in at its listing position.
+                    if (m_pending->Text(row, PendingNameColumn) != entry.fileName())
+                        AddPendingItem(entry.fileName(), path, row);
+                }
+                Pause(ThumbnailPause());
+                ++row;
+            }
+            Pause(300ms);
+        }
+    }
+    PendingScanRunning = false;
+    emit HintChanged(kReprintHint);
+    --PendingScanCount;
+    WriteRunLog(QStringLiteral("检查待打印目录线程结束"));
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "PhotoListModel.h"
+#include "ScanTaskParams.h"
+
+#include <QObject>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+// The print queue: the pending list (composed photos in Pic_P waiting for a
+// printer) and the printed list (photos handed to a printer, in Pic_R), and
+// every operation that moves a photo between the folders and the lists. The
+// lists are models that worker threads change directly, under the pending
+// folder and pending list locks; the page only shows them. No method here
+// waits for a worker, a decode or the spooler on the user-interface thread.
+class PhotoQueue final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit PhotoQueue(QSize thumbnailSize, QObject *parent = nullptr);
+    ~PhotoQueue() override;
+
+    PhotoListModel &Pending() { return *m_pending; }
+    PhotoListModel &Printed() { return *m_printed; }
+
+    // Inserts a pending row for the photo at `path`; nothing for an empty name or path.
+    void AddPendingItem(const QString &name, const QString &path, int row);
+    // Adds a printed row at PrintedNextIndex; the caller raises PrintedNextIndex afterwards.
+    void AddPrintedItem(const QString &name, const QString &quantity, const QString &path);
+
+    // Starts the composition thread for one photo found by the source folder scan.
+    void StartComposition(std::unique_ptr<ScanTaskParams> task);
+
+    // One tick's try to hand the first pending photo to a printer.
+    // `startChecked`: the page's "开始" is the checked radio button.
+    void DispatchStep(bool startChecked);
+
+    void StartPrintedFolderScan();
+    void StartPendingFolderScan();
+
+    enum class PrintNowResult { Started, NotNow, PrintersBusy };
+    // Prints a pending photo at once (double click). `autoPrintPaused`: automatic printing is paused.
+    PrintNowResult PrintNow(int row, bool autoPrintPaused);
+    // Moves a pending photo out of the queue into Pic_B (right double click).
+    void TakeOut(int row);
+
+    // Fills in the day's quantities, printed counts and reprint list once the
+    // printed folder is listed; set by the reprint records at start-up.
+    std::function<void(PhotoListModel &printed)> restoreFromRecords;
+    // Set while there is no reprint work; the page's timer keeps it.
+    bool noReprintWork = true;
+
+signals:
+    void HintChanged(const QString &hint);
+
+private:
+    void Compose(const ScanTaskParams &task);
+    bool ComposeWithTemplate(const ScanTaskParams &task, const QString &pendingName, const QString &pendingPath);
+    void CopyWithoutTemplate(const ScanTaskParams &task, const QString &pendingName, const QString &pendingPath);
+    void AddPendingUnlessListed(const QString &pendingName, const QString &pendingPath);
+    void KeepSource(const ScanTaskParams &task);
+    bool IdlePrinterForNewPhotos() const;
+    // Moves a dispatched photo from the pending to the printed list.
+    void HandOver(int row, const QString &name, std::chrono::milliseconds settle);
+    void RemoveRowAndRenumber(int row);
+    void WalkPrintedFolder();
+    void WalkPendingFolder();
+
+    std::unique_ptr<PhotoListModel> m_pending;
+    std::unique_ptr<PhotoListModel> m_printed;
+    int m_idleEmptyTicks = 0;
+};

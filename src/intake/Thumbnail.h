@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+// A list thumbnail: the whole photo stretched (area-averaged) into the
+// given size over white; the aspect ratio is not kept. A photo that cannot
+// be read gives a white thumbnail. Decodes the JPEG scaled where it can, so
+// a large photo costs a fraction of a full decode. Call off the user-interface thread.
+QImage MakeThumbnail(const QString &photoPath, QSize size);
+
+// Thumbnail size from the paper size in millimetres and the thumbnail scale:
+// 152 x 102 mm at scale 3 gives 90 x 60.
+QSize ThumbnailSizeFor(int paperWidthMm, int paperHeightMm, int scale);

@@ -1,0 +1,62 @@
+#include "PhotoListModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+QString WritePhoto(const QTemporaryDir &dir, const QString &name, QColor color)
+{
+    QImage photo(400, 300, QImage::Format_RGB32);
+    photo.fill(color);
+    const QString path = dir.filePath(name);
+    photo.save(path, "JPG");
+    return path;
+}
+
+} // namespace
+
+TEST(PhotoListModel, WorkersSeeTheirChangesAtOnceAndViewsFollowInOrder)
+{
+    PhotoListModel list(PhotoListModel::PendingHeaders(), QSize(90, 60));
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::Warning);
+
+    std::thread worker([&] {
+        for (int i = 0; i < 50; ++i) {
+            list.InsertRow(list.RowCount(), {QString(), QStringLiteral("%1.jpg").arg(i), QString::number(i)}, {});
+            EXPECT_EQ(list.Text(list.RowCount() - 1, 1).toStdString(), QStringLiteral("%1.jpg").arg(i).toStdString());
+            if (i % 3 == 0)
+                list.RemoveRow(0);
+        }
+    });
+    worker.join();
+
+    ASSERT_EQ(list.RowCount(), 33);
+    QTRY_COMPARE(list.rowCount(), 33);
+    for (int row = 0; row < list.RowCount(); ++row)
+        EXPECT_EQ(list.data(list.index(row, 1), Qt::DisplayRole).toString(), list.Text(row, 1));
+    EXPECT_EQ(list.Text(99, 1).toStdString(), "") << "a missing row reads as empty";
+}
+
+TEST(PhotoListModel, ThumbnailIsTheWholePhotoStretchedAndArrivesLater)
+{
+    QTemporaryDir dir;
+    PhotoListModel list(PhotoListModel::PrintedHeaders(), QSize(90, 60));
+    list.InsertRow(0, {QString(), QStringLiteral("0"), QStringLiteral("red")}, WritePhoto(dir, "red.jpg", Qt::red));
+    list.InsertRow(1, {QString(), QStringLiteral("0"), QStringLiteral("gone")}, dir.filePath("missing.jpg"));
+
+    QTRY_VERIFY(!list.data(list.index(0, 0), Qt::DecorationRole).isNull());
+    QTRY_VERIFY(!list.data(list.index(1, 0), Qt::DecorationRole).isNull());
+    const QImage red = list.data(list.index(0, 0), Qt::DecorationRole).value<QImage>();
+    EXPECT_EQ(red.size(), QSize(90, 60));
+    EXPECT_GT(qRed(red.pixel(45, 30)), 200);
+    EXPECT_LT(qGreen(red.pixel(45, 30)), 60);
+    const QImage blank = list.data(list.index(1, 0), Qt::DecorationRole).value<QImage>();
+    EXPECT_EQ(blank.pixel(45, 30), qRgb(255, 255, 255)) << "an unreadable photo gives a white thumbnail";
+}

@@ -1,0 +1,232 @@
+#include "FakeSpooler.h"
+#include "IntakeState.h"
+#include "Pause.h"
+#include "PhotoQueue.h"
+#include "PrintHarness.h"
+#include "ProcessState.h"
+#include "SourceFolderScan.h"
+#include "TemplateSettings.h"
+#include "WorkMode.h"
+#include "WorkingFolders.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QByteArray JpegBytes(QSize size, QColor color)
+{
+    QImage photo(size, QImage::Format_RGB32);
+    photo.fill(color);
+    // Some detail, so the compressed data is long enough to cut in half.
+    QPainter painter(&photo);
+    for (int x = 0; x < size.width(); x += 7)
+        painter.fillRect(x, 0, 3, size.height(), QColor(x % 255, 40, 200));
+    painter.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    photo.save(&buffer, "JPG", 95);
+    return bytes;
+}
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A frame template with a transparent window over most of a 20 x 15 mm canvas.
+QString WriteTemplate()
+{
+    QImage frame(378, 283, QImage::Format_ARGB32);
+    frame.fill(QColor(0, 0, 255));
+    for (int y = 20; y < 263; ++y)
+        for (int x = 20; x < 358; ++x)
+            frame.setPixel(x, y, qRgba(0, 0, 0, 0));
+    frame.save(QStringLiteral("frame.png"));
+    return QStringLiteral("frame.png");
+}
+
+void ResetIntakeState()
+{
+    ComposingNow = false;
+    ComposeThreadCount = 0;
+    SourceScanCount = 0;
+    SourceScanStarted = false;
+    QueueRebuilding = false;
+    PendingScanCount = 0;
+    PendingScanRunning = false;
+    PendingQueueIdle = true;
+    PrintedNextIndex = 0;
+    AutoPrintRunning = false;
+    PrintCyclePhase = 0;
+    NoPrinterEverChecked = true;
+}
+
+// Scans the source folder until nothing more happens or `done` holds.
+void ScanUntil(PhotoQueue &queue, const ScanTaskParams &fields, const std::function<bool()> &done)
+{
+    for (int scan = 0; scan < 12 && !done(); ++scan) {
+        QTRY_VERIFY_WITH_TIMEOUT(SourceScanCount == 0 && !ComposingNow, 10000);
+        RequestSourceScan(fields, [&queue](std::unique_ptr<ScanTaskParams> task) {
+            queue.StartComposition(std::move(task));
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(SourceScanCount == 0 && !ComposingNow, 10000);
+    }
+}
+
+QStringList PendingNames(PhotoListModel &pending)
+{
+    QStringList names;
+    for (int row = 0; row < pending.RowCount(); ++row)
+        names << pending.Text(row, 1);
+    return names;
+}
+
+class Queue : public testing::Test
+{
+protected:
+    Queue()
+        : harness(std::make_shared<FakeSpooler>(), 0.01)
+    {
+        ResetIntakeState();
+        CreateWorkingFolders();
+        fs::create_directory("in");
+        fields.sourceFolder = QStringLiteral("in");
+        fields.paperWidthText = QStringLiteral("20");
+        fields.paperHeightText = QStringLiteral("15");
+    }
+    ~Queue() override { ResetIntakeState(); }
+
+    PrintHarness harness;
+    PhotoQueue queue{QSize(12, 9)};
+    ScanTaskParams fields;
+};
+
+} // namespace
+
+TEST_F(Queue, PhotosStillBeingWrittenOrBrokenWaitInTheSourceFolderWithoutStoppingTheOthers)
+{
+    fields.frameFile = WriteTemplate();
+    const QByteArray whole = JpegBytes(QSize(320, 240), Qt::red);
+    WriteFile(QStringLiteral("in/1.jpg"), whole.left(whole.size() / 2)); // cut short for good
+    WriteFile(QStringLiteral("in/2.jpg"), "this is no photo");
+    WriteFile(QStringLiteral("in/3.jpg"), whole);
+    WriteFile(QStringLiteral("in/4.jpg"), whole.left(whole.size() / 3)); // still arriving
+
+    ScanUntil(queue, fields, [] { return QFile::exists(QStringLiteral("Pic_P/3.jpg")); });
+    ASSERT_TRUE(QFile::exists(QStringLiteral("Pic_P/3.jpg")));
+    ASSERT_TRUE(QFile::exists(QStringLiteral("Pic_S/3.jpg")));
+
+    // The rest of the photo arrives in two more steps.
+    WriteFile(QStringLiteral("in/4.jpg"), whole.left(whole.size() * 2 / 3));
+    ScanUntil(queue, fields, [] { return false; });
+    EXPECT_FALSE(QFile::exists(QStringLiteral("Pic_P/4.jpg")));
+    WriteFile(QStringLiteral("in/4.jpg"), whole);
+    ScanUntil(queue, fields, [] { return QFile::exists(QStringLiteral("Pic_P/4.jpg")); });
+
+    EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"3.jpg", "4.jpg"}));
+    EXPECT_EQ(ReadFile(QStringLiteral("Pic_S/4.jpg")), whole) << "kept as received";
+    const QImage composed(QStringLiteral("Pic_P/4.jpg"));
+    ASSERT_FALSE(composed.isNull());
+    EXPECT_GT(qRed(composed.pixel(composed.width() / 2, composed.height() - 30)), 120)
+        << "the photo's bottom was composed from real pixels, not the grey of a cut-off decode";
+    for (const char *left : {"in/1.jpg", "in/2.jpg"})
+        EXPECT_TRUE(QFile::exists(QString::fromUtf8(left))) << left;
+    EXPECT_FALSE(QFile::exists(QStringLiteral("Pic_P/1.jpg")));
+    EXPECT_FALSE(QFile::exists(QStringLiteral("Pic_P/2.jpg")));
+}
+
+TEST_F(Queue, WithoutTemplatePhotosAreCopiedUnnumberedAndOneNameKeepsOneRow)
+{
+    const QByteArray first = JpegBytes(QSize(64, 48), Qt::green);
+    const QByteArray second = JpegBytes(QSize(64, 48), Qt::blue);
+    WriteFile(QStringLiteral("in/DSC0001.jpg"), first);
+    WriteFile(QStringLiteral("in/IMG_0001.jpg"), second);
+
+    ScanUntil(queue, fields, [] { return QDir(QStringLiteral("in")).isEmpty(); });
+
+    EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"0001.jpg"}));
+    EXPECT_EQ(queue.Pending().Text(0, 2).toStdString(), "0") << "no picture number: the row index";
+    EXPECT_EQ(ReadFile(QStringLiteral("Pic_P/0001.jpg")), second) << "the later photo replaced the first";
+    EXPECT_EQ(ReadFile(QStringLiteral("Pic_S/DSC0001.jpg")), first);
+    EXPECT_EQ(ReadFile(QStringLiteral("Pic_S/IMG_0001.jpg")), second);
+}
+
+TEST_F(Queue, PendingScanListsThePendingFolderInOrderAndTakeOutCopesWithMissingFiles)
+{
+    for (const char *name : {"30.jpg", "10.jpg", "20.jpg"})
+        WriteFile(QStringLiteral("Pic_P/") + QString::fromUtf8(name), JpegBytes(QSize(32, 24), Qt::gray));
+    queue.StartPendingFolderScan();
+    QTRY_VERIFY(PendingScanCount == 0);
+    EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"10.jpg", "20.jpg", "30.jpg"}));
+
+    QFile::remove(QStringLiteral("Pic_P/20.jpg"));
+    queue.TakeOut(1);
+    EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"10.jpg", "30.jpg"}));
+    queue.TakeOut(0);
+    EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"30.jpg"}));
+    EXPECT_TRUE(QFile::exists(QStringLiteral("Pic_B/10.jpg")));
+}
+
+TEST_F(Queue, DispatchStepHandsNewPhotosOnlyToPrintersThatTakeThem)
+{
+    const struct
+    {
+        const char *name;
+        int32_t mode;
+        bool handedOver;
+    } cases[] = {
+        {"reprint_printer_never_gets_a_new_photo", WorkModeReprint, false},
+        {"standby_printer_waits", WorkModeStandby, false},
+        {"new_photos_printer", WorkModeNew, true},
+        {"any_job_printer", WorkModeRandom, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        PrinterTable.clear();
+        harness.AddPrinter(QStringLiteral("Photo-A"), true, 0, c.mode);
+        // A second printer in the same mode: with one checked printer the dispatcher takes it whatever its mode.
+        harness.AddPrinter(QStringLiteral("Photo-B"), true, 0, c.mode);
+        queue.Pending().Clear();
+        WriteFile(QStringLiteral("Pic_P/7.jpg"), JpegBytes(QSize(32, 24), Qt::gray));
+        queue.AddPendingItem(QStringLiteral("7.jpg"), QStringLiteral("Pic_P/7.jpg"), 0);
+        AutoPrintRunning = true;
+        NoPrinterEverChecked = false;
+
+        queue.DispatchStep(true);
+        PrintHarness::WaitForPrintThreads();
+
+        EXPECT_EQ(QFile::exists(QStringLiteral("Pic_R/7.jpg")), c.handedOver);
+        EXPECT_EQ(QFile::exists(QStringLiteral("Pic_P/7.jpg")), !c.handedOver);
+        EXPECT_EQ(queue.Pending().RowCount(), c.handedOver ? 0 : 1);
+        QFile::remove(QStringLiteral("Pic_R/7.jpg"));
+        QTRY_VERIFY(!QueueRebuilding && !DispatchBusy);
+    }
+}
+
+TEST_F(Queue, DispatchStepDropsARowWhoseFileIsGone)
+{
+    harness.AddPrinter(QStringLiteral("Photo-A"), true);
+    queue.AddPendingItem(QStringLiteral("8.jpg"), QStringLiteral("Pic_P/8.jpg"), 0);
+    AutoPrintRunning = true;
+    NoPrinterEverChecked = false;
+    queue.DispatchStep(true);
+    EXPECT_EQ(queue.Pending().RowCount(), 0);
+    EXPECT_FALSE(QFile::exists(QStringLiteral("Pic_R/8.jpg")));
+}

@@ -1,0 +1,103 @@
+#include "IntakeState.h"
+#include "Pause.h"
+#include "ProcessState.h"
+#include "ProgramFolder.h"
+#include "SourceFolderScan.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Stands in for the composition thread: takes the photo out of the source
+// folder after a moment, holding ComposingNow meanwhile.
+class FakeComposer final
+{
+public:
+    StartComposition Starter()
+    {
+        return [this](std::unique_ptr<ScanTaskParams> task) {
+            ComposingNow = true;
+            {
+                const std::lock_guard lock(m_mutex);
+                m_taken.push_back(task->fileName);
+            }
+            std::thread([path = task->sourcePath] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                fs::remove(path.toStdString());
+                --ComposeThreadCount;
+                ComposingNow = false;
+            }).detach();
+        };
+    }
+
+    QStringList Taken() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_taken;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    QStringList m_taken;
+};
+
+void Touch(const fs::path &path)
+{
+    std::ofstream(path) << "x";
+}
+
+bool ScanIdle()
+{
+    return SourceScanCount == 0 && !ComposingNow;
+}
+
+} // namespace
+
+TEST(SourceFolderScan, TakesOneJpegPerScanInNameOrderAndLeavesOtherFiles)
+{
+    const ProgramFolder folder;
+    SetPauseScale(0.01);
+    fs::create_directory("in");
+    for (const char *name : {"c.jpg", "a.JPEG", "b.jpg", "notes.txt", "b.jpg.tmp", "photo.png", "jpg"})
+        Touch(fs::path("in") / name);
+    fs::create_directory("in/sub.jpg");
+
+    FakeComposer composer;
+    ScanTaskParams fields;
+    fields.sourceFolder = QStringLiteral("in");
+    for (int scan = 0; scan < 5; ++scan) {
+        QTRY_VERIFY(ScanIdle());
+        RequestSourceScan(fields, composer.Starter());
+    }
+    QTRY_VERIFY(ScanIdle());
+
+    EXPECT_EQ(composer.Taken(), QStringList({"a.JPEG", "b.jpg", "c.jpg"}));
+    for (const char *name : {"notes.txt", "b.jpg.tmp", "photo.png", "jpg", "sub.jpg"})
+        EXPECT_TRUE(fs::exists(fs::path("in") / name)) << name;
+    SetPauseScale(1.0);
+}
+
+TEST(SourceFolderScan, StartsOnlyWhenNothingElseRuns)
+{
+    const ProgramFolder folder;
+    FakeComposer composer;
+    ScanTaskParams fields;
+    EXPECT_FALSE(RequestSourceScan(fields, composer.Starter())) << "no source folder";
+
+    fields.sourceFolder = QStringLiteral("missing");
+    ComposingNow = true;
+    EXPECT_FALSE(RequestSourceScan(fields, composer.Starter())) << "a composition runs";
+    ComposingNow = false;
+
+    ASSERT_TRUE(RequestSourceScan(fields, composer.Starter())) << "a missing folder walks nothing";
+    QTRY_VERIFY(ScanIdle());
+    EXPECT_TRUE(composer.Taken().isEmpty());
+}

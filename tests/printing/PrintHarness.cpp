@@ -1,0 +1,84 @@
+#include "PrintHarness.h"
+
+#include "Clock.h"
+#include "CodePage936.h"
+#include "Pause.h"
+#include "PrintJob.h"
+#include "PrintThreadSlots.h"
+#include "PrinterEntryAccess.h"
+#include "ProcessState.h"
+#include "RunLog.h"
+
+#include <QFile>
+#include <QThread>
+
+#include <atomic>
+
+namespace {
+
+const QDateTime kLogStart(QDate(2026, 5, 4), QTime(10, 0, 0, 100));
+
+void ResetSharedState()
+{
+    PrinterTable.clear();
+    DispatchBusy = false;
+    PrintersBusy = false;
+    PrintingNow = false;
+    PrintingName.Set(QString());
+    SelectedPrinterCount = 0;
+    PrintDelaySeconds = 2;
+    PrintThreadHandles.reset();
+    PrintThreadIds.reset();
+}
+
+} // namespace
+
+PrintHarness::PrintHarness(std::shared_ptr<Spooler> spooler, double pauseScale)
+{
+    std::filesystem::create_directories("Config/LOG");
+    ResetSharedState();
+    SetPauseScale(pauseScale);
+    SetPrintSpooler(std::move(spooler));
+    auto tick = std::make_shared<std::atomic<qint64>>(0);
+    Clock::Fix([tick] { return kLogStart.addMSecs((*tick)++); });
+}
+
+PrintHarness::~PrintHarness()
+{
+    WaitForPrintThreads();
+    SetPrintSpooler(nullptr);
+    Clock::Reset();
+    SetPauseScale(1.0);
+    ResetSharedState();
+}
+
+void PrintHarness::AddPrinter(const QString &name, bool checked, int32_t jobCount, int32_t workMode)
+{
+    PrinterTable.push_back(PrinterEntry{.name = name, .jobCount = jobCount, .checked = checked, .workMode = workMode});
+    SelectedPrinterCount = static_cast<int>(std::count_if(PrinterTable.begin(), PrinterTable.end(), EntryChecked));
+    BuildThreadTables();
+}
+
+bool PrintHarness::WaitForPrintThreads(std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (PrintThreadsRunning() > 0) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+QStringList PrintHarness::RunLog()
+{
+    QFile file(RunLogFileName(kLogStart));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList entries;
+    for (const QString &line : CodePage936::ToUnicode(file.readAll()).split(QStringLiteral("\r\n"))) {
+        if (line.startsWith(QStringLiteral("Code=")))
+            entries.append(line.mid(5));
+    }
+    return entries;
+}

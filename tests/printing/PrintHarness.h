@@ -1,0 +1,34 @@
+#pragma once
+
+#include "PrinterTable.h"
+#include "ProgramFolder.h"
+#include "Spooler.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <memory>
+
+// A program folder with Config/LOG, the dispatcher's shared state as a fresh
+// start leaves it, pauses scaled down, and print jobs asking `spooler`. The
+// run log's clock advances one millisecond per reading, so every entry keeps
+// a section of its own and the log reads back in the order it was written.
+// Waits for every print thread before it lets go of what they use.
+class PrintHarness
+{
+public:
+    PrintHarness(std::shared_ptr<Spooler> spooler, double pauseScale);
+    ~PrintHarness();
+    PrintHarness(const PrintHarness &) = delete;
+    PrintHarness &operator=(const PrintHarness &) = delete;
+
+    // Appends an entry (checked or not) and recounts the checked ones.
+    void AddPrinter(const QString &name, bool checked, int32_t jobCount = 0, int32_t workMode = 0);
+    // Until print threads and dispatch hold-overs have ended; false when they do not in time.
+    static bool WaitForPrintThreads(std::chrono::milliseconds timeout = std::chrono::seconds(60));
+    // The texts of today's run-log entries, oldest first.
+    static QStringList RunLog();
+
+    ProgramFolder folder;
+};

@@ -1,0 +1,257 @@
+#include "CupsSpooler.h"
+#include "ImageFiles.h"
+#include "Locks.h"
+#include "PrintDispatcher.h"
+#include "PrintHarness.h"
+#include "PrintJob.h"
+#include "PrinterListModel.h"
+#include "PrinterRegistry.h"
+#include "PrivateCups.h"
+#include "ProcessState.h"
+#include "WorkMode.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A photo of the given size, white with a red block in its top-left corner.
+std::filesystem::path MakePhoto(const QString &name, int width, int height)
+{
+    QImage photo(width, height, QImage::Format_RGB32);
+    photo.fill(Qt::white);
+    for (int y = 0; y < height / 4; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(photo.scanLine(y));
+        std::fill(line, line + width / 4, qRgb(255, 0, 0));
+    }
+    std::filesystem::create_directories("Pic_R");
+    const std::filesystem::path path = std::filesystem::path("Pic_R") / name.toStdString();
+    EXPECT_TRUE(SaveJpeg(path, 90, photo));
+    return path;
+}
+
+// Where the red corner is on the first page of what the printer received,
+// rendered by Ghostscript: "TL", "TR", "BL", "BR", or the corners joined when
+// not exactly one is red.
+QString RedCorner(const std::filesystem::path &file)
+{
+    const QString png = QString::fromStdString(file.string()) + QStringLiteral(".png");
+    const int status = QProcess::execute(QStringLiteral("gs"), {"-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=png16m",
+                                                                "-r15", "-dFirstPage=1", "-dLastPage=1",
+                                                                "-sOutputFile=" + png, QString::fromStdString(file.string())});
+    const QImage page(png);
+    if (status != 0 || page.isNull())
+        return QStringLiteral("unreadable");
+    const auto red = [&](double x, double y) {
+        const QRgb pixel = page.pixel(static_cast<int>(x * page.width()), static_cast<int>(y * page.height()));
+        return qRed(pixel) > 200 && qGreen(pixel) < 90 && qBlue(pixel) < 90;
+    };
+    QStringList corners;
+    for (const auto &[corner, x, y] : {std::tuple{"TL", 0.12, 0.12}, {"TR", 0.88, 0.12}, {"BL", 0.12, 0.88}, {"BR", 0.88, 0.88}}) {
+        if (red(x, y))
+            corners << corner;
+    }
+    return corners.join('+');
+}
+
+// A private daemon with a portrait queue, a landscape queue and a spare
+// one, the program's printer table over them (all checked), and print jobs
+// asking the daemon.
+class PrintJobOverCups : public testing::Test
+{
+protected:
+    static std::shared_ptr<CupsSpooler> StartDaemon(PrivateCups &cups)
+    {
+        EXPECT_TRUE(cups.Start());
+        cups.UseInThisProcess();
+        return std::make_shared<CupsSpooler>();
+    }
+
+    void SetUp() override
+    {
+        for (const char *queue : {"Portrait", "Landscape", "Spare"})
+            ASSERT_TRUE(m_cups.AddQueue(queue));
+        ASSERT_TRUE(m_cups.SetOption("Landscape", "orientation-requested-default", "4"));
+        ASSERT_EQ(m_spooler->DefaultDevice("Landscape").value_or(PrinterDevice{}).orientation, 2);
+        ASSERT_EQ(m_spooler->DefaultDevice("Portrait").value_or(PrinterDevice{}).orientation, 1);
+        for (const char *queue : {"Portrait", "Landscape", "Spare"})
+            m_harness.AddPrinter(queue, true);
+    }
+
+    static int Index(const QString &name)
+    {
+        for (size_t i = 0; i < PrinterTable.size(); ++i) {
+            if (PrinterTable[i].name == name)
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    // Runs one job to its end on its own thread.
+    static void Print(const QString &printer, const std::filesystem::path &photo, int copies = 1)
+    {
+        auto params = std::make_unique<PrintJobParams>();
+        params->printerIndex = Index(printer);
+        params->printerName = printer;
+        params->pictureName = QString::fromStdString(photo.filename().string());
+        params->picturePath = photo;
+        params->copies = copies;
+        ASSERT_TRUE(StartPrintJob(std::move(params)));
+        ASSERT_TRUE(PrintHarness::WaitForPrintThreads());
+    }
+
+    PrivateCups m_cups;
+    std::shared_ptr<CupsSpooler> m_spooler = StartDaemon(m_cups);
+    PrintHarness m_harness{m_spooler, 0.01};
+};
+
+TEST_F(PrintJobOverCups, LandscapePhotosTurnOnlyForPortraitPages)
+{
+    struct Case
+    {
+        const char *queue;
+        int width;
+        int height;
+        const char *corner;
+    };
+    // The spooler lays a landscape page onto the sheet a quarter turn
+    // anticlockwise, so an unturned photo's top-left corner arrives bottom left.
+    const Case cases[] = {
+        {"Portrait", 6000, 4000, "TR"}, // turned clockwise by the program
+        {"Portrait", 4000, 4000, "TL"},
+        {"Landscape", 6000, 4000, "BL"},
+        {"Landscape", 4000, 4000, "BL"},
+    };
+    for (const Case &test : cases) {
+        const QString photo = QStringLiteral("%1-%2x%3.jpg").arg(test.queue).arg(test.width).arg(test.height);
+        Print(test.queue, MakePhoto(photo, test.width, test.height));
+    }
+    ASSERT_TRUE(m_cups.WaitForReceived(std::size(cases), 60s));
+    const auto jobs = m_cups.ReceivedJobs();
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(jobs[i].printer, cases[i].queue);
+        EXPECT_EQ(RedCorner(jobs[i].file), cases[i].corner) << jobs[i].title.toStdString();
+    }
+}
+
+TEST_F(PrintJobOverCups, ThreeCopiesGoAsOneJobNamedAfterThePicture)
+{
+    Print("Portrait", MakePhoto("20260504-0007.jpg", 1200, 800), 3);
+    ASSERT_TRUE(m_cups.WaitForReceived(1, 30s));
+    QThread::msleep(300); // nothing more follows
+    const auto jobs = m_cups.ReceivedJobs();
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0].copies, 3);
+    EXPECT_EQ(jobs[0].title, "20260504-0007.jpg");
+    EXPECT_EQ(PrinterTable[Index("Portrait")].printedCount, 3);
+    EXPECT_EQ(PrinterTable[Index("Portrait")].statusText, "正在打印:20260504-0007.jpg");
+    EXPECT_EQ(PrinterTable[Index("Portrait")].queueDocuments, "20260504-0007.jpg");
+    EXPECT_TRUE(PrintHarness::RunLog().contains("Portrait - SavePrintInfo"));
+    EXPECT_FALSE(PrintingNow);
+    EXPECT_FALSE(DispatchBusy);
+    EXPECT_EQ(PrintingName.Get(), "");
+}
+
+TEST_F(PrintJobOverCups, JobsDispatchedTogetherPrintOneAfterTheOther)
+{
+    const auto first = MakePhoto("first.jpg", 900, 600);
+    const auto second = MakePhoto("second.jpg", 900, 600);
+    {
+        // Both jobs are started and waiting for their turn before either prints.
+        const std::lock_guard printing(print_thread_cs);
+        ASSERT_TRUE(DispatchPhoto(first, 1, "first.jpg", WorkModeReprint));
+        for (int i = 0; i < 200 && DispatchBusy; ++i)
+            QThread::msleep(5);
+        ASSERT_TRUE(DispatchPhoto(second, 1, "second.jpg", WorkModeReprint));
+    }
+    ASSERT_TRUE(PrintHarness::WaitForPrintThreads());
+    ASSERT_TRUE(m_cups.WaitForReceived(2, 30s));
+
+    // Each job's printing phase, from its first entry to its unlock, is one unbroken run.
+    const QStringList log = PrintHarness::RunLog();
+    const auto phase = [&](const QString &printer) {
+        return std::pair(log.indexOf(printer + "进行图片打印:" + (printer == "Portrait" ? "first.jpg" : "second.jpg")),
+                         log.indexOf(printer + " - print_thread_cs.Unlock()"));
+    };
+    const auto [aStart, aEnd] = phase("Portrait");
+    const auto [bStart, bEnd] = phase("Landscape");
+    ASSERT_TRUE(aStart >= 0 && aEnd > aStart && bStart >= 0 && bEnd > bStart) << log.join('\n').toStdString();
+    EXPECT_TRUE(aEnd < bStart || bEnd < aStart) << log.join('\n').toStdString();
+    for (int i = std::min(aStart, bStart); i <= std::min(aEnd, bEnd); ++i) {
+        const QString owner = aStart < bStart ? "Portrait" : "Landscape";
+        EXPECT_TRUE(log[i].startsWith(owner)) << log[i].toStdString();
+    }
+    EXPECT_EQ(PrinterTable[Index("Portrait")].printedCount, 1);
+    EXPECT_EQ(PrinterTable[Index("Landscape")].printedCount, 1);
+}
+
+TEST_F(PrintJobOverCups, RefusedDocumentIsNeitherCountedNorRecorded)
+{
+    ASSERT_TRUE(m_cups.SetAccepting("Spare", false));
+    Print("Spare", MakePhoto("refused.jpg", 900, 600), 2);
+    const QStringList log = PrintHarness::RunLog();
+    EXPECT_TRUE(log.contains("Spare打印作业未被接受:refused.jpg")) << log.join('\n').toStdString();
+    EXPECT_FALSE(log.contains("Spare - SavePrintInfo"));
+    EXPECT_EQ(log.last(), "Spare打印照片线程结束:refused.jpg");
+    EXPECT_EQ(PrinterTable[Index("Spare")].printedCount, 0);
+    EXPECT_TRUE(m_cups.ReceivedJobs().empty());
+}
+
+TEST_F(PrintJobOverCups, UnreadablePhotoPrintsNoBlankSheet)
+{
+    std::filesystem::create_directories("Pic_R");
+    std::ofstream("Pic_R/broken.jpg") << "not a picture";
+    Print("Spare", "Pic_R/broken.jpg");
+    const QStringList log = PrintHarness::RunLog();
+    EXPECT_TRUE(log.contains("不能读取图片:broken.jpg")) << log.join('\n').toStdString();
+    EXPECT_EQ(PrinterTable[Index("Spare")].printedCount, 0);
+    EXPECT_FALSE(PrintingNow);
+    QThread::msleep(500);
+    EXPECT_TRUE(m_cups.ReceivedJobs().empty());
+}
+
+TEST_F(PrintJobOverCups, PrinterRemovedBeforeItsJobLeavesTheRestWorking)
+{
+    PrinterListModel model;
+    PrinterRegistry registry(*m_spooler, model);
+    PrinterTable.clear();
+    QSignalSpy enumerated(&registry, &PrinterRegistry::Enumerated);
+    registry.Enumerate();
+    ASSERT_TRUE(enumerated.wait(10000));
+    for (int row = 0; row < model.RowCount(); ++row)
+        model.SetChecked(row, true);
+    registry.RefreshPrinters();
+    registry.WaitIdle();
+    const int removed = Index("Landscape");
+    ASSERT_EQ(removed, 0) << "the first checked printer takes the first photo";
+
+    ASSERT_TRUE(m_cups.DeleteQueue("Landscape"));
+    const auto photo = MakePhoto("late.jpg", 900, 600);
+    ASSERT_TRUE(DispatchPhoto(photo, 1, "late.jpg", WorkModeReprint));
+    ASSERT_TRUE(PrintHarness::WaitForPrintThreads());
+    EXPECT_TRUE(PrintHarness::RunLog().contains("不能调用打印机:Landscape"));
+    EXPECT_EQ(PrinterTable[removed].printedCount, 0);
+    EXPECT_FALSE(DispatchBusy);
+
+    const qsizetype logged = PrintHarness::RunLog().size();
+    registry.RefreshPrinters();
+    EXPECT_EQ(PrintHarness::RunLog().mid(logged).last(), "完成打印机工作状态");
+    EXPECT_EQ(model.Text(Index("Portrait"), PrinterListModel::StatusColumn), "空闲");
+
+    ASSERT_TRUE(DispatchPhoto(photo, 1, "late.jpg", WorkModeReprint));
+    ASSERT_TRUE(PrintHarness::WaitForPrintThreads());
+    ASSERT_TRUE(m_cups.WaitForReceived(1, 30s));
+    EXPECT_EQ(m_cups.ReceivedJobs()[0].printer, "Portrait");
+    EXPECT_EQ(PrinterTable[Index("Portrait")].printedCount, 1);
+    EXPECT_EQ(PrinterTable[removed].printedCount, 0);
+}
+
+} // namespace
