@@ -23,23 +23,6 @@ bool Disagrees(QSize drawn, const TemplateSettings &settings)
     return (sampleW < sampleH && drawn.width() >= drawn.height()) || (sampleW > sampleH && drawn.width() <= drawn.height());
 }
 
-// The label font: Arial (its metric twin Liberation Sans here), italic,
-// normal weight, sized so that ascent plus descent is the given cell height.
-QFont LabelFont(int cellHeight)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setItalic(true);
-    font.setWeight(QFont::Normal);
-    constexpr int Probe = 1000;
-    font.setPixelSize(Probe);
-    const QFontMetricsF probe(font);
-    const qreal cellPerEm = (probe.ascent() + probe.descent()) / Probe;
-    font.setPixelSize(std::max(1, qRound(cellHeight / cellPerEm)));
-    return font;
-}
-
 void DrawLabel(QPainter &painter, const QString &text, const TemplateSettings &settings)
 {
     const int cellHeight = static_cast<int>(settings.TextSize * 3.8);
@@ -104,6 +87,21 @@ QPoint PhotoCorner(QSize drawn, const TemplateSettings &settings, QSize canvas)
         return {settings.LeftRec * CanvasPerScreenPixel, settings.TopRec * CanvasPerScreenPixel};
     const int d = static_cast<int>(static_cast<float>(canvas.height() - drawn.height()) * settings.Proportion * 0.25f);
     return {d, d};
+}
+
+QFont LabelFont(int cellHeight)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setItalic(true);
+    font.setWeight(QFont::Normal);
+    constexpr int Probe = 1000;
+    font.setPixelSize(Probe);
+    const QFontMetricsF probe(font);
+    const qreal cellPerEm = (probe.ascent() + probe.descent()) / Probe;
+    font.setPixelSize(std::max(1, qRound(cellHeight / cellPerEm)));
+    return font;
 }
 
 QString LabelText(const QString &photoName, int number, const TemplateSettings &settings)

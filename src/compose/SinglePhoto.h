@@ -2,6 +2,7 @@
 
 #include "TemplateSettings.h"
 
+#include <QFont>
 #include <QImage>
 #include <QPoint>
 #include <QSize>
@@ -48,6 +49,10 @@ QString LabelText(const QString &photoName, int number, const TemplateSettings &
 
 // The label's top-left corner on the canvas.
 QPoint LabelCorner(const TemplateSettings &settings);
+
+// The label font: Arial (or its metric twin), italic, normal weight, sized so
+// that its ascent plus descent is `cellHeight` pixels.
+QFont LabelFont(int cellHeight);
 
 // Reads a photo for ComposeSinglePhoto. When the photo will be drawn at half
 // its stored size or less, and will be neither rescaled to a sample size nor

@@ -14,28 +14,20 @@ const QString Fallback = QStringLiteral("Error");
 class SettingsReader final
 {
 public:
-    explicit SettingsReader(const std::filesystem::path &file)
-        : m_file(file)
+    explicit SettingsReader(const TemplateSettingsLookup &lookup)
+        : m_lookup(lookup)
     {
     }
 
-    QString Text(const QString &key) const { return Profile::Read(m_file, Section, key, Fallback); }
+    QString Text(const QString &key) const { return m_lookup(key); }
     int Int(const QString &key) const { return DecimalValue(Text(key)); }
     bool Flag(const QString &key) const { return Int(key) != 0; }
     bool One(const QString &key) const { return Text(key) == QStringLiteral("1"); }
     // A text that is not a number reads as 0, like the missing key's "Error".
-    double Decimal(const QString &key) const { return LeadingNumber(Text(key)); }
+    double Decimal(const QString &key) const { return DecimalNumberValue(Text(key)); }
 
 private:
-    // The leading decimal number of a text, always with "." as the point.
-    static double LeadingNumber(const QString &text)
-    {
-        static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)"));
-        const QRegularExpressionMatch match = number.match(text);
-        return match.hasMatch() ? match.captured(0).toDouble() : 0.0;
-    }
-
-    std::filesystem::path m_file;
+    const TemplateSettingsLookup &m_lookup;
 };
 
 } // namespace
@@ -52,9 +44,19 @@ void TemplateSettingsStore::Set(const TemplateSettings &settings)
     m_settings = settings;
 }
 
+const QString &TemplateSettingsSection()
+{
+    return Section;
+}
+
 void LoadTemplateSettings(TemplateSettings &settings, const std::filesystem::path &file)
 {
-    const SettingsReader read(file);
+    ReadTemplateSettings(settings, [&file](const QString &key) { return Profile::Read(file, Section, key, Fallback); });
+}
+
+void ReadTemplateSettings(TemplateSettings &settings, const TemplateSettingsLookup &lookup)
+{
+    const SettingsReader read(lookup);
     const QString proportion = read.Text(QStringLiteral("Proportion"));
     if (proportion == Fallback)
         return;
@@ -75,6 +77,13 @@ void LoadTemplateSettings(TemplateSettings &settings, const std::filesystem::pat
     settings.SampleImageHeight = read.Int(QStringLiteral("SampleImageHeight"));
     settings.AutoSizeForSampleImage = read.One(QStringLiteral("AutoSizeForSampleImage"));
     settings.AutoRotationForSampleImage = read.One(QStringLiteral("AutoRotationForSampleImage"));
+}
+
+double DecimalNumberValue(const QString &text)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)"));
+    const QRegularExpressionMatch match = number.match(text);
+    return match.hasMatch() ? match.captured(0).toDouble() : 0.0;
 }
 
 void LoadTemplateSettings()

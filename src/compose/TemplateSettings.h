@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QRgb>
+#include <QString>
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 
 // How a photo is scaled and placed in its frame and how its label is
@@ -26,6 +28,8 @@ struct TemplateSettings final
     int SampleImageHeight = 0;
     bool AutoSizeForSampleImage = false;
     bool AutoRotationForSampleImage = false;
+
+    bool operator==(const TemplateSettings &) const = default;
 };
 
 inline const std::filesystem::path TemplateSettingsFile{"Config/TemplateSeting.ini"};
@@ -46,10 +50,14 @@ private:
 
 inline TemplateSettingsStore CurrentTemplateSettings;
 
-// A new frame file or paper size was chosen since the settings were last saved.
+// Set by the print manager page when another frame template file is chosen or
+// the paper size text changes; the settings dialog then opens with fresh
+// defaults instead of the stored values. Cleared when the settings are saved.
 inline std::atomic<bool> NewTemplateChosen{false};
-// Raised when the template settings dialog closes; the print manager page's
-// timer reloads the file, which clears it.
+
+// Raised when the settings dialog closes; the print manager page's timer
+// answers it by reloading the settings file (LoadTemplateSettings clears it),
+// which also drops unsaved colours and sample sizes the dialog applied early.
 inline std::atomic<bool> TemplateReloadRequested{false};
 
 // Reads `file` over `settings`. A file without the key Proportion (or no file)
@@ -57,8 +65,22 @@ inline std::atomic<bool> TemplateReloadRequested{false};
 // 0.0, false or a background that is not transparent. Values are not range-checked.
 void LoadTemplateSettings(TemplateSettings &settings, const std::filesystem::path &file = TemplateSettingsFile);
 
-// Loads Config/TemplateSeting.ini into CurrentTemplateSettings and clears the reload request.
+// The settings section's name in the file.
+const QString &TemplateSettingsSection();
+
+// The stored text of a key, or "Error" when the key is missing.
+using TemplateSettingsLookup = std::function<QString(const QString &key)>;
+
+// Reads stored texts over `settings` the way LoadTemplateSettings reads the file.
+void ReadTemplateSettings(TemplateSettings &settings, const TemplateSettingsLookup &lookup);
+
+// Loads Config/TemplateSeting.ini into CurrentTemplateSettings and clears
+// the reload request.
 void LoadTemplateSettings();
+
+// The leading decimal number of a stored text, with "." as the point; a text
+// that does not start with a number reads as 0.
+double DecimalNumberValue(const QString &text);
 
 // A stored colour 0x00BBGGRR as an opaque colour.
 QRgb ColorFromStored(int stored);

@@ -3,12 +3,11 @@
 #include "ImageFiles.h"
 #include "PictureNumber.h"
 #include "ProgramFolder.h"
+#include "TestImages.h"
 
 #include <QColor>
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace {
 
@@ -16,25 +15,6 @@ namespace {
 constexpr int PaperW = 30;
 constexpr int PaperH = 20;
 const std::filesystem::path Output{"out.jpg"};
-
-QImage Solid(QSize size, QColor color, QImage::Format format = QImage::Format_RGB32)
-{
-    QImage image(size, format);
-    image.fill(color);
-    return image;
-}
-
-// Within JPEG noise of the expected colour.
-::testing::AssertionResult Near(const QImage &image, QPoint at, QColor expected)
-{
-    const QColor actual = image.pixelColor(at);
-    const int tolerance = 40;
-    if (std::abs(actual.red() - expected.red()) <= tolerance && std::abs(actual.green() - expected.green()) <= tolerance
-        && std::abs(actual.blue() - expected.blue()) <= tolerance)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "at (" << at.x() << "," << at.y() << ") " << actual.name().toStdString()
-                                         << ", expected " << expected.name().toStdString();
-}
 
 TemplateSettings Plain()
 {
