@@ -1,10 +1,12 @@
 #include "Scene_Print_Manager.h"
 
-#include "Clock.h"
+#include "DailyRecords.h"
+#include "DlgTemplateSet.h"
 #include "PicturePreviewDlg.h"
 #include "PrintManager.h"
 #include "ProcessState.h"
 #include "SystemSettings.h"
+#include "TemplateForm.h"
 #include "TemplateSettings.h"
 
 #include <QApplication>
@@ -230,7 +232,11 @@ void Scene_Print_Manager::OnOpenTemplateSettings()
     if (m_manager->SourceFolder().isEmpty() || m_manager->FrameFile().isEmpty())
         return;
     m_manager->CommitPaperSize();
-    // The frame template settings dialog opens here.
+    DlgTemplateSet dialog(m_manager->FrameFile().toStdString(), m_manager->SourceFolder().toStdString(),
+                          PaperWidthMm, PaperHeightMm, this);
+    connect(&dialog, &DlgTemplateSet::LabelKindSaved, this,
+            [this](int labelKind) { m_nameLabel->setText(LabelKindCaption(labelKind)); });
+    dialog.exec();
 }
 
 void Scene_Print_Manager::OnStart()
@@ -270,7 +276,7 @@ void Scene_Print_Manager::SaveScreenCapture()
         return;
     // A bitmap file, named as the operators have always found it.
     screen->grabWindow(0).save(
-        QStringLiteral("Config/LOG/") + Clock::Now().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".jpg"),
+        QStringLiteral("Config/LOG/") + TodayStamp() + QStringLiteral(".jpg"),
         "BMP");
 }
 
