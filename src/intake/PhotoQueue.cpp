@@ -43,9 +43,13 @@ std::filesystem::path PathOf(const QString &text)
 }
 
 // Replaces `to` with `from`; QFile::rename also moves across file systems,
-// which a source folder on a camera card or a network share needs.
+// which a source folder on a camera card or a network share needs. Nothing
+// is deleted when there is nothing to move: a printed photo must not be lost
+// to a pending row whose file has gone.
 bool MoveReplacing(const QString &from, const QString &to)
 {
+    if (!QFile::exists(from))
+        return false;
     QFile::remove(to);
     return QFile::rename(from, to);
 }

@@ -220,13 +220,14 @@ TEST_F(Queue, DispatchStepHandsNewPhotosOnlyToPrintersThatTakeThem)
     }
 }
 
-TEST_F(Queue, DispatchStepDropsARowWhoseFileIsGone)
+TEST_F(Queue, DispatchStepDropsARowWhoseFileIsGoneAndKeepsThePrintedPhotoOfThatName)
 {
+    WriteFile(QStringLiteral("Pic_R/8.jpg"), "printed earlier");
     harness.AddPrinter(QStringLiteral("Photo-A"), true);
     queue.AddPendingItem(QStringLiteral("8.jpg"), QStringLiteral("Pic_P/8.jpg"), 0);
     AutoPrintRunning = true;
     NoPrinterEverChecked = false;
     queue.DispatchStep(true);
     EXPECT_EQ(queue.Pending().RowCount(), 0);
-    EXPECT_FALSE(QFile::exists(QStringLiteral("Pic_R/8.jpg")));
+    EXPECT_EQ(ReadFile(QStringLiteral("Pic_R/8.jpg")), QByteArray("printed earlier"));
 }
