@@ -71,6 +71,7 @@ CVelloraDlg::CVelloraDlg(EndProcess endProcess, QWidget *parent)
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setWindowState(Qt::WindowMaximized);
 
+    LoadSettings();
     CreateControls();
     StartTimers();
     CreateStatusBar();
@@ -89,12 +90,15 @@ void CVelloraDlg::CreateControls()
     m_registry->Enumerate();
 }
 
-void CVelloraDlg::CreateTabs()
+void CVelloraDlg::LoadSettings()
 {
     // The settings every page and worker reads are loaded once, before any page exists.
     SystemSettings::Load();
     LoadReprintRules();
+}
 
+void CVelloraDlg::CreateTabs()
+{
     m_tabs = new QTabWidget(this);
     m_tabs->tabBar()->setExpanding(false);
     m_tabs->setStyleSheet(

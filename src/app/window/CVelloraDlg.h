@@ -53,6 +53,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void LoadSettings();
     void CreateControls();
     void CreateTabs();
     void CreatePrinterList();
