@@ -1,6 +1,7 @@
 #include "CrashRecovery.h"
 
 #include "Locks.h"
+#include "PrinterEntryAccess.h"
 #include "PrinterListModel.h"
 #include "PrinterTable.h"
 #include "ProcessState.h"
@@ -18,18 +19,22 @@ bool SysValueIs(const QString &key, const QString &expected)
 }
 
 // The printers that printed before the crash (their counts come back from
-// the print record) are the ones the operator had chosen.
-void RecheckPrintersThatPrinted(PrinterListModel &printerList)
+// the print record) are the ones the operator had chosen. False when a
+// refresh or dispatch holds the table: the window never waits for it, and
+// recovery tries again on the next tick.
+bool RecheckPrintersThatPrinted(PrinterListModel &printerList)
 {
-    SelectedPrinterCount = 0;
     std::vector<int> rows;
     {
-        const std::lock_guard lock(printer_table_cs);
+        std::unique_lock lock(printer_table_cs, std::try_to_lock);
+        if (!lock)
+            return false;
+        SelectedPrinterCount = 0;
         for (size_t i = 0; i < PrinterTable.size(); ++i) {
             PrinterEntry &entry = PrinterTable[i];
             if (entry.printedCount <= 0)
                 continue;
-            entry.checked = true;
+            SetEntryChecked(entry, true);
             NoPrinterEverChecked = false;
             ++SelectedPrinterCount;
             rows.push_back(static_cast<int>(i));
@@ -38,6 +43,7 @@ void RecheckPrintersThatPrinted(PrinterListModel &printerList)
     // The list's check marks are set outside the lock: their handlers take it themselves.
     for (const int row : rows)
         printerList.SetChecked(row, true);
+    return true;
 }
 
 void Run(const std::function<void()> &hook)
@@ -53,11 +59,11 @@ bool RecoveryDue(bool recoveryPending, int tickCount)
     return PrintedListReady && recoveryPending && tickCount > 10 && !PendingScanRunning;
 }
 
-void RecoverAfterCrash(PrinterListModel &printerList, const RecoveryHooks &hooks)
+bool RecoverAfterCrash(PrinterListModel &printerList, const RecoveryHooks &hooks)
 {
     if (SysValueIs(QStringLiteral("AutoPrint"), kStart)) {
-        if (SysValueIs(QStringLiteral("ChoosePrinter"), QStringLiteral("True")))
-            RecheckPrintersThatPrinted(printerList);
+        if (SysValueIs(QStringLiteral("ChoosePrinter"), QStringLiteral("True")) && !RecheckPrintersThatPrinted(printerList))
+            return false;
         Run(hooks.showAutoPrintStarted);
         Run(hooks.prepareAutoPrint);
         AutoPrintRunning = true;
@@ -65,4 +71,5 @@ void RecoverAfterCrash(PrinterListModel &printerList, const RecoveryHooks &hooks
     if (SysValueIs(QStringLiteral("AutoAddPrint"), kStart))
         Run(hooks.startAutoReprint);
     WriteRunLog(QStringLiteral("完成崩溃恢复"));
+    return true;
 }

@@ -24,5 +24,6 @@ bool RecoveryDue(bool recoveryPending, int tickCount);
 
 // Restores the printer choice and restarts automatic printing and automatic
 // reprint as the state file says they were. The caller clears its pending
-// flag afterwards, so this runs at most once per run.
-void RecoverAfterCrash(PrinterListModel &printerList, const RecoveryHooks &hooks);
+// flag when this returns true, so it runs at most once per run; false, with
+// nothing changed, while another thread holds the printer table.
+bool RecoverAfterCrash(PrinterListModel &printerList, const RecoveryHooks &hooks);

@@ -1,5 +1,6 @@
 #include "Clock.h"
 #include "CrashRecovery.h"
+#include "Locks.h"
 #include "PrinterListModel.h"
 #include "PrinterTable.h"
 #include "ProcessState.h"
@@ -12,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <map>
+#include <thread>
 
 namespace {
 
@@ -109,7 +112,7 @@ TEST(CrashRecovery, RestoresWhatThePreviousRunLeftInTheStateFile)
         Calls calls;
         const RecoveryHooks hooks{[&] { ++calls.showStarted; }, [&] { ++calls.prepare; },
                                   [&] { ++calls.autoReprint; }};
-        RecoverAfterCrash(list, hooks);
+        ASSERT_TRUE(RecoverAfterCrash(list, hooks));
 
         int checked = 0;
         for (int row = 0; row < 3; ++row) {
@@ -125,6 +128,36 @@ TEST(CrashRecovery, RestoresWhatThePreviousRunLeftInTheStateFile)
         EXPECT_EQ(calls.autoReprint, c.expectAutoReprintStarted ? 1 : 0);
         EXPECT_EQ(LogEntryNow().toStdString(), "完成崩溃恢复");
     }
+    ResetSharedState();
+}
+
+TEST(CrashRecovery, WaitsWhileAnotherThreadHoldsThePrinterTable)
+{
+    const ProgramFolder folder;
+    CreateWorkingFolders();
+    ResetSharedState();
+    WriteSysValue(QStringLiteral("System"), QStringLiteral("AutoPrint"), QStringLiteral("Start"));
+    WriteSysValue(QStringLiteral("System"), QStringLiteral("ChoosePrinter"), QStringLiteral("True"));
+    PrinterListModel list;
+    AddPrinters(list);
+
+    std::promise<void> held;
+    std::promise<void> release;
+    std::thread refresh([&] {
+        const std::lock_guard lock(printer_table_cs);
+        held.set_value();
+        release.get_future().wait();
+    });
+    held.get_future().wait();
+    EXPECT_FALSE(RecoverAfterCrash(list, {}));
+    EXPECT_FALSE(AutoPrintRunning.load());
+    EXPECT_FALSE(list.IsChecked(1));
+    release.set_value();
+    refresh.join();
+
+    EXPECT_TRUE(RecoverAfterCrash(list, {}));
+    EXPECT_TRUE(list.IsChecked(1));
+    EXPECT_TRUE(AutoPrintRunning.load());
     ResetSharedState();
 }
 

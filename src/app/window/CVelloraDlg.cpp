@@ -157,9 +157,8 @@ void CVelloraDlg::OnTimer1()
     m_registry->OnTimerTick();
     if (RecoveryDue(m_recoveryPending, m_tickCount)) {
         PrintManager &manager = m_printManager->Manager();
-        RecoverAfterCrash(*m_printers, RecoveryHooks{[&manager] { manager.ShowStarted(); },
-                                                      [&manager] { manager.PrepareAutoPrint(); }, {}});
-        m_recoveryPending = false;
+        const RecoveryHooks hooks{[&manager] { manager.ShowStarted(); }, [&manager] { manager.PrepareAutoPrint(); }, {}};
+        m_recoveryPending = !RecoverAfterCrash(*m_printers, hooks);
     }
     UpdateStatusLine();
     ++m_tickCount;
