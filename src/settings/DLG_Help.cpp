@@ -1,6 +1,7 @@
 #include "DLG_Help.h"
 
 #include "DecimalText.h"
+#include "Messages.h"
 #include "ProcessState.h"
 #include "ReprintData.h"
 #include "ReprintRules.h"
@@ -14,7 +15,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -35,19 +35,6 @@ const QStringList InternalFolderNames{QStringLiteral("Pic_P"), QStringLiteral("P
 QString ChooseFolderWithDialog(QWidget *parent, const QString &title)
 {
     return QFileDialog::getExistingDirectory(parent, title, QString(), QFileDialog::ShowDirsOnly);
-}
-
-bool AskYesNo(QWidget *parent, const QString &question)
-{
-    QMessageBox box(QMessageBox::Question, QStringLiteral("提示"), question, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
-}
-
-void Tell(QWidget *parent, const QString &message)
-{
-    QMessageBox box(QMessageBox::Information, QStringLiteral("提示"), message, QMessageBox::Ok, parent);
-    box.exec();
 }
 
 QLabel *Hint(const QString &text)
@@ -270,7 +257,7 @@ void DLG_Help::ChooseArchiveFolder()
     // Archiving into a working folder would move photos into the folder being emptied.
     for (const QString &internal : InternalFolderNames) {
         if (folder.contains(internal)) {
-            Tell(this, QStringLiteral("不能选择软件内部目录，请重新选择。"));
+            ShowNotice(this, QStringLiteral("不能选择软件内部目录，请重新选择。"));
             return;
         }
     }
@@ -289,7 +276,7 @@ void DLG_Help::SaveRules()
 {
     const ReprintRulesTexts texts{m_autoReprintFolder->text(), m_minimum->text(), m_maximum->text(), m_reduction->text()};
     if (SaveReprintRules(texts))
-        Tell(this, SavedMessage);
+        ShowNotice(this, SavedMessage);
 }
 
 void DLG_Help::SaveDisplay()
@@ -301,12 +288,12 @@ void DLG_Help::SaveDisplay()
     save(m_thumbnailSize, SystemSettings::SaveThumbnailSize);
     save(m_thumbnailWaitPrintCount, SystemSettings::SaveThumbnailWaitPrintCount);
     save(m_thumbnailPrintedCount, SystemSettings::SaveThumbnailPrintedCount);
-    Tell(this, SavedMessage);
+    ShowNotice(this, SavedMessage);
 }
 
 void DLG_Help::Archive()
 {
-    Tell(this, QStringLiteral("照片归档功能暂未开放。"));
+    ShowNotice(this, QStringLiteral("照片归档功能暂未开放。"));
 }
 
 void DLG_Help::ClearReprintData()

@@ -5,6 +5,7 @@
 #include "CupsSpooler.h"
 #include "DLG_Help.h"
 #include "Locks.h"
+#include "Messages.h"
 #include "PrinterListBinding.h"
 #include "PrinterListModel.h"
 #include "PrinterRegistry.h"
@@ -27,7 +28,6 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabBar>
@@ -251,10 +251,7 @@ void CVelloraDlg::closeEvent(QCloseEvent *event)
 
 bool CVelloraDlg::AskToQuit()
 {
-    QMessageBox question(QMessageBox::Question, QStringLiteral("提示"), QStringLiteral("确定要退出吗？"),
-                         QMessageBox::Yes | QMessageBox::No, this);
-    question.setDefaultButton(QMessageBox::No);
-    return question.exec() == QMessageBox::Yes;
+    return AskYesNo(this, QStringLiteral("确定要退出吗？"));
 }
 
 void CVelloraDlg::ExitInOrder()

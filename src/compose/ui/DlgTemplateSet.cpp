@@ -3,6 +3,7 @@
 #include "ColorButton.h"
 #include "DecimalText.h"
 #include "ImageFiles.h"
+#include "Messages.h"
 #include "SinglePhoto.h"
 
 #include <QApplication>
@@ -12,7 +13,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -265,7 +265,7 @@ void DlgTemplateSet::ChooseSamplePhoto(const std::filesystem::path &path)
                 return; // another photo was chosen meanwhile
             m_samplePending = false;
             if (!sample) {
-                QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("无法读取这个相片文件。"));
+                ShowNotice(this, QStringLiteral("无法读取这个相片文件。"));
                 return;
             }
             m_sample = *sample;
@@ -365,7 +365,7 @@ void DlgTemplateSet::Save()
     const TemplateForm form = Form();
     const TemplateSettings current = CurrentTemplateSettings.Get();
     if (!SaveTemplateForm(form, {current.SampleImageWidth, current.SampleImageHeight})) {
-        QMessageBox::warning(this, QStringLiteral("提示"), QStringLiteral("保存设置失败，请检查 Config 文件夹能否写入。"));
+        ShowNotice(this, QStringLiteral("保存设置失败，请检查 Config 文件夹能否写入。"));
         return;
     }
     if (form.print) {
@@ -376,7 +376,7 @@ void DlgTemplateSet::Save()
     }
     LoadTemplateSettings();
     NewTemplateChosen = false;
-    QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("成功保存设置。"));
+    ShowNotice(this, QStringLiteral("成功保存设置。"));
 }
 
 void DlgTemplateSet::done(int result)

@@ -1,0 +1,22 @@
+#include "Messages.h"
+
+#include <QMessageBox>
+
+namespace {
+
+const QString kTitle = QStringLiteral("提示");
+
+} // namespace
+
+bool AskYesNo(QWidget *parent, const QString &question)
+{
+    QMessageBox box(QMessageBox::Question, kTitle, question, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void ShowNotice(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, kTitle, text, QMessageBox::Ok, parent);
+    box.exec();
+}
