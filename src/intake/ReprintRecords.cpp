@@ -130,7 +130,7 @@ bool ReadDuringRewrite(const std::filesystem::path &file, const FileIo::Contents
 
 QString ReprintText::Added(const QString &name, const QString &quantity)
 {
-    return QStringLiteral("成功添加补打信息，") + name + QStringLiteral("补打") + quantity + QStringLiteral("张");
+    return ReprintText::AddedPrefix + name + QStringLiteral("补打") + quantity + QStringLiteral("张");
 }
 
 ReprintListModel::Key AddReprintEntry(ReprintListModel &reprints, const QString &id, const QString &name,

@@ -59,15 +59,6 @@ TEST(PrintManagerRules, ProgramPhotoFoldersCannotBeTheSource)
         EXPECT_EQ(IsProgramPhotoFolder(QString::fromUtf8(c.folder)), c.refused) << c.folder;
 }
 
-TEST(PrintManagerRules, EnterTwiceWithin500MsActsOnce)
-{
-    EnterPacer pacer;
-    EXPECT_TRUE(pacer.Accept(10'000)) << "the first Enter after start-up is always handled";
-    EXPECT_FALSE(pacer.Accept(10'300));
-    EXPECT_FALSE(pacer.Accept(10'799)) << "measured from the previous Enter, handled or not";
-    EXPECT_TRUE(pacer.Accept(11'299));
-}
-
 TEST_F(Manager, RefusedSourceFolderKeepsTheOldOne)
 {
     ASSERT_TRUE(manager.ChooseSourceFolder(QStringLiteral("/event/in")));
