@@ -198,6 +198,9 @@ void Scene_Print_Manager::CreateReprintRow()
     m_count->setValidator(new QIntValidator(0, 99999, m_count));
     m_reprint = new QPushButton(QStringLiteral("补打"), this);
     m_priorityReprint = new QPushButton(QStringLiteral("优先补打"), this);
+    // Enter belongs to the page, which paces it; it never clicks a button.
+    m_reprint->setAutoDefault(false);
+    m_priorityReprint->setAutoDefault(false);
     m_hint = new QLabel(kFirstHint, this);
     m_autoReprint = new QCheckBox(QStringLiteral("自动补打"), this);
     m_phoneReprint = new QCheckBox(QStringLiteral("手机端补打"), this);
@@ -435,6 +438,8 @@ bool Scene_Print_Manager::HandleListMouse(QObject *watched, QEvent *event)
     } else if (watched == m_printedList->viewport()) {
         if (type == QEvent::MouseButtonPress && button == Qt::RightButton)
             OnPrintedRightClick(RowAt(m_printedList, at));
+        else if (type == QEvent::MouseButtonPress && button == Qt::LeftButton)
+            m_printedDoubleClicked = false;
         else if (type == QEvent::MouseButtonDblClick && button == Qt::LeftButton) {
             m_printedDoubleClicked = true;
             OnPrintedDoubleClick(at);
