@@ -4,6 +4,7 @@
 #include "PrintManager.h"
 #include "ProcessState.h"
 #include "ProgramFolder.h"
+#include "ReprintState.h"
 #include "Profile.h"
 #include "SysValues.h"
 #include "SystemSettings.h"
@@ -137,4 +138,48 @@ TEST_F(Manager, PausedTicksPutTheRadioBackAndF4SwitchesManualMode)
     manager.Tick();
     EXPECT_FALSE(ManualMode.load()) << "the first tick of automatic printing ends manual mode";
     EXPECT_TRUE(AutoPrintActive.load());
+}
+
+TEST_F(Manager, TickStartsTheReprintWorkerOnlyWhenItMayRun)
+{
+    int starts = 0;
+    manager.startReprintWorker = [&starts] { ++starts; };
+    manager.Tick(); // the first tick's scans
+    QTRY_VERIFY(PendingScanCount == 0 && PrintedListReady);
+    const struct
+    {
+        const char *what;
+        std::function<void()> set;
+        bool starts;
+    } cases[] = {
+        {"reprints wait, automatic printing runs", [] {}, true},
+        {"the quantity field is being edited", [] { CountEditActive = true; }, false},
+        {"a reprint is being added", [] { ReprintListBusy = true; }, false},
+        {"the worker handles a row", [] { ReprintWorkerBusy = true; }, false},
+        {"the dispatcher's slots are not ready", [] { PrintWorkersReady = false; }, false},
+        {"no reprints", [] { ReprintFileCount = 0; }, false},
+        {"paused", [] { AutoPrintRunning = false; }, false},
+        {"paused in manual mode", [] { AutoPrintRunning = false, ManualMode = true; }, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        AutoPrintRunning = true;
+        ManualMode = false;
+        PrintWorkersReady = true;
+        ReprintFileCount = 2;
+        CountEditActive = false;
+        ReprintListBusy = false;
+        ReprintWorkerBusy = false;
+        c.set();
+        starts = 0;
+        manager.Tick();
+        EXPECT_EQ(starts > 0, c.starts);
+    }
+    AutoPrintRunning = false;
+    ManualMode = false;
+    ReprintFileCount = 0;
+    CountEditActive = false;
+    ReprintListBusy = false;
+    ReprintWorkerBusy = false;
+    PrintWorkersReady = false;
 }
