@@ -168,6 +168,12 @@ bool SaveReprintList(const ReprintListModel &reprints)
     return Utf16File::WriteText(ReprintListFile(TodayStamp()), text);
 }
 
+void ReprintListChanged(const ReprintListModel &reprints)
+{
+    ReprintFileCount = reprints.RowCount();
+    SaveReprintList(reprints);
+}
+
 void RestoreFromRecords(PhotoListModel &printed, ReprintListModel &reprints, const ShowHint &showHint)
 {
     showHint(ReprintText::Restoring);

@@ -32,12 +32,6 @@ constexpr auto CopySettle = 100ms;
 constexpr auto CopyGap = 1000ms;
 constexpr auto RemovedSettle = 30ms;
 
-void ListChanged(const ReprintListModel &reprints)
-{
-    ReprintFileCount = reprints.RowCount();
-    SaveReprintList(reprints);
-}
-
 bool AnyIdleChecked(const std::function<bool(int32_t mode)> &modeFits)
 {
     return std::any_of(PrinterTable.begin(), PrinterTable.end(), [&](const PrinterEntry &entry) {
@@ -86,8 +80,15 @@ void ReprintWorker::RunPass()
         const int quantity = DecimalValue(row.quantity);
         if (PrinterTakesReprintsNow() && !DispatchBusy) {
             PrintingName.Set(row.name);
-            const bool done = SelectedPrinterCount < 2 ? PrintAllCopiesAtOnce(key, row, quantity)
-                                                       : PrintSingleCopies(key, row, quantity);
+            const int printedRow = DecimalValue(row.id);
+            bool done = true;
+            if (quantity < 1 || printedRow < 0)
+                // A row that cannot be printed or counted must not hold up the rows behind it.
+                ReprintTotalCount -= std::max(0, quantity);
+            else if (SelectedPrinterCount < 2)
+                done = PrintAllCopiesAtOnce(key, row, printedRow, quantity);
+            else
+                done = PrintSingleCopies(key, row, printedRow, quantity);
             if (done)
                 RemoveRow(key);
         }
@@ -103,14 +104,9 @@ bool ReprintWorker::PrinterTakesReprintsNow() const
            AnyIdleChecked([](int32_t mode) { return mode != WorkModeNew && mode != WorkModeStandby; });
 }
 
-bool ReprintWorker::PrintAllCopiesAtOnce(ReprintListModel::Key key, const ReprintRow &row, int quantity)
+bool ReprintWorker::PrintAllCopiesAtOnce(ReprintListModel::Key key, const ReprintRow &row, int printedRow,
+                                         int quantity)
 {
-    const int printedRow = DecimalValue(row.id);
-    // A row that cannot be printed or counted must not hold up the rows behind it.
-    if (quantity < 1 || printedRow < 0) {
-        ReprintTotalCount -= std::max(0, quantity);
-        return true;
-    }
     if (PrintCyclePhase != ReprintPhase || !DispatchPhoto(row.path.toStdString(), quantity, row.name, ExcludedMode))
         return false;
     AddToPrintedQuantity(printedRow, quantity);
@@ -122,15 +118,9 @@ bool ReprintWorker::PrintAllCopiesAtOnce(ReprintListModel::Key key, const Reprin
     return true;
 }
 
-bool ReprintWorker::PrintSingleCopies(ReprintListModel::Key key, const ReprintRow &row, int quantity)
+bool ReprintWorker::PrintSingleCopies(ReprintListModel::Key key, const ReprintRow &row, int printedRow,
+                                      int quantity)
 {
-    const int printedRow = DecimalValue(row.id);
-    if (quantity < 1)
-        return true;
-    if (printedRow < 0) {
-        ReprintTotalCount -= quantity;
-        return true;
-    }
     int left = quantity;
     while (left > 0) {
         if (PrintersBusy || PrintCyclePhase != ReprintPhase ||
@@ -157,7 +147,7 @@ void ReprintWorker::AddToPrintedQuantity(int printedRow, int copies)
 void ReprintWorker::RemoveRow(ReprintListModel::Key key)
 {
     m_reprints.RemoveRowOf(key);
-    ListChanged(m_reprints);
+    ReprintListChanged(m_reprints);
     Pause(RemovedSettle);
 }
 
@@ -177,6 +167,6 @@ bool PrintReprintRowOnStandby(ReprintListModel &reprints, int row)
         return false;
     if (reprints.RemoveRowOf(key))
         ReprintTotalCount -= quantity;
-    ListChanged(reprints);
+    ReprintListChanged(reprints);
     return true;
 }

@@ -32,9 +32,10 @@ public:
 
 private:
     bool PrinterTakesReprintsNow() const;
-    // Dispatches the copies of the row with `key`; true when the row is done with.
-    bool PrintAllCopiesAtOnce(ReprintListModel::Key key, const ReprintRow &row, int quantity);
-    bool PrintSingleCopies(ReprintListModel::Key key, const ReprintRow &row, int quantity);
+    // Dispatches the copies of the row with `key` for printed row `printedRow`;
+    // true when the row is done with.
+    bool PrintAllCopiesAtOnce(ReprintListModel::Key key, const ReprintRow &row, int printedRow, int quantity);
+    bool PrintSingleCopies(ReprintListModel::Key key, const ReprintRow &row, int printedRow, int quantity);
     void AddToPrintedQuantity(int printedRow, int copies);
     void RemoveRow(ReprintListModel::Key key);
 

@@ -161,25 +161,22 @@ TEST_F(Manager, TickStartsTheReprintWorkerOnlyWhenItMayRun)
         {"paused", [] { AutoPrintRunning = false; }, false},
         {"paused in manual mode", [] { AutoPrintRunning = false, ManualMode = true; }, true},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
-        AutoPrintRunning = true;
+    const auto reset = [](bool reprintsWait) {
+        AutoPrintRunning = reprintsWait;
         ManualMode = false;
-        PrintWorkersReady = true;
-        ReprintFileCount = 2;
+        PrintWorkersReady = reprintsWait;
+        ReprintFileCount = reprintsWait ? 2 : 0;
         CountEditActive = false;
         ReprintListBusy = false;
         ReprintWorkerBusy = false;
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        reset(true);
         c.set();
         starts = 0;
         manager.Tick();
         EXPECT_EQ(starts > 0, c.starts);
     }
-    AutoPrintRunning = false;
-    ManualMode = false;
-    ReprintFileCount = 0;
-    CountEditActive = false;
-    ReprintListBusy = false;
-    ReprintWorkerBusy = false;
-    PrintWorkersReady = false;
+    reset(false);
 }
