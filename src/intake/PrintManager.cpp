@@ -11,6 +11,7 @@
 #include "PrinterTable.h"
 #include "ProcessState.h"
 #include "Profile.h"
+#include "ReprintState.h"
 #include "RunLog.h"
 #include "SourceFolderScan.h"
 #include "SysValues.h"
@@ -46,13 +47,6 @@ bool IsProgramPhotoFolder(const QString &folder)
     static const char *const kInternal[] = {"Pic_P", "Pic_B", "Pic_R", "Pic_S", "Pic_T"};
     return std::any_of(std::begin(kInternal), std::end(kInternal),
                        [&folder](const char *name) { return folder.indexOf(QLatin1String(name)) > 0; });
-}
-
-bool EnterPacer::Accept(qint64 nowMs)
-{
-    const bool accepted = !m_last || nowMs - *m_last >= 500;
-    m_last = nowMs;
-    return accepted;
 }
 
 PrintManager::PrintManager(QObject *parent)
@@ -235,11 +229,11 @@ void PrintManager::CheckStuckPrinting()
 
 void PrintManager::ScheduleReprints(bool requireAutoPrint)
 {
-    if (ReprintListBusy || ComposingNow || PrintersBusy)
+    if (ReprintWorkerBusy || ReprintListBusy || ComposingNow || PrintersBusy)
         return;
     if (ReprintFileCount > 0 && PrintedListReady) {
         m_queue->noReprintWork = false;
-        if (startReprintWorker && PrintWorkersReady && (AutoPrintRunning || !requireAutoPrint))
+        if (startReprintWorker && !CountEditActive && PrintWorkersReady && (AutoPrintRunning || !requireAutoPrint))
             startReprintWorker();
         if (ReprintTotalCount > 30)
             ReprintBacklogLow = false;

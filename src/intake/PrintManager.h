@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 // The print manager page without its widgets: the operator's basic settings
 // and their files, starting and pausing automatic printing, and PageTimer,
@@ -48,6 +47,8 @@ public:
     // Recovery after a crash: automatic printing runs again as it was.
     void ShowStarted();
     void PrepareAutoPrint();
+    // The dispatcher's per-printer slots, once per run (PrintWorkersReady).
+    void PrepareThreadSlots();
     // F4 while automatic printing is paused.
     void ToggleManualMode();
 
@@ -55,7 +56,8 @@ public:
     void Tick();
 
     // The reprint worker's start, set by the reprint paths; called by the
-    // tick when reprints wait and the worker may run.
+    // tick when reprints wait and the worker may run (the quantity field is
+    // not being edited, no reprint is being added or handled).
     std::function<void()> startReprintWorker;
 
 signals:
@@ -65,7 +67,6 @@ signals:
 private:
     void SetStartChecked(bool checked);
     void TakePaperSize();
-    void PrepareThreadSlots();
     void CheckStuckPrinting();
     void ScheduleReprints(bool requireAutoPrint);
     void RequestSourceScanNow();
@@ -86,14 +87,3 @@ private:
 // True for a folder inside the program's own photo folders (Pic_P, Pic_B,
 // Pic_R, Pic_S or Pic_T anywhere after the path's first character, in that case).
 bool IsProgramPhotoFolder(const QString &folder);
-
-// Enter pressed twice within 500 ms adds nothing the second time.
-class EnterPacer final
-{
-public:
-    // True when this Enter may act; remembers it either way.
-    bool Accept(qint64 nowMs);
-
-private:
-    std::optional<qint64> m_last;
-};

@@ -20,12 +20,6 @@ constexpr int PrintedNumberColumn = 4;
 
 constexpr std::chrono::milliseconds ListBusyPause{300};
 
-void ListChanged(const ReprintListModel &reprints)
-{
-    ReprintFileCount = reprints.RowCount();
-    SaveReprintList(reprints);
-}
-
 // Adds a reprint of a printed row with the counters and the success hint.
 void AddPrintedRow(ReprintListModel &reprints, int row, const QString &name,
                    const QString &path, int quantity, const ShowHint &showHint)
@@ -126,7 +120,7 @@ ReprintDesk::Outcome ReprintDesk::Request(Kind kind, const QString &nameField, c
     } else {
         ReprintListBusy = false;
     }
-    ListChanged(m_reprints);
+    ReprintListChanged(m_reprints);
     m_reprintBusy = false;
     return outcome;
 }
@@ -146,7 +140,7 @@ bool SearchPrintedList(PhotoListModel &printed, ReprintListModel &reprints, cons
     }
     ReprintListBusy = false;
     if (added)
-        ListChanged(reprints);
+        ReprintListChanged(reprints);
     else
         showHint(ReprintText::NotFound);
     return added;

@@ -8,12 +8,6 @@ namespace {
 
 constexpr int64_t EnterRepeatMs = 500;
 
-void ListChanged(const ReprintListModel &reprints)
-{
-    ReprintFileCount = reprints.RowCount();
-    SaveReprintList(reprints);
-}
-
 } // namespace
 
 bool MoveReprintRowToTop(ReprintListModel &reprints, int row, int column)
@@ -22,7 +16,7 @@ bool MoveReprintRowToTop(ReprintListModel &reprints, int row, int column)
     if (AutoPrintRunning || !onIdOrName || row < 1 || row >= reprints.RowCount())
         return false;
     reprints.MoveRowToTop(row);
-    ListChanged(reprints);
+    ReprintListChanged(reprints);
     return true;
 }
 
@@ -37,7 +31,7 @@ bool DeleteReprintRow(ReprintListModel &reprints, int row, int column)
     if (!reprints.RemoveRowOf(*key))
         return false;
     ReprintTotalCount -= DecimalValue(quantity);
-    ListChanged(reprints);
+    ReprintListChanged(reprints);
     return true;
 }
 

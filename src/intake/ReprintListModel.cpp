@@ -58,6 +58,14 @@ QString ReprintListModel::Text(int row, int column) const
     return m_rows[row].texts.value(column);
 }
 
+std::optional<std::pair<ReprintListModel::Key, ReprintRow>> ReprintListModel::KeyedRow(int row) const
+{
+    const std::lock_guard lock(m_mutex);
+    if (row < 0 || row >= static_cast<int>(m_rows.size()))
+        return std::nullopt;
+    return std::pair{m_rows[row].key, RowOf(m_rows[row].texts)};
+}
+
 std::optional<ReprintListModel::Key> ReprintListModel::KeyOf(int row) const
 {
     const std::lock_guard lock(m_mutex);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // One waiting reprint: which printed photo and how many copies are left.
@@ -45,6 +46,8 @@ public:
     // A missing row reads as empty.
     std::optional<ReprintRow> Row(int row) const;
     QString Text(int row, int column) const;
+    // A row and its key, read together.
+    std::optional<std::pair<Key, ReprintRow>> KeyedRow(int row) const;
     // The key of a row, or nothing for a missing row; the row index of a key, -1 when gone.
     std::optional<Key> KeyOf(int row) const;
     int IndexOf(Key key) const;

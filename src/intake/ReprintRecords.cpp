@@ -130,7 +130,7 @@ bool ReadDuringRewrite(const std::filesystem::path &file, const FileIo::Contents
 
 QString ReprintText::Added(const QString &name, const QString &quantity)
 {
-    return QStringLiteral("成功添加补打信息，") + name + QStringLiteral("补打") + quantity + QStringLiteral("张");
+    return ReprintText::AddedPrefix + name + QStringLiteral("补打") + quantity + QStringLiteral("张");
 }
 
 ReprintListModel::Key AddReprintEntry(ReprintListModel &reprints, const QString &id, const QString &name,
@@ -166,6 +166,12 @@ bool SaveReprintList(const ReprintListModel &reprints)
     for (const ReprintRow &row : reprints.Rows())
         text += ReprintLine(row) + QLatin1Char('\n');
     return Utf16File::WriteText(ReprintListFile(TodayStamp()), text);
+}
+
+void ReprintListChanged(const ReprintListModel &reprints)
+{
+    ReprintFileCount = reprints.RowCount();
+    SaveReprintList(reprints);
 }
 
 void RestoreFromRecords(PhotoListModel &printed, ReprintListModel &reprints, const ShowHint &showHint)

@@ -25,6 +25,8 @@ std::optional<ReprintRow> ParseReprintLine(QStringView line);
 // or the new list. Safe from any thread; saves are serialised and each writes
 // the list it reads under the file lock, so the last save leaves the last list.
 bool SaveReprintList(const ReprintListModel &reprints);
+// After rows were added or removed: ReprintFileCount follows the list and the list is saved.
+void ReprintListChanged(const ReprintListModel &reprints);
 
 // Brings back today's records once the printed list has been rebuilt from
 // the printed folder: the quantity of every printed row (column 1 grows by

@@ -20,7 +20,8 @@ inline const QString NotFound = QStringLiteral("没有找到相应的照片，�
 inline const QString TooFast = QStringLiteral("操作过快，请慢一点.");
 inline const QString ClickOnce = QStringLiteral("请单击补打按钮.");
 
-// "成功添加补打信息，" + name + "补打" + quantity + "张"
+// "成功添加补打信息，" + name + "补打" + quantity + "张"; the page blanks it a few seconds later.
+inline const QString AddedPrefix = QStringLiteral("成功添加补打信息，");
 QString Added(const QString &name, const QString &quantity);
 
 } // namespace ReprintText

@@ -1,24 +1,14 @@
-#include "CVelloraDlg.h"
+#include "PrintingWindow.h"
+
 #include "IntakeState.h"
-#include "Pause.h"
-#include "PhotoQueue.h"
 #include "PictureNumber.h"
 #include "PrintManager.h"
-#include "PrinterListModel.h"
-#include "PrinterRegistry.h"
-#include "PrinterTable.h"
-#include "PrivateCups.h"
 #include "ProcessState.h"
-#include "ProgramFolder.h"
-#include "Profile.h"
-#include "Scene_Print_Manager.h"
-#include "Utf16File.h"
 
 #include <QDir>
 #include <QImage>
 #include <QMessageBox>
 #include <QRadioButton>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -28,71 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A program folder with a source folder, a frame template and a small paper
-// size, so compositions are quick; pauses scaled, timers in real time.
-class AutomaticPrinting : public testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        SetPauseScale(0.05);
-        PrinterTable.clear();
-        PictureCounter = 0;
-        PrintedNextIndex = 0;
-        ASSERT_TRUE(m_cups.Start());
-        m_cups.UseInThisProcess();
-        ASSERT_TRUE(m_cups.AddQueue(QStringLiteral("Photo-A")));
-
-        fs::create_directories("Config");
-        fs::create_directory("in");
-        QImage frame(945, 661, QImage::Format_ARGB32); // 50 x 35 mm at 480 dpi
-        frame.fill(QColor(20, 20, 160));
-        for (int y = 40; y < 621; ++y)
-            for (int x = 40; x < 905; ++x)
-                frame.setPixel(x, y, qRgba(0, 0, 0, 0));
-        frame.save(QStringLiteral("frame.png"));
-        const QString here = QDir::currentPath();
-        Profile::Write("Config/sys.ini", QStringLiteral("Photo_Source_folder"), QStringLiteral("Code"), here + "/in");
-        Profile::Write("Config/sys.ini", QStringLiteral("Photo_Frame_File"), QStringLiteral("Code"),
-                       here + "/frame.png");
-        Utf16File::WriteText("Config/All_the_same.vellora", QStringLiteral("50\n35\n"));
-    }
-
-    void TearDown() override
-    {
-        m_window.reset();
-        AutoPrintRunning = false;
-        PrinterTable.clear();
-        SetPauseScale(1.0);
-    }
-
-    void OpenWindow()
-    {
-        m_window = std::make_unique<CVelloraDlg>([] {});
-        QSignalSpy enumerated(&m_window->Registry(), &PrinterRegistry::Enumerated);
-        ASSERT_TRUE(enumerated.wait(10000));
-    }
-
-    Scene_Print_Manager &Page() { return m_window->PrintManagerPage(); }
-    PhotoQueue &Queue() { return Page().Manager().Queue(); }
-
-    void CheckPrinter()
-    {
-        PrinterListModel &printers = m_window->Printers();
-        QTRY_VERIFY_WITH_TIMEOUT(!printers.Text(0, PrinterListModel::PaperColumn).isEmpty(), 15000);
-        m_window->Registry().OnClicked(0, PrinterListModel::NameColumn);
-        ASSERT_TRUE(printers.IsChecked(0));
-    }
-
-    static QStringList Files(const char *folder)
-    {
-        return QDir(QString::fromUtf8(folder)).entryList(QDir::Files, QDir::Name);
-    }
-
-    ProgramFolder m_folder;
-    PrivateCups m_cups;
-    std::unique_ptr<CVelloraDlg> m_window;
-};
+using AutomaticPrinting = PrintingWindow;
 
 void DropPhotos(const QStringList &names)
 {

@@ -4,6 +4,7 @@
 #include "PrintManager.h"
 #include "ProcessState.h"
 #include "ProgramFolder.h"
+#include "ReprintState.h"
 #include "Profile.h"
 #include "SysValues.h"
 #include "SystemSettings.h"
@@ -57,15 +58,6 @@ TEST(PrintManagerRules, ProgramPhotoFoldersCannotBeTheSource)
     };
     for (const auto &c : cases)
         EXPECT_EQ(IsProgramPhotoFolder(QString::fromUtf8(c.folder)), c.refused) << c.folder;
-}
-
-TEST(PrintManagerRules, EnterTwiceWithin500MsActsOnce)
-{
-    EnterPacer pacer;
-    EXPECT_TRUE(pacer.Accept(10'000)) << "the first Enter after start-up is always handled";
-    EXPECT_FALSE(pacer.Accept(10'300));
-    EXPECT_FALSE(pacer.Accept(10'799)) << "measured from the previous Enter, handled or not";
-    EXPECT_TRUE(pacer.Accept(11'299));
 }
 
 TEST_F(Manager, RefusedSourceFolderKeepsTheOldOne)
@@ -146,4 +138,45 @@ TEST_F(Manager, PausedTicksPutTheRadioBackAndF4SwitchesManualMode)
     manager.Tick();
     EXPECT_FALSE(ManualMode.load()) << "the first tick of automatic printing ends manual mode";
     EXPECT_TRUE(AutoPrintActive.load());
+}
+
+TEST_F(Manager, TickStartsTheReprintWorkerOnlyWhenItMayRun)
+{
+    int starts = 0;
+    manager.startReprintWorker = [&starts] { ++starts; };
+    manager.Tick(); // the first tick's scans
+    QTRY_VERIFY(PendingScanCount == 0 && PrintedListReady);
+    const struct
+    {
+        const char *what;
+        std::function<void()> set;
+        bool starts;
+    } cases[] = {
+        {"reprints wait, automatic printing runs", [] {}, true},
+        {"the quantity field is being edited", [] { CountEditActive = true; }, false},
+        {"a reprint is being added", [] { ReprintListBusy = true; }, false},
+        {"the worker handles a row", [] { ReprintWorkerBusy = true; }, false},
+        {"the dispatcher's slots are not ready", [] { PrintWorkersReady = false; }, false},
+        {"no reprints", [] { ReprintFileCount = 0; }, false},
+        {"paused", [] { AutoPrintRunning = false; }, false},
+        {"paused in manual mode", [] { AutoPrintRunning = false, ManualMode = true; }, true},
+    };
+    const auto reset = [](bool reprintsWait) {
+        AutoPrintRunning = reprintsWait;
+        ManualMode = false;
+        PrintWorkersReady = reprintsWait;
+        ReprintFileCount = reprintsWait ? 2 : 0;
+        CountEditActive = false;
+        ReprintListBusy = false;
+        ReprintWorkerBusy = false;
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        reset(true);
+        c.set();
+        starts = 0;
+        manager.Tick();
+        EXPECT_EQ(starts > 0, c.starts);
+    }
+    reset(false);
 }

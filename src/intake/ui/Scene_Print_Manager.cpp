@@ -2,9 +2,14 @@
 
 #include "DailyRecords.h"
 #include "DlgTemplateSet.h"
+#include "IntakeState.h"
 #include "PicturePreviewDlg.h"
 #include "PrintManager.h"
 #include "ProcessState.h"
+#include "ReprintListModel.h"
+#include "ReprintRecords.h"
+#include "ReprintState.h"
+#include "ReprintWorker.h"
 #include "SystemSettings.h"
 #include "TemplateForm.h"
 #include "TemplateSettings.h"
@@ -24,7 +29,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QThreadPool>
 #include <QTimer>
@@ -52,6 +56,14 @@ int RowAt(QTableView *view, QPoint viewportPos)
     return view->indexAt(viewportPos).row();
 }
 
+// Numbers printed on the photos: the name field takes a picture number.
+bool ByNumber()
+{
+    return CurrentTemplateSettings.Get().PrintPictureIdentification == 1;
+}
+
+constexpr int PrintedNameColumn = 2;
+
 } // namespace
 
 Scene_Print_Manager::Scene_Print_Manager(QWidget *parent)
@@ -68,6 +80,7 @@ Scene_Print_Manager::Scene_Print_Manager(QWidget *parent)
     CreateSettingsRow();
     CreateLists();
     CreateReprintRow();
+    CreateReprintDesk();
     LoadFields();
 
     connect(m_manager, &PrintManager::HintChanged, m_hint, &QLabel::setText);
@@ -82,6 +95,8 @@ Scene_Print_Manager::Scene_Print_Manager(QWidget *parent)
     m_preview = new PicturePreviewDlg(this);
     if (CurrentTemplateSettings.Get().PrintPictureIdentification == 1)
         m_nameLabel->setText(QStringLiteral("编号: "));
+    // Sees the lists' mouse events, the fields' focus changes and the page's keys
+    // before the widgets do; each event once.
     qApp->installEventFilter(this);
 }
 
@@ -156,7 +171,6 @@ QTableView *Scene_Print_Manager::CreateList(QAbstractItemModel *model)
     view->setShowGrid(true);
     view->verticalHeader()->hide();
     view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view->viewport()->installEventFilter(this);
     return view;
 }
 
@@ -165,10 +179,9 @@ void Scene_Print_Manager::CreateLists()
     PhotoQueue &queue = m_manager->Queue();
     m_pendingList = CreateList(&queue.Pending());
     m_printedList = CreateList(&queue.Printed());
-    m_reprintModel = new QStandardItemModel(0, 4, this);
-    m_reprintModel->setHorizontalHeaderLabels(
-        {QStringLiteral("补打信息: ID"), QStringLiteral("名称"), QStringLiteral("路径"), QStringLiteral("数量")});
-    m_reprintList = CreateList(m_reprintModel);
+    // Lives until the program ends: the reprint threads hold on to it.
+    m_reprints = new ReprintListModel(this);
+    m_reprintList = CreateList(m_reprints);
     const int rowHeight = queue.Pending().ThumbnailSize().height() + 4;
     m_pendingList->verticalHeader()->setDefaultSectionSize(rowHeight);
     m_printedList->verticalHeader()->setDefaultSectionSize(rowHeight);
@@ -185,9 +198,142 @@ void Scene_Print_Manager::CreateReprintRow()
     m_count->setValidator(new QIntValidator(0, 99999, m_count));
     m_reprint = new QPushButton(QStringLiteral("补打"), this);
     m_priorityReprint = new QPushButton(QStringLiteral("优先补打"), this);
+    // Enter belongs to the page, which paces it; it never clicks a button.
+    m_reprint->setAutoDefault(false);
+    m_priorityReprint->setAutoDefault(false);
     m_hint = new QLabel(kFirstHint, this);
     m_autoReprint = new QCheckBox(QStringLiteral("自动补打"), this);
     m_phoneReprint = new QCheckBox(QStringLiteral("手机端补打"), this);
+
+    m_quantityEditor = new QLineEdit(m_reprintList->viewport());
+    m_quantityEditor->setObjectName(QStringLiteral("QuantityEditor"));
+    m_quantityEditor->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_quantityEditor->setFont(ListFont());
+    m_quantityEditor->hide();
+}
+
+void Scene_Print_Manager::CreateReprintDesk()
+{
+    PhotoListModel &printed = m_manager->Queue().Printed();
+    const ShowHint hint = [this](const QString &text) { ShowHintLater(text); };
+    auto searchDone = [this] {
+        QMetaObject::invokeMethod(this, [this] {
+            m_desk->ClearChoice();
+            ShowReprintFields();
+        }, Qt::QueuedConnection);
+    };
+    m_desk = std::make_unique<ReprintDesk>(printed, *m_reprints, ReprintDesk::Ui{
+        hint,
+        [this](const QString &message) { ShowOk(this, message); },
+        [this] { m_manager->PrepareThreadSlots(); },
+        [&printed, this, hint, searchDone](const QString &text, int quantity) {
+            StartReprintSearch(printed, *m_reprints, text, quantity, ByNumber(), hint, searchDone);
+        },
+    });
+    m_worker = std::make_unique<ReprintWorker>(printed, *m_reprints);
+    m_manager->startReprintWorker = [this] { m_worker->Start(); };
+    m_manager->Queue().restoreFromRecords = [this, hint](PhotoListModel &printedList) {
+        RestoreFromRecords(printedList, *m_reprints, hint);
+    };
+
+    m_enterClock.start();
+    connect(m_name, &QLineEdit::textEdited, this, [this](const QString &text) { m_desk->NameTyped(text); });
+    connect(m_reprint, &QPushButton::clicked, this, [this] { OnReprintClick(ReprintDesk::Kind::Reprint); });
+    connect(m_priorityReprint, &QPushButton::clicked, this, [this] { OnReprintClick(ReprintDesk::Kind::Priority); });
+}
+
+void Scene_Print_Manager::ShowHintLater(const QString &hint)
+{
+    QMetaObject::invokeMethod(this, [this, hint] {
+        m_hint->setText(hint);
+        if (hint.startsWith(ReprintText::AddedPrefix))
+            HintResetPending = true;
+    }, Qt::QueuedConnection);
+}
+
+void Scene_Print_Manager::ShowReprintFields()
+{
+    m_name->setText(m_desk->NameField());
+    m_count->setText(m_desk->QuantityField());
+}
+
+void Scene_Print_Manager::OnReprintClick(ReprintDesk::Kind kind)
+{
+    m_printedList->setFocus();
+    m_desk->Click(kind, m_name->text(), m_count->text());
+    ShowReprintFields();
+}
+
+void Scene_Print_Manager::OnEnterReleased()
+{
+    switch (m_enterGate.Released(m_enterClock.elapsed(), m_name->text().isEmpty())) {
+    case EnterGate::Action::TooFast:
+        m_hint->setText(ReprintText::TooFast);
+        m_name->setFocus();
+        break;
+    case EnterGate::Action::Reprint:
+        OnReprintClick(ReprintDesk::Kind::Reprint);
+        break;
+    case EnterGate::Action::Nothing:
+        break;
+    }
+}
+
+void Scene_Print_Manager::OnPrintedClick(QPoint at)
+{
+    const int row = RowAt(m_printedList, at);
+    m_desk->ChooseRow(row, ByNumber());
+    ShowReprintFields();
+    if (m_desk->Chosen().IsChosen())
+        m_count->setFocus();
+}
+
+void Scene_Print_Manager::OnPrintedDoubleClick(QPoint at)
+{
+    const QModelIndex index = m_printedList->indexAt(at);
+    if (index.isValid() && index.column() != PrintedNameColumn)
+        return;
+    m_desk->ClearChoice();
+    ShowReprintFields();
+}
+
+void Scene_Print_Manager::OnReprintListDoubleClick(QPoint at, Qt::MouseButton button)
+{
+    const QModelIndex index = m_reprintList->indexAt(at);
+    if (!index.isValid())
+        return;
+    if (button == Qt::RightButton) {
+        DeleteReprintRow(*m_reprints, index.row(), index.column());
+        return;
+    }
+    if (!AutoPrintRunning) {
+        MoveReprintRowToTop(*m_reprints, index.row(), index.column());
+        return;
+    }
+    // The dispatcher may take its time; a second double click meanwhile is ignored.
+    if (m_standbyPrinting)
+        return;
+    m_standbyPrinting = true;
+    PrintReprintRowOnStandby(*m_reprints, index.row());
+    m_standbyPrinting = false;
+}
+
+void Scene_Print_Manager::OnReprintListRightClick(QPoint at)
+{
+    const QModelIndex index = m_reprintList->indexAt(at);
+    if (!m_editor.Open(*m_reprints, index.row(), index.column(), m_quantityEditor->text()))
+        return;
+    m_quantityEditor->setGeometry(m_reprintList->visualRect(index).adjusted(1, 1, -1, -1));
+    m_quantityEditor->clear();
+    m_quantityEditor->show();
+    m_quantityEditor->setFocus();
+}
+
+void Scene_Print_Manager::CloseQuantityEditor()
+{
+    if (m_editor.IsOpen())
+        m_editor.Close(*m_reprints, m_quantityEditor->text());
+    m_quantityEditor->hide();
 }
 
 void Scene_Print_Manager::LoadFields()
@@ -280,17 +426,64 @@ void Scene_Print_Manager::SaveScreenCapture()
         "BMP");
 }
 
+bool Scene_Print_Manager::HandleListMouse(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    const QPoint at = mouse->position().toPoint();
+    const Qt::MouseButton button = mouse->button();
+    if (watched == m_pendingList->viewport()) {
+        if (type == QEvent::MouseButtonDblClick)
+            OnPendingDoubleClick(RowAt(m_pendingList, at), button);
+    } else if (watched == m_printedList->viewport()) {
+        if (type == QEvent::MouseButtonPress && button == Qt::RightButton)
+            OnPrintedRightClick(RowAt(m_printedList, at));
+        else if (type == QEvent::MouseButtonPress && button == Qt::LeftButton)
+            m_printedDoubleClicked = false;
+        else if (type == QEvent::MouseButtonDblClick && button == Qt::LeftButton) {
+            m_printedDoubleClicked = true;
+            OnPrintedDoubleClick(at);
+        } else if (type == QEvent::MouseButtonRelease && button == Qt::LeftButton) {
+            if (!std::exchange(m_printedDoubleClicked, false))
+                OnPrintedClick(at);
+        }
+    } else if (watched == m_reprintList->viewport()) {
+        if (type == QEvent::MouseButtonDblClick)
+            OnReprintListDoubleClick(at, button);
+        else if (type == QEvent::MouseButtonPress && button == Qt::RightButton) {
+            OnReprintListRightClick(at);
+            // The list would take the focus from the editor just opened.
+            return m_editor.IsOpen();
+        } else if (type == QEvent::MouseButtonPress)
+            CloseQuantityEditor();
+    } else if (watched == m_reprint && type == QEvent::MouseButtonDblClick) {
+        ShowOk(this, ReprintText::ClickOnce);
+        return true;
+    }
+    return false;
+}
+
 bool Scene_Print_Manager::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonDblClick || event->type() == QEvent::MouseButtonPress) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        const QPoint at = mouse->position().toPoint();
-        if (watched == m_pendingList->viewport() && event->type() == QEvent::MouseButtonDblClick)
-            OnPendingDoubleClick(RowAt(m_pendingList, at), mouse->button());
-        else if (watched == m_printedList->viewport() && event->type() == QEvent::MouseButtonPress
-                 && mouse->button() == Qt::RightButton)
-            OnPrintedRightClick(RowAt(m_printedList, at));
-        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+        return HandleListMouse(watched, event);
+    case QEvent::FocusIn:
+        if (watched == m_count) {
+            m_count->clear();
+            CountEditActive = true;
+        }
+        break;
+    case QEvent::FocusOut:
+        if (watched == m_count)
+            CountEditActive = false;
+        else if (watched == m_quantityEditor)
+            CloseQuantityEditor();
+        break;
+    default:
+        break;
     }
     // The page's keys are seen before the focused control, while the page is shown.
     if (event->type() == QEvent::KeyPress && isVisible() && isAncestorOf(qobject_cast<QWidget *>(watched))
@@ -302,9 +495,15 @@ bool Scene_Print_Manager::eventFilter(QObject *watched, QEvent *event)
             SaveScreenCapture();
     }
     if (event->type() == QEvent::KeyRelease && isVisible() && watched == QApplication::focusWidget()
-        && isAncestorOf(qobject_cast<QWidget *>(watched))
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space && !static_cast<QKeyEvent *>(event)->isAutoRepeat())
-        m_name->setFocus();
+        && isAncestorOf(qobject_cast<QWidget *>(watched)) && !static_cast<QKeyEvent *>(event)->isAutoRepeat()) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Space && watched != m_quantityEditor)
+            m_name->setFocus();
+        else if ((key == Qt::Key_Return || key == Qt::Key_Enter) && watched == m_quantityEditor)
+            m_reprintList->setFocus(); // ends the edit
+        else if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            OnEnterReleased();
+    }
     return QWidget::eventFilter(watched, event);
 }
 

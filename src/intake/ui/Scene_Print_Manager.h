@@ -1,8 +1,13 @@
 #pragma once
 
+#include "ReprintDesk.h"
+#include "ReprintEdits.h"
+
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class PicturePreviewDlg;
 class QAbstractItemModel;
@@ -14,7 +19,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QStandardItemModel;
+class ReprintListModel;
+class ReprintWorker;
 class QTableView;
 class QTimer;
 
@@ -33,6 +39,13 @@ public:
     QTableView *PendingList() const { return m_pendingList; }
     QTableView *PrintedList() const { return m_printedList; }
     QTableView *ReprintList() const { return m_reprintList; }
+    ReprintListModel &Reprints() { return *m_reprints; }
+    QLineEdit *NameField() const { return m_name; }
+    QLineEdit *QuantityField() const { return m_count; }
+    QPushButton *ReprintButton() const { return m_reprint; }
+    QPushButton *PriorityReprintButton() const { return m_priorityReprint; }
+    // The in-place editor of a reprint quantity, hidden while not editing.
+    QLineEdit *QuantityEditorField() const { return m_quantityEditor; }
     QLabel *Hint() const { return m_hint; }
     QRadioButton *StartButton() const { return m_start; }
     QRadioButton *PauseButton() const { return m_pause; }
@@ -60,6 +73,18 @@ private:
     void OnStart();
     void OnPendingDoubleClick(int row, Qt::MouseButton button);
     void OnPrintedRightClick(int row);
+    void CreateReprintDesk();
+    bool HandleListMouse(QObject *watched, QEvent *event);
+    void OnPrintedClick(QPoint at);
+    void OnPrintedDoubleClick(QPoint at);
+    void OnReprintListDoubleClick(QPoint at, Qt::MouseButton button);
+    void OnReprintListRightClick(QPoint at);
+    void CloseQuantityEditor();
+    void OnEnterReleased();
+    void OnReprintClick(ReprintDesk::Kind kind);
+    void ShowReprintFields();
+    // Shows a hint from any thread on the page's own thread.
+    void ShowHintLater(const QString &hint);
     void SaveScreenCapture();
     void LayOut();
     QTableView *CreateList(QAbstractItemModel *model);
@@ -83,7 +108,15 @@ private:
     QTableView *m_pendingList = nullptr;
     QTableView *m_printedList = nullptr;
     QTableView *m_reprintList = nullptr;
-    QStandardItemModel *m_reprintModel = nullptr;
+    ReprintListModel *m_reprints = nullptr;
+    std::unique_ptr<ReprintDesk> m_desk;
+    std::unique_ptr<ReprintWorker> m_worker;
+    QuantityEditor m_editor;
+    EnterGate m_enterGate;
+    QElapsedTimer m_enterClock;
+    bool m_standbyPrinting = false;
+    // The release that ends a double click chooses nothing.
+    bool m_printedDoubleClicked = false;
 
     QLabel *m_nameLabel = nullptr;
     QLineEdit *m_name = nullptr;
@@ -92,6 +125,7 @@ private:
     QPushButton *m_reprint = nullptr;
     QPushButton *m_priorityReprint = nullptr;
     QLabel *m_hint = nullptr;
+    QLineEdit *m_quantityEditor = nullptr;
     QCheckBox *m_autoReprint = nullptr;
     QCheckBox *m_phoneReprint = nullptr;
 };

@@ -1,0 +1,77 @@
+#include "PrintingWindow.h"
+
+#include "Pause.h"
+#include "PictureNumber.h"
+#include "PrinterListModel.h"
+#include "PrinterRegistry.h"
+#include "PrinterTable.h"
+#include "ProcessState.h"
+#include "Profile.h"
+#include "Utf16File.h"
+#include "IntakeState.h"
+
+#include <QDir>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace fs = std::filesystem;
+
+void PrintingWindow::SetUp()
+{
+    SetPauseScale(0.05);
+    PrinterTable.clear();
+    PictureCounter = 0;
+    PrintedNextIndex = 0;
+    ASSERT_TRUE(m_cups.Start());
+    m_cups.UseInThisProcess();
+    ASSERT_TRUE(m_cups.AddQueue(QStringLiteral("Photo-A")));
+
+    fs::create_directories("Config");
+    fs::create_directory("in");
+    QImage frame(945, 661, QImage::Format_ARGB32); // 50 x 35 mm at 480 dpi
+    frame.fill(QColor(20, 20, 160));
+    for (int y = 40; y < 621; ++y)
+        for (int x = 40; x < 905; ++x)
+            frame.setPixel(x, y, qRgba(0, 0, 0, 0));
+    frame.save(QStringLiteral("frame.png"));
+    const QString here = QDir::currentPath();
+    Profile::Write("Config/sys.ini", QStringLiteral("Photo_Source_folder"), QStringLiteral("Code"), here + "/in");
+    Profile::Write("Config/sys.ini", QStringLiteral("Photo_Frame_File"), QStringLiteral("Code"), here + "/frame.png");
+    Utf16File::WriteText("Config/All_the_same.vellora", QStringLiteral("50\n35\n"));
+}
+
+void PrintingWindow::TearDown()
+{
+    CloseWindow();
+    SetPauseScale(1.0);
+}
+
+void PrintingWindow::OpenWindow()
+{
+    m_window = std::make_unique<CVelloraDlg>([] {});
+    QSignalSpy enumerated(&m_window->Registry(), &PrinterRegistry::Enumerated);
+    ASSERT_TRUE(enumerated.wait(10000));
+}
+
+void PrintingWindow::CloseWindow()
+{
+    m_window.reset();
+    AutoPrintRunning = false;
+    PrinterTable.clear();
+    PrintedListReady = false;
+    PrintedNextIndex = 0;
+}
+
+void PrintingWindow::CheckPrinter(int row)
+{
+    PrinterListModel &printers = m_window->Printers();
+    QTRY_VERIFY_WITH_TIMEOUT(!printers.Text(row, PrinterListModel::PaperColumn).isEmpty(), 15000);
+    m_window->Registry().OnClicked(row, PrinterListModel::NameColumn);
+    ASSERT_TRUE(printers.IsChecked(row));
+}
+
+QStringList PrintingWindow::Files(const char *folder)
+{
+    return QDir(QString::fromUtf8(folder)).entryList(QDir::Files, QDir::Name);
+}

@@ -1,0 +1,325 @@
+#include "PrintingWindow.h"
+
+#include "Clock.h"
+#include "DailyRecords.h"
+#include "IntakeState.h"
+#include "Locks.h"
+#include "MessageBoxAnswer.h"
+#include "PictureNumber.h"
+#include "PrinterTable.h"
+#include "ProcessState.h"
+#include "ReprintListModel.h"
+#include "ReprintRecords.h"
+#include "ReprintState.h"
+#include "ReprintTexts.h"
+#include "TemplateSettings.h"
+#include "Utf16File.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Photos already printed (in Pic_R when the window opens) on a fixed day;
+// the operator works the reprint fields and lists of the real page.
+class ReprintPrinting : public PrintingWindow
+{
+protected:
+    void SetUp() override
+    {
+        PrintingWindow::SetUp();
+        SetDay(QDate(2024, 3, 5));
+        fs::create_directories("Pic_R");
+    }
+
+    void TearDown() override
+    {
+        PrintingWindow::TearDown();
+        Clock::Reset();
+        ResetReprintState();
+        SetNumbersPrinted(false);
+    }
+
+    static void SetDay(const QDate &day)
+    {
+        const QDateTime noon(day, QTime(12, 0));
+        Clock::Fix([noon] { return noon; });
+    }
+
+    static void ResetReprintState()
+    {
+        ReprintTotalCount = 0;
+        ReprintFileCount = 0;
+        PriorityNext = false;
+        ReprintListBusy = false;
+        CountEditActive = false;
+        PrintWorkersReady = false;
+    }
+
+    static void SetNumbersPrinted(bool byNumber)
+    {
+        TemplateSettings settings = CurrentTemplateSettings.Get();
+        settings.PrintPictureIdentification = byNumber ? 1 : 0;
+        CurrentTemplateSettings.Set(settings);
+    }
+
+    // Printed photos named `name`.jpg, each with a picture number.
+    static void PutPrinted(const std::vector<std::pair<const char *, int>> &photos)
+    {
+        for (const auto &[name, number] : photos) {
+            QImage photo(300, 200, QImage::Format_RGB32);
+            photo.fill(Qt::darkCyan);
+            photo.save(QStringLiteral("Pic_R/%1.jpg").arg(QString::fromUtf8(name)), "JPG");
+            RecordPictureNumber(QString::fromUtf8(name), number);
+        }
+    }
+
+    void OpenReadyWindow(int printedRows)
+    {
+        OpenWindow();
+        m_window->show();
+        m_window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+        QTRY_VERIFY_WITH_TIMEOUT(PrintedListReady && Page().PrintedList()->model()->rowCount() == printedRows, 15000);
+    }
+
+    // A new process on the same program folder.
+    void Restart(int printedRows)
+    {
+        CloseWindow();
+        ResetReprintState();
+        OpenReadyWindow(printedRows);
+    }
+
+    static void Click(QTableView *list, int row, int column, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(list->viewport(), button, {}, list->visualRect(list->model()->index(row, column)).center());
+    }
+
+    static void DoubleClick(QTableView *list, int row, int column, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseDClick(list->viewport(), button, {}, list->visualRect(list->model()->index(row, column)).center());
+    }
+
+    static void Enter(QWidget *focused) { QTest::keyClick(focused, Qt::Key_Return); }
+
+    // Clicks the printed photo, types the quantity into the field that got
+    // the focus and presses Enter; later Enters keep the 500 ms apart.
+    void ChooseAndEnter(int printedRow, const char *quantity)
+    {
+        Click(Page().PrintedList(), printedRow, 2);
+        ASSERT_TRUE(Page().QuantityField()->hasFocus());
+        EXPECT_TRUE(Page().QuantityField()->text().isEmpty()) << "the field empties when it gets the focus";
+        EXPECT_TRUE(CountEditActive);
+        QTest::keyClicks(Page().QuantityField(), QString::fromUtf8(quantity));
+        Enter(Page().QuantityField());
+        QTest::qWait(550);
+    }
+
+    // Types a name (or number) and a quantity and clicks a reprint button.
+    void TypeAndClick(const char *name, const char *quantity, QPushButton *button)
+    {
+        Page().NameField()->setFocus();
+        Page().NameField()->clear();
+        QTest::keyClicks(Page().NameField(), QString::fromUtf8(name));
+        Page().QuantityField()->setFocus();
+        QTest::keyClicks(Page().QuantityField(), QString::fromUtf8(quantity));
+        button->click();
+    }
+
+    QStringList ReprintRows() const
+    {
+        QStringList rows;
+        for (const ReprintRow &row : m_window->PrintManagerPage().Reprints().Rows())
+            rows.append(row.name + QLatin1Char('x') + row.quantity);
+        return rows;
+    }
+
+    static QStringList SavedRows()
+    {
+        QStringList rows;
+        for (const QString &line : Utf16File::ReadLines(ReprintListFile(TodayStamp())).value_or(QStringList()))
+            if (const std::optional<ReprintRow> row = ParseReprintLine(line))
+                rows.append(row->name + QLatin1Char('x') + row->quantity);
+        return rows;
+    }
+
+    QString PrintedQuantity(int row) { return Queue().Printed().Text(row, 1); }
+    QString HintText() { return Page().Hint()->text(); }
+
+    static int PrinterCount(int index)
+    {
+        const std::lock_guard table(printer_table_cs);
+        return index < static_cast<int>(PrinterTable.size()) ? PrinterTable[index].printedCount : -1;
+    }
+};
+
+QStringList Jobs(const PrivateCups &cups)
+{
+    QStringList jobs;
+    for (const PrivateCups::ReceivedJob &job : cups.ReceivedJobs())
+        jobs.append(QStringLiteral("%1x%2").arg(job.title).arg(job.copies));
+    return jobs;
+}
+
+} // namespace
+
+TEST_F(ReprintPrinting, ChosenTypedAndPriorityReprintsArePrintedInTurn)
+{
+    ASSERT_TRUE(m_cups.AddQueue(QStringLiteral("Photo-B")));
+    PutPrinted({{"1234", 12}, {"5678", 57}});
+    OpenReadyWindow(2);
+    CheckPrinter(0);
+    Page().StartButton()->click();
+    ASSERT_TRUE(AutoPrintRunning);
+
+    // One selected printer: the chosen photo's two copies go out as one job.
+    ChooseAndEnter(0, "2");
+    QTRY_COMPARE_WITH_TIMEOUT(Jobs(m_cups), QStringList({"1234x2"}), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(PrintedQuantity(0), QStringLiteral("2"), 10000);
+    QTRY_COMPARE(ReprintFileCount.load(), 0);
+    EXPECT_EQ(ReprintTotalCount, 0);
+    EXPECT_TRUE(SavedRows().isEmpty());
+
+    // Queued while paused: a typed name, a name that is not there, and with
+    // numbers printed a typed number as a priority reprint, which goes on top.
+    CheckPrinter(1);
+    Page().PauseButton()->click();
+    TypeAndClick("5678", "2", Page().ReprintButton());
+    QTRY_COMPARE(ReprintRows(), QStringList({"5678x2"}));
+    QTRY_COMPARE(HintText(), ReprintText::Added(QStringLiteral("5678"), QStringLiteral("2")));
+    TypeAndClick("9999", "1", Page().ReprintButton());
+    QTRY_COMPARE(HintText(), ReprintText::NotFound);
+    SetNumbersPrinted(true);
+    TypeAndClick("12", "1", Page().PriorityReprintButton());
+    QTRY_COMPARE(ReprintRows(), QStringList({"1234x1", "5678x2"}));
+    QTRY_COMPARE(SavedRows(), ReprintRows()); // saved by the search thread after it added the row
+    EXPECT_EQ(ReprintTotalCount, 3);
+    QTRY_VERIFY(Page().NameField()->text().isEmpty());
+    SetNumbersPrinted(false);
+
+    // Two selected printers: the priority row is printed next, every copy a job of its own.
+    Page().StartButton()->click();
+    QTRY_COMPARE_WITH_TIMEOUT(Jobs(m_cups).size(), 4, 40000);
+    EXPECT_EQ(Jobs(m_cups), QStringList({"1234x2", "1234x1", "5678x1", "5678x1"}));
+    QTRY_COMPARE(PrintedQuantity(0), QStringLiteral("3"));
+    QTRY_COMPARE(PrintedQuantity(1), QStringLiteral("2"));
+    QTRY_COMPARE(ReprintFileCount.load(), 0);
+    EXPECT_EQ(ReprintTotalCount, 0);
+    EXPECT_TRUE(SavedRows().isEmpty());
+}
+
+TEST_F(ReprintPrinting, RestartBringsBackTheDaysCountsAndReprints)
+{
+    PutPrinted({{"1234", 1}, {"5678", 2}});
+    OpenReadyWindow(2);
+    CheckPrinter(0);
+    Page().StartButton()->click();
+    // Two print jobs of photo 1234, of 1 and 2 copies.
+    ChooseAndEnter(0, "1");
+    QTRY_COMPARE_WITH_TIMEOUT(Jobs(m_cups).size(), 1, 30000);
+    ChooseAndEnter(0, "2");
+    QTRY_COMPARE_WITH_TIMEOUT(Jobs(m_cups).size(), 2, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(PrinterCount(0), 3, 10000);
+    // Two reprints left waiting.
+    Page().PauseButton()->click();
+    ChooseAndEnter(1, "2");
+    ChooseAndEnter(0, "4");
+    QTRY_COMPARE(ReprintRows(), QStringList({"5678x2", "1234x4"}));
+
+    Restart(2);
+    QTRY_COMPARE_WITH_TIMEOUT(PrintedQuantity(0), QStringLiteral("3"), 10000);
+    EXPECT_EQ(PrintedQuantity(1), QStringLiteral("0"));
+    EXPECT_EQ(PrinterCount(0), 3);
+    QTRY_COMPARE(ReprintRows(), QStringList({"5678x2", "1234x4"}));
+    EXPECT_EQ(ReprintTotalCount, 6);
+    EXPECT_EQ(ReprintFileCount, 2);
+
+    SetDay(QDate(2024, 3, 6));
+    Restart(2);
+    EXPECT_EQ(PrintedQuantity(0), QStringLiteral("0"));
+    EXPECT_EQ(PrinterCount(0), 0);
+    EXPECT_TRUE(Page().Reprints().Rows().empty());
+    EXPECT_EQ(ReprintTotalCount, 0);
+}
+
+// The operator's edits of the reprint list while paused, through the page.
+TEST_F(ReprintPrinting, PageEditsWhilePaused)
+{
+    PutPrinted({{"1234", 1}, {"5678", 2}, {"9012", 3}});
+    OpenReadyWindow(3);
+    CheckPrinter(0);
+    QTableView *list = Page().ReprintList();
+
+    // Enter twice within 500 ms adds once.
+    Click(Page().PrintedList(), 0, 2);
+    QTest::keyClicks(Page().QuantityField(), QStringLiteral("1"));
+    Enter(Page().QuantityField());
+    Click(Page().PrintedList(), 1, 2);
+    Enter(Page().QuantityField());
+    EXPECT_EQ(HintText(), ReprintText::TooFast);
+    EXPECT_TRUE(Page().NameField()->hasFocus());
+    EXPECT_EQ(ReprintRows(), QStringList({"1234x1"}));
+    QTest::qWait(550);
+    ChooseAndEnter(1, "2");
+    ChooseAndEnter(2, "3");
+    QTRY_COMPARE(list->model()->rowCount(), 3);
+    // The success hint is blanked a few ticks later.
+    QTRY_COMPARE_WITH_TIMEOUT(HintText(), QStringLiteral(" "), 6000);
+
+    // A refused priority click puts the next row of another path on top.
+    Page().QuantityField()->setFocus();
+    Page().PriorityReprintButton()->click();
+    QTRY_COMPARE(HintText(), ReprintText::EnterQuantity);
+    EXPECT_TRUE(PriorityNext);
+    AddReprintEntry(Page().Reprints(), QStringLiteral("0"), QStringLiteral("1234"), QStringLiteral("5"),
+                    QStringLiteral("Pic_R/1234.jpg"));
+    ReprintTotalCount += 5;
+    EXPECT_EQ(ReprintRows(), QStringList({"1234x5", "1234x1", "5678x2", "9012x3"}));
+    QTRY_COMPARE(list->model()->rowCount(), 4);
+
+    // Double click moves a row to the top; right double click deletes one.
+    DoubleClick(list, 3, 1);
+    EXPECT_EQ(ReprintRows(), QStringList({"9012x3", "1234x5", "1234x1", "5678x2"}));
+    QTRY_COMPARE(list->model()->index(0, 1).data().toString(), QStringLiteral("9012"));
+    DoubleClick(list, 1, 0, Qt::RightButton);
+    EXPECT_EQ(ReprintRows(), QStringList({"9012x3", "1234x1", "5678x2"}));
+    EXPECT_EQ(SavedRows(), ReprintRows());
+    EXPECT_EQ(ReprintTotalCount, 6);
+    EXPECT_EQ(ReprintFileCount, 3);
+
+    // The quantity editor opens empty over the cell; a click on the list ends it.
+    QTRY_COMPARE(list->model()->rowCount(), 3);
+    Click(list, 2, ReprintListModel::QuantityColumn, Qt::RightButton);
+    QLineEdit *editor = Page().QuantityEditorField();
+    ASSERT_TRUE(editor->isVisible());
+    EXPECT_TRUE(editor->hasFocus());
+    EXPECT_TRUE(editor->text().isEmpty());
+    QTest::keyClicks(editor, QStringLiteral("7"));
+    Click(list, 0, 0);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(ReprintRows(), QStringList({"9012x3", "1234x1", "5678x7"}));
+    EXPECT_EQ(ReprintTotalCount, 11);
+    EXPECT_EQ(SavedRows(), ReprintRows());
+    // Emptied and left: the quantity stays.
+    Click(list, 0, ReprintListModel::QuantityColumn, Qt::RightButton);
+    Page().NameField()->setFocus();
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(ReprintRows(), QStringList({"9012x3", "1234x1", "5678x7"}));
+    EXPECT_EQ(ReprintTotalCount, 11);
+
+    // A double click on "补打" asks for a single click.
+    MessageBoxAnswer answer(QMessageBox::Ok);
+    QTest::mouseDClick(Page().ReprintButton(), Qt::LeftButton);
+    ASSERT_FALSE(answer.Boxes().empty());
+    EXPECT_EQ(answer.Boxes().back().text, ReprintText::ClickOnce);
+}

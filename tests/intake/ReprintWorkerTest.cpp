@@ -1,0 +1,88 @@
+#include "FakeSpooler.h"
+#include "PhotoListModel.h"
+#include "PrintHarness.h"
+#include "PrinterEntryAccess.h"
+#include "ProcessState.h"
+#include "ReprintListModel.h"
+#include "ReprintState.h"
+#include "ReprintWorker.h"
+#include "WorkMode.h"
+#include "WorkingFolders.h"
+
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+// One pass of the reprint worker over a fake spooler: which rows it prints,
+// keeps or drops, and what the printed list and the counters say afterwards.
+TEST(ReprintWorkerPass, PrintsKeepsOrDropsRowZero)
+{
+    const struct
+    {
+        const char *what;
+        int printers;
+        int32_t mode;
+        int phase;
+        const char *id;
+        const char *quantity;
+        int jobCount;             // first printer's job count afterwards: copies dispatched
+        const char *printedAfter; // printed row 0's quantity
+        QStringList rowsAfter;    // quantities of the rows left
+    } cases[] = {
+        {"one printer: all copies as one job", 1, WorkModeRandom, 2, "0", "3", 3, "4", {"1"}},
+        {"a printer for reprints only", 1, WorkModeReprint, 2, "0", "3", 3, "4", {"1"}},
+        {"not the reprint phase", 1, WorkModeRandom, 1, "0", "3", 0, "1", {"3", "1"}},
+        {"printer kept for new photos", 1, WorkModeNew, 2, "0", "3", 0, "1", {"3", "1"}},
+        {"printer on standby", 1, WorkModeStandby, 2, "0", "3", 0, "1", {"3", "1"}},
+        {"nothing left to print", 1, WorkModeRandom, 2, "0", "0", 0, "1", {"1"}},
+        {"no printed row: dropped, not stuck on top", 1, WorkModeRandom, 2, "-1", "3", 0, "1", {"1"}},
+        {"two printers: a single copy first", 2, WorkModeRandom, 2, "0", "3", 1, "2", {"2", "1"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        // Two printers: the pauses after a copy leave room to end the phase in between.
+        PrintHarness harness(std::make_shared<FakeSpooler>(), c.printers > 1 ? 0.1 : 0.01);
+        CreateWorkingFolders();
+        for (int printer = 0; printer < c.printers; ++printer)
+            harness.AddPrinter(QStringLiteral("Photo-%1").arg(printer), true, 0, c.mode);
+        PhotoListModel printed(PhotoListModel::PrintedHeaders(), QSize(9, 6));
+        printed.InsertRow(0, {QString(), "1", "1234", "Pic_R/1234.jpg", "1"}, "Pic_R/1234.jpg");
+        ReprintListModel reprints;
+        reprints.InsertRow(0, {c.id, "1234", "Pic_R/1234.jpg", c.quantity});
+        reprints.InsertRow(1, {"0", "1234", "Pic_R/1234.jpg", "1"});
+        ReprintFileCount = 2;
+        ReprintTotalCount = 1 + QString::fromUtf8(c.quantity).toInt();
+        PrintCyclePhase = c.phase;
+
+        ReprintWorker worker(printed, reprints);
+        if (c.printers > 1) {
+            // The pass goes on while the phase lasts; here it ends once the first copy is counted.
+            std::thread phaseEnd([&printed] {
+                while (printed.Text(0, 1) == QLatin1String("1"))
+                    std::this_thread::yield();
+                PrintCyclePhase = 3;
+            });
+            worker.RunPass();
+            phaseEnd.join();
+        } else {
+            worker.RunPass();
+        }
+        EXPECT_FALSE(ReprintWorkerBusy);
+        EXPECT_EQ(EntryJobCount(PrinterTable[0]), c.jobCount);
+        EXPECT_EQ(printed.Text(0, 1), QString::fromUtf8(c.printedAfter));
+        QStringList left;
+        int total = 0;
+        for (const ReprintRow &row : reprints.Rows()) {
+            left.append(row.quantity);
+            total += row.quantity.toInt();
+        }
+        EXPECT_EQ(left, c.rowsAfter);
+        EXPECT_EQ(ReprintFileCount, c.rowsAfter.size());
+        EXPECT_EQ(ReprintTotalCount, total);
+        EXPECT_TRUE(PrintHarness::WaitForPrintThreads());
+    }
+    PrintCyclePhase = 0;
+    ReprintFileCount = 0;
+    ReprintTotalCount = 0;
+}
