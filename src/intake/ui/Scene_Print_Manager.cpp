@@ -3,6 +3,7 @@
 #include "DailyRecords.h"
 #include "DlgTemplateSet.h"
 #include "IntakeState.h"
+#include "Messages.h"
 #include "PicturePreviewDlg.h"
 #include "PrintManager.h"
 #include "ProcessState.h"
@@ -24,7 +25,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -44,11 +44,6 @@ QFont ListFont()
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPointSize(15);
     return font;
-}
-
-void ShowOk(QWidget *parent, const QString &text)
-{
-    QMessageBox::information(parent, QStringLiteral("提示"), text, QMessageBox::Ok);
 }
 
 int RowAt(QTableView *view, QPoint viewportPos)
@@ -224,7 +219,7 @@ void Scene_Print_Manager::CreateReprintDesk()
     };
     m_desk = std::make_unique<ReprintDesk>(printed, *m_reprints, ReprintDesk::Ui{
         hint,
-        [this](const QString &message) { ShowOk(this, message); },
+        [this](const QString &message) { ShowNotice(this, message); },
         [this] { m_manager->PrepareThreadSlots(); },
         [&printed, this, hint, searchDone](const QString &text, int quantity) {
             StartReprintSearch(printed, *m_reprints, text, quantity, ByNumber(), hint, searchDone);
@@ -358,7 +353,7 @@ void Scene_Print_Manager::OnChooseSourceFolder()
     if (folder.isEmpty())
         return;
     if (!m_manager->ChooseSourceFolder(folder)) {
-        ShowOk(this, QStringLiteral("不能选择软件内部目录，请重新选择。"));
+        ShowNotice(this, QStringLiteral("不能选择软件内部目录，请重新选择。"));
         return;
     }
     m_sourceFolder->setText(folder);
@@ -388,7 +383,7 @@ void Scene_Print_Manager::OnOpenTemplateSettings()
 void Scene_Print_Manager::OnStart()
 {
     if (m_manager->Start() == PrintManager::StartResult::ListsRestoring)
-        ShowOk(this, QStringLiteral("系统正在恢复文件信息列表，请稍候..."));
+        ShowNotice(this, QStringLiteral("系统正在恢复文件信息列表，请稍候..."));
 }
 
 void Scene_Print_Manager::OnPendingDoubleClick(int row, Qt::MouseButton button)
@@ -399,7 +394,7 @@ void Scene_Print_Manager::OnPendingDoubleClick(int row, Qt::MouseButton button)
         return;
     }
     if (queue.PrintNow(row, !AutoPrintRunning) == PhotoQueue::PrintNowResult::PrintersBusy)
-        ShowOk(this, QStringLiteral("打印机繁忙,请稍后再试"));
+        ShowNotice(this, QStringLiteral("打印机繁忙,请稍后再试"));
 }
 
 void Scene_Print_Manager::OnPrintedRightClick(int row)
@@ -457,7 +452,7 @@ bool Scene_Print_Manager::HandleListMouse(QObject *watched, QEvent *event)
         } else if (type == QEvent::MouseButtonPress)
             CloseQuantityEditor();
     } else if (watched == m_reprint && type == QEvent::MouseButtonDblClick) {
-        ShowOk(this, ReprintText::ClickOnce);
+        ShowNotice(this, ReprintText::ClickOnce);
         return true;
     }
     return false;
