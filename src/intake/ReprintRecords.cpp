@@ -24,6 +24,7 @@ constexpr int PrintedNameColumn = 2;
 // A read of an info file that met a rewrite in place is taken again, for at most this long.
 constexpr int InfoReadAttempts = 50;
 constexpr std::chrono::milliseconds InfoReadRetryPause{2};
+constexpr std::chrono::milliseconds InfoReadPatience{1000};
 
 // The text from `from` up to the first `delimiter` after it (or the end);
 // `from` moves past the delimiter, or to the end when there is none.
@@ -114,11 +115,26 @@ int LastLineValue(const QByteArray &bytes)
     return DecimalValue(QStringView(text).mid(lastBreak + 1));
 }
 
+// A text file never holds U+0000; pages a truncation was clearing while
+// they were read come back as zeros, with the file's time unchanged when the
+// writer finished within the same clock tick.
+bool HasNulCharacter(const QByteArray &utf16)
+{
+    for (qsizetype at = 0; at + 1 < utf16.size(); at += 2) {
+        if (utf16[at] == '\0' && utf16[at + 1] == '\0')
+            return true;
+    }
+    return false;
+}
+
 // True when the file was changed in place while it was read, or read empty
 // between a truncation and the new text.
 bool ReadDuringRewrite(const std::filesystem::path &file, const FileIo::Contents &contents)
 {
-    if (contents.bytes.isEmpty())
+    // A text shorter than the file was when the read began was cut by a
+    // truncation; the file's time may not show it within one clock tick.
+    if (contents.bytes.isEmpty() || contents.bytes.size() != static_cast<qsizetype>(contents.stamp.size)
+        || HasNulCharacter(contents.bytes))
         return true;
     const std::optional<FileIo::Stamp> now = FileIo::StampOf(file);
     // A file replaced by another one was read whole before it went.
@@ -186,15 +202,23 @@ void RestoreFromRecords(PhotoListModel &printed, ReprintListModel &reprints, con
 
 int ReadInfoCount(const std::filesystem::path &infoFile)
 {
-    std::optional<FileIo::Contents> contents;
-    for (int attempt = 0; attempt < InfoReadAttempts; ++attempt) {
-        if (attempt > 0)
-            std::this_thread::sleep_for(InfoReadRetryPause);
-        contents = FileIo::ReadAll(infoFile);
+    // A writer that never pauses can keep every read "during a rewrite"; the
+    // last text read whole is then one of its versions. Only the empty moment
+    // between a truncation and the new text is never taken for a count: a
+    // writer stopped there (preempted on a busy machine) is waited for, up to
+    // a second.
+    QByteArray lastText;
+    const auto deadline = std::chrono::steady_clock::now() + InfoReadPatience;
+    for (int attempt = 0;; ++attempt) {
+        const std::optional<FileIo::Contents> contents = FileIo::ReadAll(infoFile);
         if (!contents)
             return 0;
         if (!ReadDuringRewrite(infoFile, *contents))
-            break;
+            return LastLineValue(contents->bytes);
+        if (!contents->bytes.isEmpty())
+            lastText = contents->bytes;
+        if ((attempt >= InfoReadAttempts && !lastText.isEmpty()) || std::chrono::steady_clock::now() > deadline)
+            return LastLineValue(lastText);
+        std::this_thread::sleep_for(InfoReadRetryPause);
     }
-    return LastLineValue(contents->bytes);
 }
