@@ -37,3 +37,13 @@ QImage StretchImage(const QImage &image, QSize size)
         return image;
     return image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
+
+int JpegDecodeReduction(QSize stored, QSize minimum)
+{
+    for (const int reduction : {8, 4, 2}) {
+        if (stored.width() % reduction == 0 && stored.height() % reduction == 0
+            && stored.width() / reduction >= minimum.width() && stored.height() / reduction >= minimum.height())
+            return reduction;
+    }
+    return 1;
+}

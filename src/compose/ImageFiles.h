@@ -19,6 +19,12 @@ bool SaveJpeg(const std::filesystem::path &path, int quality, const QImage &imag
 // it and the analysis reads it; a null image when it cannot be read.
 QImage LoadFrameTemplate(const std::filesystem::path &path);
 
+// The largest reduction (8, 4 or 2) at which the JPEG decoder can read a
+// picture of the stored size that divides it exactly and still gives at
+// least `minimum`; 1 when there is none. An exact divisor means Qt adds no
+// second resize after the decoder's own.
+int JpegDecodeReduction(QSize stored, QSize minimum);
+
 // `image` resized to `size` with area averaging when it shrinks (every
 // source pixel counts, so fine detail does not alias) and smooth
 // interpolation when it grows; the image itself when the size is the same.

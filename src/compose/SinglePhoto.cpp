@@ -9,7 +9,6 @@
 #include <QImageReader>
 #include <QPainter>
 
-#include <array>
 
 namespace {
 
@@ -34,18 +33,6 @@ void DrawLabel(QPainter &painter, const QString &text, const TemplateSettings &s
     painter.setFont(font);
     painter.setPen(QColor(ColorFromStored(settings.TextColor)));
     painter.drawText(QPointF(corner.x(), corner.y() + metrics.ascent()), text);
-}
-
-// The largest JPEG decoding reduction (1/8, 1/4, 1/2) that divides the
-// stored size exactly and still leaves at least the drawn size.
-int DecodeReduction(QSize stored, QSize drawn)
-{
-    for (const int reduction : std::array{8, 4, 2}) {
-        if (stored.width() % reduction == 0 && stored.height() % reduction == 0
-            && stored.width() / reduction >= drawn.width() && stored.height() / reduction >= drawn.height())
-            return reduction;
-    }
-    return 1;
 }
 
 } // namespace
@@ -124,7 +111,7 @@ std::optional<CompositionPhoto> LoadCompositionPhoto(const std::filesystem::path
     const QSize drawn = DrawnSize(stored, settings.Proportion);
     const bool reshaped = AutoSizeFactor(stored, settings) || TurnApplies(drawn, settings);
     if (stored.isValid() && !reshaped && reader.format() == "jpeg") {
-        const int reduction = DecodeReduction(stored, drawn);
+        const int reduction = JpegDecodeReduction(stored, drawn);
         if (reduction > 1)
             reader.setScaledSize(stored / reduction);
     }
