@@ -1,42 +1,35 @@
 #include "JpegCompleteness.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 #include <algorithm>
+#include <fstream>
+#include <string>
 
 namespace {
 
-constexpr qint64 kTailLength = 4096;
-
-QString PathText(const std::filesystem::path &path)
-{
-    return QString::fromStdString(path.string());
-}
+constexpr std::streamoff kTailLength = 4096;
 
 } // namespace
 
-std::optional<FileStamp> StampOf(const std::filesystem::path &file)
-{
-    const QFileInfo info(PathText(file));
-    if (!info.isFile())
-        return std::nullopt;
-    return FileStamp{info.size(), info.lastModified()};
-}
-
 bool JpegLooksComplete(const std::filesystem::path &file)
 {
-    QFile jpeg(PathText(file));
-    if (!jpeg.open(QIODevice::ReadOnly) || jpeg.size() < 4)
-        return false;
-    const QByteArray head = jpeg.read(2);
-    if (head != QByteArray("\xFF\xD8", 2))
+    std::ifstream jpeg(file, std::ios::binary | std::ios::ate);
+    const std::streamoff size = jpeg ? static_cast<std::streamoff>(jpeg.tellg()) : -1;
+    if (size < 4)
         return false;
 
-    const qint64 tailStart = std::max<qint64>(2, jpeg.size() - kTailLength);
-    jpeg.seek(tailStart);
-    QByteArray tail = jpeg.readAll();
-    while (!tail.isEmpty() && tail.back() == '\0')
-        tail.chop(1);
-    return tail.endsWith(QByteArray("\xFF\xD9", 2));
+    char head[2] = {};
+    jpeg.seekg(0);
+    jpeg.read(head, 2);
+    if (static_cast<unsigned char>(head[0]) != 0xFF || static_cast<unsigned char>(head[1]) != 0xD8)
+        return false;
+
+    const std::streamoff tailStart = std::max<std::streamoff>(2, size - kTailLength);
+    std::string tail(static_cast<size_t>(size - tailStart), '\0');
+    jpeg.seekg(tailStart);
+    jpeg.read(tail.data(), static_cast<std::streamsize>(tail.size()));
+    tail.resize(static_cast<size_t>(jpeg.gcount()));
+    while (!tail.empty() && tail.back() == '\0')
+        tail.pop_back();
+    return tail.size() >= 2 && static_cast<unsigned char>(tail[tail.size() - 2]) == 0xFF
+        && static_cast<unsigned char>(tail.back()) == 0xD9;
 }

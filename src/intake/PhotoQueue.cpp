@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "DecimalText.h"
+#include "FileIo.h"
 #include "ImageFiles.h"
 #include "IntakeState.h"
 #include "JpegCompleteness.h"
@@ -130,7 +131,7 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
 {
     const std::filesystem::path source = PathOf(task.sourcePath);
     // A photo still being written, or cut short, is left where it is for a later scan.
-    const std::optional<FileStamp> before = StampOf(source);
+    const std::optional<FileIo::Stamp> before = FileIo::StampOf(source);
     if (!before || !JpegLooksComplete(source)) {
         RememberUncomposable(task.sourcePath);
         return false;
@@ -145,7 +146,7 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
     }
 
     const std::lock_guard folderLock(pending_folder_cs);
-    if (StampOf(source) != before) // grew while it was decoded
+    if (FileIo::StampOf(source) != before) // grew while it was decoded
         return false;
     QImage output;
     const bool composed =

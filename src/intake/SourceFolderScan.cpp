@@ -1,7 +1,7 @@
 #include "SourceFolderScan.h"
 
+#include "FileIo.h"
 #include "IntakeState.h"
-#include "JpegCompleteness.h"
 #include "Pause.h"
 #include "PhotoNames.h"
 #include "ProcessState.h"
@@ -18,7 +18,7 @@ using namespace std::chrono_literals;
 namespace {
 
 std::mutex uncomposableMutex;
-std::map<QString, FileStamp> uncomposable; // source path -> the file as it failed
+std::map<QString, FileIo::Stamp> uncomposable; // source path -> the file as it failed
 
 bool KnownUncomposable(const QString &path)
 {
@@ -26,7 +26,7 @@ bool KnownUncomposable(const QString &path)
     const auto known = uncomposable.find(path);
     if (known == uncomposable.end())
         return false;
-    if (StampOf(path.toStdString()) == known->second)
+    if (FileIo::StampOf(path.toStdString()) == known->second)
         return true;
     uncomposable.erase(known);
     return false;
@@ -89,7 +89,7 @@ bool RequestSourceScan(const ScanTaskParams &fields, StartComposition startCompo
 
 void RememberUncomposable(const QString &sourcePath)
 {
-    const std::optional<FileStamp> stamp = StampOf(sourcePath.toStdString());
+    const std::optional<FileIo::Stamp> stamp = FileIo::StampOf(sourcePath.toStdString());
     if (!stamp)
         return;
     const std::lock_guard lock(uncomposableMutex);
