@@ -46,16 +46,6 @@ QStringList RecordLines(const std::filesystem::path &file)
     return Utf16File::ReadLines(file).value_or(QStringList());
 }
 
-// The first blank-delimited word of a line.
-QStringView FirstWord(QStringView line)
-{
-    const QStringView trimmed = line.trimmed();
-    qsizetype end = 0;
-    while (end < trimmed.size() && !trimmed[end].isSpace())
-        ++end;
-    return trimmed.left(end);
-}
-
 void RestorePrintedQuantities(PhotoListModel &printed, const QString &stamp)
 {
     QHash<QString, int> copiesByName;

@@ -44,3 +44,12 @@ int LeadingDigitsValue(QStringView text)
 {
     return Saturated(DigitsFrom(text, 0));
 }
+
+QStringView FirstWord(QStringView line)
+{
+    const QStringView trimmed = line.trimmed();
+    qsizetype end = 0;
+    while (end < trimmed.size() && !trimmed[end].isSpace())
+        ++end;
+    return trimmed.left(end);
+}

@@ -12,3 +12,6 @@ int DecimalValue(QStringView text);
 // Picture numbers and counts: decimal digits from the very first character
 // on, no sign; a text that does not start with a digit gives 0.
 int LeadingDigitsValue(QStringView text);
+
+// Record and settings lines are read by their first blank-delimited word.
+QStringView FirstWord(QStringView line);
