@@ -9,9 +9,9 @@
 // VELLORA_CONVERT and VELLORA_VIPS override the two commands (defaults
 // /usr/bin/convert and vips).
 
-#include "ImageFiles.h"
-#include "PictureNumber.h"
-#include "SinglePhoto.h"
+#include "compose/ImageFiles.h"
+#include "compose/PictureNumber.h"
+#include "compose/SinglePhoto.h"
 
 #include <QCoreApplication>
 #include <QDir>

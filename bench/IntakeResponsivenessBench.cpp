@@ -6,16 +6,16 @@
 // PHOTOS 3000 x 2000 JPEGs into its source folder, starts automatic printing
 // (no printer checked, so nothing prints) and reports the worst and the mean
 // lateness of PageTimer ticks until every photo is composed and listed.
-#include "CVelloraDlg.h"
-#include "IntakeState.h"
-#include "Pause.h"
-#include "PhotoQueue.h"
-#include "PrintManager.h"
-#include "ProcessState.h"
-#include "Profile.h"
-#include "Scene_Print_Manager.h"
-#include "TemplateSettings.h"
-#include "Utf16File.h"
+#include "app/ProcessState.h"
+#include "app/window/CVelloraDlg.h"
+#include "compose/TemplateSettings.h"
+#include "intake/IntakeState.h"
+#include "intake/PhotoQueue.h"
+#include "intake/PrintManager.h"
+#include "intake/ui/Scene_Print_Manager.h"
+#include "platform/Pause.h"
+#include "platform/Profile.h"
+#include "platform/Utf16File.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,13 +3,13 @@
 // composed photo of 2872 x 1927. Peak memory: run under /usr/bin/time -v.
 //   PrintJobBench [runs]
 
-#include "ImageFiles.h"
-#include "Pause.h"
-#include "PrintJob.h"
-#include "PrinterTable.h"
-#include "PrivateCups.h"
-#include "ProcessState.h"
-#include "CupsSpooler.h"
+#include "app/PrinterTable.h"
+#include "app/ProcessState.h"
+#include "compose/ImageFiles.h"
+#include "platform/CupsSpooler.h"
+#include "platform/Pause.h"
+#include "printing/PrintJob.h"
+#include "tests/support/PrivateCups.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,8 +3,8 @@
 // Usage: RunLogBench [entries]   (exit code 1 when the last thousand cost
 // more than twice the first)
 
-#include "Clock.h"
-#include "RunLog.h"
+#include "app/RunLog.h"
+#include "platform/Clock.h"
 
 #include <QDateTime>
 #include <QSet>

@@ -8,9 +8,9 @@
 //
 //   TemplatePreviewBench [--runs N]
 
-#include "ImageFiles.h"
-#include "SinglePhoto.h"
-#include "TemplatePreview.h"
+#include "compose/ImageFiles.h"
+#include "compose/SinglePhoto.h"
+#include "compose/TemplatePreview.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

@@ -1,12 +1,12 @@
-#include "CrashRecovery.h"
+#include "app/CrashRecovery.h"
 
-#include "Locks.h"
-#include "PrinterEntryAccess.h"
-#include "PrinterListModel.h"
-#include "PrinterTable.h"
-#include "ProcessState.h"
-#include "RunLog.h"
-#include "SysValues.h"
+#include "app/Locks.h"
+#include "app/PrinterEntryAccess.h"
+#include "app/PrinterListModel.h"
+#include "app/PrinterTable.h"
+#include "app/ProcessState.h"
+#include "app/RunLog.h"
+#include "app/SysValues.h"
 
 namespace {
 

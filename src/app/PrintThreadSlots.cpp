@@ -1,7 +1,7 @@
-#include "PrintThreadSlots.h"
+#include "app/PrintThreadSlots.h"
 
-#include "PrinterTable.h"
-#include "RunLog.h"
+#include "app/PrinterTable.h"
+#include "app/RunLog.h"
 
 #include <new>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PrinterTable.h"
+#include "app/PrinterTable.h"
 
 #include <atomic>
 

@@ -1,4 +1,4 @@
-#include "PrinterListModel.h"
+#include "app/PrinterListModel.h"
 
 #include <QThread>
 

@@ -1,4 +1,4 @@
-#include "ProcessState.h"
+#include "app/ProcessState.h"
 
 QString SharedText::Get() const
 {

@@ -1,7 +1,7 @@
-#include "RunLog.h"
+#include "app/RunLog.h"
 
-#include "Clock.h"
-#include "Profile.h"
+#include "platform/Clock.h"
+#include "platform/Profile.h"
 
 QString RunLogFileName(const QDateTime &moment)
 {

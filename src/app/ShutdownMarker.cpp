@@ -1,7 +1,7 @@
-#include "ShutdownMarker.h"
+#include "app/ShutdownMarker.h"
 
-#include "RunLog.h"
-#include "SysValues.h"
+#include "app/RunLog.h"
+#include "app/SysValues.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "StatusLine.h"
+#include "app/StatusLine.h"
 
-#include "ProcessState.h"
+#include "app/ProcessState.h"
 
 StatusSnapshot TakeStatusSnapshot()
 {

@@ -1,6 +1,6 @@
-#include "SysValues.h"
+#include "app/SysValues.h"
 
-#include "Profile.h"
+#include "platform/Profile.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "WorkingFolders.h"
+#include "app/WorkingFolders.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,4 +1,4 @@
-#include "DrawFitted.h"
+#include "compose/DrawFitted.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ImageFiles.h"
+#include "compose/ImageFiles.h"
 
 #include <QImageReader>
 #include <QImageWriter>

@@ -1,8 +1,8 @@
-#include "SinglePhoto.h"
+#include "compose/SinglePhoto.h"
 
-#include "ImageFiles.h"
-#include "ImageRoutines.h"
-#include "PictureNumber.h"
+#include "compose/ImageFiles.h"
+#include "compose/ImageRoutines.h"
+#include "compose/PictureNumber.h"
 
 #include <QFont>
 #include <QFontMetricsF>

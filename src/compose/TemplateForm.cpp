@@ -1,8 +1,8 @@
-#include "TemplateForm.h"
+#include "compose/TemplateForm.h"
 
-#include "DecimalText.h"
-#include "FileIo.h"
-#include "Profile.h"
+#include "platform/DecimalText.h"
+#include "platform/FileIo.h"
+#include "platform/Profile.h"
 
 #include <cmath>
 #include <system_error>

@@ -1,8 +1,8 @@
-#include "TemplatePreview.h"
+#include "compose/TemplatePreview.h"
 
-#include "ImageFiles.h"
-#include "SinglePhoto.h"
-#include "TemplateCells.h"
+#include "compose/ImageFiles.h"
+#include "compose/SinglePhoto.h"
+#include "compose/TemplateCells.h"
 
 #include <QImageReader>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TemplateSettings.h"
+#include "compose/TemplateSettings.h"
 
 #include <QImage>
 #include <QPoint>

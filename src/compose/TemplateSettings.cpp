@@ -1,7 +1,7 @@
-#include "TemplateSettings.h"
+#include "compose/TemplateSettings.h"
 
-#include "DecimalText.h"
-#include "Profile.h"
+#include "platform/DecimalText.h"
+#include "platform/Profile.h"
 
 #include <QRegularExpression>
 #include <QString>

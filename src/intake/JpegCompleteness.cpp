@@ -1,4 +1,4 @@
-#include "JpegCompleteness.h"
+#include "intake/JpegCompleteness.h"
 
 #include <algorithm>
 #include <fstream>

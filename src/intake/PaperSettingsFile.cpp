@@ -1,7 +1,7 @@
-#include "PaperSettingsFile.h"
+#include "intake/PaperSettingsFile.h"
 
-#include "DecimalText.h"
-#include "Utf16File.h"
+#include "platform/DecimalText.h"
+#include "platform/Utf16File.h"
 
 namespace {
 

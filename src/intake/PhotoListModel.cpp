@@ -1,6 +1,6 @@
-#include "PhotoListModel.h"
+#include "intake/PhotoListModel.h"
 
-#include "Thumbnail.h"
+#include "intake/Thumbnail.h"
 
 PhotoListModel::PhotoListModel(QStringList headers, QSize thumbnailSize, QObject *parent)
     : SharedListModel(std::move(headers), parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SharedListModel.h"
+#include "intake/SharedListModel.h"
 
 #include <QImage>
 #include <QStringList>

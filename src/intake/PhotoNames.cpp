@@ -1,4 +1,4 @@
-#include "PhotoNames.h"
+#include "intake/PhotoNames.h"
 
 #include <algorithm>
 

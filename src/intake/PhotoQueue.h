@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PhotoListModel.h"
-#include "ScanTaskParams.h"
+#include "intake/PhotoListModel.h"
+#include "intake/ScanTaskParams.h"
 
 #include <QObject>
 

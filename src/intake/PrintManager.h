@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PhotoQueue.h"
+#include "intake/PhotoQueue.h"
 
 #include <QObject>
 #include <QString>

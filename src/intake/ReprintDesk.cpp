@@ -1,12 +1,12 @@
-#include "ReprintDesk.h"
+#include "intake/ReprintDesk.h"
 
-#include "DecimalText.h"
-#include "Pause.h"
-#include "PhotoListModel.h"
-#include "ProcessState.h"
-#include "ReprintRecords.h"
-#include "ReprintState.h"
-#include "RunLog.h"
+#include "app/ProcessState.h"
+#include "app/RunLog.h"
+#include "intake/PhotoListModel.h"
+#include "intake/ReprintRecords.h"
+#include "intake/ReprintState.h"
+#include "platform/DecimalText.h"
+#include "platform/Pause.h"
 
 #include <algorithm>
 #include <thread>

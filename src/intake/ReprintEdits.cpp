@@ -1,8 +1,8 @@
-#include "ReprintEdits.h"
+#include "intake/ReprintEdits.h"
 
-#include "DecimalText.h"
-#include "ProcessState.h"
-#include "ReprintRecords.h"
+#include "app/ProcessState.h"
+#include "intake/ReprintRecords.h"
+#include "platform/DecimalText.h"
 
 namespace {
 

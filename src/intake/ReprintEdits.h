@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReprintListModel.h"
+#include "intake/ReprintListModel.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "ReprintListModel.h"
+#include "intake/ReprintListModel.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-#include "ReprintRecords.h"
+#include "intake/ReprintRecords.h"
 
-#include "DailyRecords.h"
-#include "DecimalText.h"
-#include "FileIo.h"
-#include "Locks.h"
-#include "PhotoListModel.h"
-#include "PrinterTable.h"
-#include "ProcessState.h"
-#include "ReprintState.h"
-#include "Utf16File.h"
+#include "app/Locks.h"
+#include "app/PrinterTable.h"
+#include "app/ProcessState.h"
+#include "intake/PhotoListModel.h"
+#include "intake/ReprintState.h"
+#include "platform/DecimalText.h"
+#include "platform/FileIo.h"
+#include "platform/Utf16File.h"
+#include "printing/DailyRecords.h"
 
 #include <QHash>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ReprintListModel.h"
-#include "ReprintTexts.h"
+#include "intake/ReprintListModel.h"
+#include "intake/ReprintTexts.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "SharedListModel.h"
+#include "intake/SharedListModel.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
-#include "SourceFolderScan.h"
+#include "intake/SourceFolderScan.h"
 
-#include "FileIo.h"
-#include "IntakeState.h"
-#include "Pause.h"
-#include "PhotoNames.h"
-#include "ProcessState.h"
-#include "RunLog.h"
+#include "app/ProcessState.h"
+#include "app/RunLog.h"
+#include "intake/IntakeState.h"
+#include "intake/PhotoNames.h"
+#include "platform/FileIo.h"
+#include "platform/Pause.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ScanTaskParams.h"
+#include "intake/ScanTaskParams.h"
 
 #include <functional>
 #include <memory>

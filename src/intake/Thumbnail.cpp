@@ -1,6 +1,6 @@
-#include "Thumbnail.h"
+#include "intake/Thumbnail.h"
 
-#include "ImageFiles.h"
+#include "compose/ImageFiles.h"
 
 #include <QImageReader>
 #include <QPainter>

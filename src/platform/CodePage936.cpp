@@ -1,6 +1,6 @@
-#include "CodePage936.h"
+#include "platform/CodePage936.h"
 
-#include "FileIo.h"
+#include "platform/FileIo.h"
 
 #include <QtEndian>
 

@@ -1,4 +1,4 @@
-#include "CupsSpooler.h"
+#include "platform/CupsSpooler.h"
 
 #include <cups/cups.h>
 #include <cups/pwg.h>

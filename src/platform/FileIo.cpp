@@ -1,4 +1,4 @@
-#include "FileIo.h"
+#include "platform/FileIo.h"
 
 #include <QtEndian>
 

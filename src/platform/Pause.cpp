@@ -1,4 +1,4 @@
-#include "Pause.h"
+#include "platform/Pause.h"
 
 #include <atomic>
 #include <thread>

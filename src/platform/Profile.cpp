@@ -1,7 +1,7 @@
-#include "Profile.h"
+#include "platform/Profile.h"
 
-#include "CodePage936.h"
-#include "FileIo.h"
+#include "platform/CodePage936.h"
+#include "platform/FileIo.h"
 
 #include <QHash>
 

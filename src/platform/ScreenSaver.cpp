@@ -1,4 +1,4 @@
-#include "ScreenSaver.h"
+#include "platform/ScreenSaver.h"
 
 #include <QDBusConnection>
 #include <QDBusInterface>

@@ -1,6 +1,6 @@
-#include "Utf16File.h"
+#include "platform/Utf16File.h"
 
-#include "FileIo.h"
+#include "platform/FileIo.h"
 
 namespace Utf16File {
 

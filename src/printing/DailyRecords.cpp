@@ -1,7 +1,7 @@
-#include "DailyRecords.h"
+#include "printing/DailyRecords.h"
 
-#include "Clock.h"
-#include "DecimalText.h"
+#include "platform/Clock.h"
+#include "platform/DecimalText.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
-#include "PrintDispatcher.h"
+#include "printing/PrintDispatcher.h"
 
-#include "Locks.h"
-#include "Pause.h"
-#include "PrintJob.h"
-#include "PrintThreadSlots.h"
-#include "PrinterEntryAccess.h"
-#include "PrinterTable.h"
-#include "ProcessState.h"
-#include "RunLog.h"
+#include "app/Locks.h"
+#include "app/PrintThreadSlots.h"
+#include "app/PrinterEntryAccess.h"
+#include "app/PrinterTable.h"
+#include "app/ProcessState.h"
+#include "app/RunLog.h"
+#include "platform/Pause.h"
+#include "printing/PrintJob.h"
 
 #include <atomic>
 #include <thread>

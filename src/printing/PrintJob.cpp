@@ -1,15 +1,15 @@
-#include "PrintJob.h"
+#include "printing/PrintJob.h"
 
-#include "CodePage936.h"
-#include "ImageFiles.h"
-#include "ImageRoutines.h"
-#include "Locks.h"
-#include "Pause.h"
-#include "PrinterStatus.h"
-#include "PrinterTable.h"
-#include "ProcessState.h"
-#include "RunLog.h"
-#include "SavePrintInfo.h"
+#include "app/Locks.h"
+#include "app/PrinterTable.h"
+#include "app/ProcessState.h"
+#include "app/RunLog.h"
+#include "compose/ImageFiles.h"
+#include "compose/ImageRoutines.h"
+#include "platform/CodePage936.h"
+#include "platform/Pause.h"
+#include "printing/PrinterStatus.h"
+#include "printing/SavePrintInfo.h"
 
 #include <QPainter>
 #include <QPrinter>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PrintJobParams.h"
-#include "Spooler.h"
+#include "platform/Spooler.h"
+#include "printing/PrintJobParams.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,13 +1,13 @@
-#include "PrinterRegistry.h"
+#include "printing/PrinterRegistry.h"
 
-#include "CodePage936.h"
-#include "Locks.h"
-#include "PrinterEntryAccess.h"
-#include "PrinterStatus.h"
-#include "ProcessState.h"
-#include "RunLog.h"
-#include "SysValues.h"
-#include "WorkMode.h"
+#include "app/Locks.h"
+#include "app/PrinterEntryAccess.h"
+#include "app/ProcessState.h"
+#include "app/RunLog.h"
+#include "app/SysValues.h"
+#include "platform/CodePage936.h"
+#include "printing/PrinterStatus.h"
+#include "printing/WorkMode.h"
 
 #include <QDesktopServices>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PrinterListModel.h"
-#include "Spooler.h"
+#include "app/PrinterListModel.h"
+#include "platform/Spooler.h"
 
 #include <QObject>
 #include <QThreadPool>

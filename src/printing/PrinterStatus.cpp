@@ -1,6 +1,6 @@
-#include "PrinterStatus.h"
+#include "printing/PrinterStatus.h"
 
-#include "RunLog.h"
+#include "app/RunLog.h"
 
 #include <span>
 

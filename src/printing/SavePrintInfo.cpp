@@ -1,10 +1,10 @@
-#include "SavePrintInfo.h"
+#include "printing/SavePrintInfo.h"
 
-#include "DailyRecords.h"
-#include "Locks.h"
-#include "PictureNumber.h"
-#include "PrinterTable.h"
-#include "Utf16File.h"
+#include "app/Locks.h"
+#include "app/PrinterTable.h"
+#include "compose/PictureNumber.h"
+#include "platform/Utf16File.h"
+#include "printing/DailyRecords.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "WorkMode.h"
+#include "printing/WorkMode.h"
 
 QStringList WorkModeTexts()
 {

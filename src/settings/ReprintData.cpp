@@ -1,6 +1,6 @@
-#include "ReprintData.h"
+#include "settings/ReprintData.h"
 
-#include "Pause.h"
+#include "platform/Pause.h"
 
 #include <QString>
 

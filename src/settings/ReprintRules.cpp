@@ -1,7 +1,7 @@
-#include "ReprintRules.h"
+#include "settings/ReprintRules.h"
 
-#include "DecimalText.h"
-#include "Utf16File.h"
+#include "platform/DecimalText.h"
+#include "platform/Utf16File.h"
 
 #include <algorithm>
 #include <cstdint>

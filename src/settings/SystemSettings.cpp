@@ -1,8 +1,8 @@
-#include "SystemSettings.h"
+#include "settings/SystemSettings.h"
 
-#include "DecimalText.h"
-#include "ProcessState.h"
-#include "Profile.h"
+#include "app/ProcessState.h"
+#include "platform/DecimalText.h"
+#include "platform/Profile.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,11 +1,11 @@
-#include "Clock.h"
-#include "CVelloraDlg.h"
-#include "PrinterListModel.h"
-#include "ProcessState.h"
-#include "ProgramFolder.h"
-#include "Profile.h"
-#include "RunLog.h"
-#include "SysValues.h"
+#include "app/PrinterListModel.h"
+#include "app/ProcessState.h"
+#include "app/RunLog.h"
+#include "app/SysValues.h"
+#include "app/window/CVelloraDlg.h"
+#include "platform/Clock.h"
+#include "platform/Profile.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QAbstractButton>
 #include <QPushButton>

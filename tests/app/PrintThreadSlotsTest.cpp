@@ -1,8 +1,8 @@
-#include "PrintThreadSlots.h"
-#include "PrinterTable.h"
-#include "ProgramFolder.h"
-#include "CodePage936.h"
-#include "RunLog.h"
+#include "app/PrintThreadSlots.h"
+#include "app/PrinterTable.h"
+#include "app/RunLog.h"
+#include "platform/CodePage936.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QDateTime>
 #include <QFile>

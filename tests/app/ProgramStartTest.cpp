@@ -1,4 +1,4 @@
-#include "ProgramFolder.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QDate>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "RunLog.h"
+#include "app/RunLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "ProgramFolder.h"
-#include "WorkingFolders.h"
+#include "app/WorkingFolders.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
-#include "DlgTemplateSet.h"
+#include "compose/ui/DlgTemplateSet.h"
 
-#include "ColorButton.h"
-#include "ImageFiles.h"
-#include "MessageBoxAnswer.h"
-#include "PictureNumber.h"
-#include "Profile.h"
-#include "ProgramFolder.h"
-#include "SinglePhoto.h"
-#include "TestImages.h"
+#include "compose/ImageFiles.h"
+#include "compose/PictureNumber.h"
+#include "compose/SinglePhoto.h"
+#include "compose/ui/ColorButton.h"
+#include "platform/Profile.h"
+#include "tests/compose/TestImages.h"
+#include "tests/support/MessageBoxAnswer.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>

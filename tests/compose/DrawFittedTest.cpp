@@ -1,6 +1,6 @@
-#include "DrawFitted.h"
-#include "PicturePreviewDlg.h"
-#include "VelloraPictureBox.h"
+#include "compose/DrawFitted.h"
+#include "compose/ui/PicturePreviewDlg.h"
+#include "compose/ui/VelloraPictureBox.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ImageRoutines.h"
+#include "compose/ImageRoutines.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "SinglePhoto.h"
+#include "compose/SinglePhoto.h"
 
-#include "ImageFiles.h"
-#include "PictureNumber.h"
-#include "ProgramFolder.h"
-#include "TestImages.h"
+#include "compose/ImageFiles.h"
+#include "compose/PictureNumber.h"
+#include "tests/compose/TestImages.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QColor>
 

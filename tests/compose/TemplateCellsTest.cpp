@@ -1,4 +1,4 @@
-#include "TemplateCells.h"
+#include "compose/TemplateCells.h"
 
 #include <QPainter>
 #include <QTemporaryDir>

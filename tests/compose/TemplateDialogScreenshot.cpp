@@ -3,7 +3,7 @@
 //   template_dialog_screenshot OUT.png
 // It makes its own template and photo in a scratch program folder; run it on
 // the offscreen platform or under Xvfb.
-#include "DlgTemplateSet.h"
+#include "compose/ui/DlgTemplateSet.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,11 +1,11 @@
-#include "TemplateForm.h"
+#include "compose/TemplateForm.h"
 
-#include "ImageFiles.h"
-#include "Profile.h"
-#include "ProgramFolder.h"
-#include "SinglePhoto.h"
-#include "TemplatePreview.h"
-#include "TestImages.h"
+#include "compose/ImageFiles.h"
+#include "compose/SinglePhoto.h"
+#include "compose/TemplatePreview.h"
+#include "platform/Profile.h"
+#include "tests/compose/TestImages.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "TemplateSettings.h"
+#include "compose/TemplateSettings.h"
 
-#include "ProgramFolder.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QFile>
 

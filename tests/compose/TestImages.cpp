@@ -1,4 +1,4 @@
-#include "TestImages.h"
+#include "tests/compose/TestImages.h"
 
 #include <cstdlib>
 

@@ -1,9 +1,9 @@
-#include "PrintingWindow.h"
+#include "tests/intake/PrintingWindow.h"
 
-#include "IntakeState.h"
-#include "PictureNumber.h"
-#include "PrintManager.h"
-#include "ProcessState.h"
+#include "app/ProcessState.h"
+#include "compose/PictureNumber.h"
+#include "intake/IntakeState.h"
+#include "intake/PrintManager.h"
 
 #include <QDir>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "PhotoListModel.h"
+#include "intake/PhotoListModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QImage>

@@ -1,13 +1,13 @@
-#include "FakeSpooler.h"
-#include "IntakeState.h"
-#include "Pause.h"
-#include "PhotoQueue.h"
-#include "PrintHarness.h"
-#include "ProcessState.h"
-#include "SourceFolderScan.h"
-#include "TemplateSettings.h"
-#include "WorkMode.h"
-#include "WorkingFolders.h"
+#include "app/ProcessState.h"
+#include "app/WorkingFolders.h"
+#include "compose/TemplateSettings.h"
+#include "intake/IntakeState.h"
+#include "intake/PhotoQueue.h"
+#include "intake/SourceFolderScan.h"
+#include "platform/Pause.h"
+#include "printing/WorkMode.h"
+#include "tests/printing/PrintHarness.h"
+#include "tests/support/FakeSpooler.h"
 
 #include <QBuffer>
 #include <QFile>

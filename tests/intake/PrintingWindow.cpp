@@ -1,14 +1,14 @@
-#include "PrintingWindow.h"
+#include "tests/intake/PrintingWindow.h"
 
-#include "Pause.h"
-#include "PictureNumber.h"
-#include "PrinterListModel.h"
-#include "PrinterRegistry.h"
-#include "PrinterTable.h"
-#include "ProcessState.h"
-#include "Profile.h"
-#include "Utf16File.h"
-#include "IntakeState.h"
+#include "app/PrinterListModel.h"
+#include "app/PrinterTable.h"
+#include "app/ProcessState.h"
+#include "compose/PictureNumber.h"
+#include "intake/IntakeState.h"
+#include "platform/Pause.h"
+#include "platform/Profile.h"
+#include "platform/Utf16File.h"
+#include "printing/PrinterRegistry.h"
 
 #include <QDir>
 #include <QImage>

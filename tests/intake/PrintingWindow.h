@@ -1,11 +1,11 @@
 #pragma once
 
-#include "CVelloraDlg.h"
-#include "PhotoQueue.h"
-#include "PrintManager.h"
-#include "PrivateCups.h"
-#include "ProgramFolder.h"
-#include "Scene_Print_Manager.h"
+#include "app/window/CVelloraDlg.h"
+#include "intake/PhotoQueue.h"
+#include "intake/PrintManager.h"
+#include "intake/ui/Scene_Print_Manager.h"
+#include "tests/support/PrivateCups.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QStringList>
 

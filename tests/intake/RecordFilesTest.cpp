@@ -1,14 +1,14 @@
-#include "RecordFixture.h"
+#include "tests/intake/RecordFixture.h"
 
-#include "Clock.h"
-#include "DailyRecords.h"
-#include "FileIo.h"
-#include "PrinterTable.h"
-#include "ProcessState.h"
-#include "ReprintRecords.h"
-#include "ReprintState.h"
-#include "SavePrintInfo.h"
-#include "Utf16File.h"
+#include "app/PrinterTable.h"
+#include "app/ProcessState.h"
+#include "intake/ReprintRecords.h"
+#include "intake/ReprintState.h"
+#include "platform/Clock.h"
+#include "platform/FileIo.h"
+#include "platform/Utf16File.h"
+#include "printing/DailyRecords.h"
+#include "printing/SavePrintInfo.h"
 
 #include <QProcess>
 #include <QRegularExpression>

@@ -1,12 +1,12 @@
-#include "RecordFixture.h"
+#include "tests/intake/RecordFixture.h"
 
-#include "Clock.h"
-#include "FileIo.h"
-#include "Pause.h"
-#include "PrinterTable.h"
-#include "ProcessState.h"
-#include "ReprintState.h"
-#include "Utf16File.h"
+#include "app/PrinterTable.h"
+#include "app/ProcessState.h"
+#include "intake/ReprintState.h"
+#include "platform/Clock.h"
+#include "platform/FileIo.h"
+#include "platform/Pause.h"
+#include "platform/Utf16File.h"
 
 RecordFixture::RecordFixture()
 {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PhotoListModel.h"
-#include "ProgramFolder.h"
-#include "ReprintListModel.h"
+#include "intake/PhotoListModel.h"
+#include "intake/ReprintListModel.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QDateTime>
 #include <QStringList>

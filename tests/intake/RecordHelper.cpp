@@ -7,13 +7,13 @@
 //   RecordHelper rewrite <file>
 //     rewrites the info file for ever with "111" and "222", alternately in
 //     place (truncate, then write) and by renaming a new file over it.
-#include "Clock.h"
-#include "FileIo.h"
-#include "Pause.h"
-#include "PhotoListModel.h"
-#include "ProcessState.h"
-#include "ReprintRecords.h"
-#include "SavePrintInfo.h"
+#include "app/ProcessState.h"
+#include "intake/PhotoListModel.h"
+#include "intake/ReprintRecords.h"
+#include "platform/Clock.h"
+#include "platform/FileIo.h"
+#include "platform/Pause.h"
+#include "printing/SavePrintInfo.h"
 
 #include <QCoreApplication>
 #include <QStringList>

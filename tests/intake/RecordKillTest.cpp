@@ -1,7 +1,7 @@
-#include "DailyRecords.h"
-#include "ProgramFolder.h"
-#include "ReprintRecords.h"
-#include "Utf16File.h"
+#include "intake/ReprintRecords.h"
+#include "platform/Utf16File.h"
+#include "printing/DailyRecords.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QProcess>
 #include <QRegularExpression>

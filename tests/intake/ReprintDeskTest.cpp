@@ -1,13 +1,13 @@
-#include "RecordFixture.h"
+#include "tests/intake/RecordFixture.h"
 
-#include "DailyRecords.h"
-#include "DecimalText.h"
-#include "ProcessState.h"
-#include "ReprintDesk.h"
-#include "ReprintEdits.h"
-#include "ReprintRecords.h"
-#include "ReprintState.h"
-#include "Utf16File.h"
+#include "app/ProcessState.h"
+#include "intake/ReprintDesk.h"
+#include "intake/ReprintEdits.h"
+#include "intake/ReprintRecords.h"
+#include "intake/ReprintState.h"
+#include "platform/DecimalText.h"
+#include "platform/Utf16File.h"
+#include "printing/DailyRecords.h"
 
 #include <gtest/gtest.h>
 

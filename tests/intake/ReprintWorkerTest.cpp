@@ -1,13 +1,13 @@
-#include "FakeSpooler.h"
-#include "PhotoListModel.h"
-#include "PrintHarness.h"
-#include "PrinterEntryAccess.h"
-#include "ProcessState.h"
-#include "ReprintListModel.h"
-#include "ReprintState.h"
-#include "ReprintWorker.h"
-#include "WorkMode.h"
-#include "WorkingFolders.h"
+#include "app/PrinterEntryAccess.h"
+#include "app/ProcessState.h"
+#include "app/WorkingFolders.h"
+#include "intake/PhotoListModel.h"
+#include "intake/ReprintListModel.h"
+#include "intake/ReprintState.h"
+#include "intake/ReprintWorker.h"
+#include "printing/WorkMode.h"
+#include "tests/printing/PrintHarness.h"
+#include "tests/support/FakeSpooler.h"
 
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "IntakeState.h"
-#include "Pause.h"
-#include "ProcessState.h"
-#include "ProgramFolder.h"
-#include "SourceFolderScan.h"
+#include "app/ProcessState.h"
+#include "intake/IntakeState.h"
+#include "intake/SourceFolderScan.h"
+#include "platform/Pause.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QTest>
 

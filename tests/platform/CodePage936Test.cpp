@@ -1,4 +1,4 @@
-#include "CodePage936.h"
+#include "platform/CodePage936.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "DecimalText.h"
+#include "platform/DecimalText.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
-#include "Clock.h"
-#include "Pause.h"
+#include "platform/Clock.h"
+#include "platform/Pause.h"
 
 #include <gtest/gtest.h>
 

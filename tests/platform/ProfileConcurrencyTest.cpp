@@ -1,7 +1,7 @@
-#include "Profile.h"
+#include "platform/Profile.h"
 
-#include "FileBytes.h"
-#include "ProgramFolder.h"
+#include "tests/platform/FileBytes.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <gtest/gtest.h>
 

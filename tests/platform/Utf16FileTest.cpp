@@ -1,7 +1,7 @@
-#include "Utf16File.h"
+#include "platform/Utf16File.h"
 
-#include "FileBytes.h"
-#include "ProgramFolder.h"
+#include "tests/platform/FileBytes.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <gtest/gtest.h>
 

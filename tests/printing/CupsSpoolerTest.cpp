@@ -1,5 +1,5 @@
-#include "CupsSpooler.h"
-#include "PrivateCups.h"
+#include "platform/CupsSpooler.h"
+#include "tests/support/PrivateCups.h"
 
 #include <QThread>
 

@@ -1,10 +1,10 @@
-#include "FakeSpooler.h"
-#include "Locks.h"
-#include "PrintDispatcher.h"
-#include "PrintHarness.h"
-#include "PrintThreadSlots.h"
-#include "ProcessState.h"
-#include "WorkMode.h"
+#include "app/Locks.h"
+#include "app/PrintThreadSlots.h"
+#include "app/ProcessState.h"
+#include "printing/PrintDispatcher.h"
+#include "printing/WorkMode.h"
+#include "tests/printing/PrintHarness.h"
+#include "tests/support/FakeSpooler.h"
 
 #include <QThread>
 

@@ -1,13 +1,13 @@
-#include "PrintHarness.h"
+#include "tests/printing/PrintHarness.h"
 
-#include "Clock.h"
-#include "CodePage936.h"
-#include "Pause.h"
-#include "PrintJob.h"
-#include "PrintThreadSlots.h"
-#include "PrinterEntryAccess.h"
-#include "ProcessState.h"
-#include "RunLog.h"
+#include "app/PrintThreadSlots.h"
+#include "app/PrinterEntryAccess.h"
+#include "app/ProcessState.h"
+#include "app/RunLog.h"
+#include "platform/Clock.h"
+#include "platform/CodePage936.h"
+#include "platform/Pause.h"
+#include "printing/PrintJob.h"
 
 #include <QFile>
 #include <QThread>

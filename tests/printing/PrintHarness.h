@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PrinterTable.h"
-#include "ProgramFolder.h"
-#include "Spooler.h"
+#include "app/PrinterTable.h"
+#include "platform/Spooler.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QString>
 #include <QStringList>

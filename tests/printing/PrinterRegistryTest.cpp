@@ -1,6 +1,6 @@
-#include "RegistryHarness.h"
+#include "tests/printing/RegistryHarness.h"
 
-#include "SysValues.h"
+#include "app/SysValues.h"
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -1,6 +1,6 @@
-#include "FakeSpooler.h"
-#include "PrinterStatus.h"
-#include "ProgramFolder.h"
+#include "printing/PrinterStatus.h"
+#include "tests/support/FakeSpooler.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "CVelloraDlg.h"
-#include "CupsSpooler.h"
-#include "PrinterListModel.h"
-#include "PrinterRegistry.h"
-#include "PrinterTable.h"
-#include "PrivateCups.h"
-#include "ProcessState.h"
-#include "ProgramFolder.h"
-#include "Scene_Print_Manager.h"
+#include "app/PrinterListModel.h"
+#include "app/PrinterTable.h"
+#include "app/ProcessState.h"
+#include "app/window/CVelloraDlg.h"
+#include "intake/ui/Scene_Print_Manager.h"
+#include "platform/CupsSpooler.h"
+#include "printing/PrinterRegistry.h"
+#include "tests/support/PrivateCups.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "FakeSpooler.h"
-#include "PrinterListModel.h"
-#include "PrinterRegistry.h"
-#include "PrinterTable.h"
-#include "ProcessState.h"
-#include "ProgramFolder.h"
-#include "WorkMode.h"
+#include "app/PrinterListModel.h"
+#include "app/PrinterTable.h"
+#include "app/ProcessState.h"
+#include "printing/PrinterRegistry.h"
+#include "printing/WorkMode.h"
+#include "tests/support/FakeSpooler.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QSignalSpy>
 

@@ -1,6 +1,6 @@
-#include "RegistryHarness.h"
+#include "tests/printing/RegistryHarness.h"
 
-#include "WorkModeDelegate.h"
+#include "printing/ui/WorkModeDelegate.h"
 
 #include <QCoreApplication>
 #include <QTableView>

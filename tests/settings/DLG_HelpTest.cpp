@@ -1,13 +1,13 @@
-#include "DLG_Help.h"
+#include "settings/ui/DLG_Help.h"
 
-#include "MessageBoxAnswer.h"
-#include "ProcessState.h"
-#include "ProgramFolder.h"
-#include "ReprintRules.h"
-#include "SystemSettings.h"
-#include "Utf16File.h"
+#include "app/ProcessState.h"
+#include "platform/Utf16File.h"
+#include "settings/ReprintRules.h"
+#include "settings/SystemSettings.h"
+#include "tests/support/MessageBoxAnswer.h"
+#include "tests/support/ProgramFolder.h"
 
-#include "Pause.h"
+#include "platform/Pause.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
-#include "ReprintRules.h"
+#include "settings/ReprintRules.h"
 
-#include "ProgramFolder.h"
-#include "Utf16File.h"
+#include "platform/Utf16File.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QFile>
 

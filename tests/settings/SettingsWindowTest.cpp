@@ -1,8 +1,8 @@
-#include "CVelloraDlg.h"
-#include "DLG_Help.h"
+#include "app/window/CVelloraDlg.h"
+#include "settings/ui/DLG_Help.h"
 
-#include "ProgramFolder.h"
-#include "SystemSettings.h"
+#include "settings/SystemSettings.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QLineEdit>
 #include <QTabWidget>

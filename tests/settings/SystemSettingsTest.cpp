@@ -1,7 +1,7 @@
-#include "SystemSettings.h"
+#include "settings/SystemSettings.h"
 
-#include "ProcessState.h"
-#include "ProgramFolder.h"
+#include "app/ProcessState.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <gtest/gtest.h>
 

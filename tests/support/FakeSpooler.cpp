@@ -1,4 +1,4 @@
-#include "FakeSpooler.h"
+#include "tests/support/FakeSpooler.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Spooler.h"
+#include "platform/Spooler.h"
 
 #include <map>
 #include <mutex>

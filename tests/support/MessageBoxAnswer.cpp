@@ -1,4 +1,4 @@
-#include "MessageBoxAnswer.h"
+#include "tests/support/MessageBoxAnswer.h"
 
 #include <QApplication>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "PrivateCups.h"
+#include "tests/support/PrivateCups.h"
 
 #include <QDir>
 #include <QFile>

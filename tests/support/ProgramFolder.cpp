@@ -1,4 +1,4 @@
-#include "ProgramFolder.h"
+#include "tests/support/ProgramFolder.h"
 
 ProgramFolder::ProgramFolder(Config config)
     : m_previous(std::filesystem::current_path())

@@ -3,8 +3,8 @@
 // TAB is 0, 1 or 2; SECONDS lets the page's timers run first (the print
 // manager page fills its lists from the program folder). Run it in a scratch
 // program folder, on the offscreen platform or under Xvfb.
-#include "CVelloraDlg.h"
-#include "Pause.h"
+#include "app/window/CVelloraDlg.h"
+#include "platform/Pause.h"
 
 #include <QApplication>
 #include <QPixmap>

@@ -1,4 +1,4 @@
-#include "Messages.h"
+#include "app/ui/Messages.h"
 
 #include <QMessageBox>
 

@@ -1,6 +1,6 @@
-#include "CAboutDlg.h"
+#include "app/window/CAboutDlg.h"
 
-#include "ProgramIcon.h"
+#include "app/window/ProgramIcon.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
-#include "CVelloraApp.h"
+#include "app/window/CVelloraApp.h"
 
-#include "CVelloraDlg.h"
-#include "Pause.h"
+#include "app/window/CVelloraDlg.h"
+#include "platform/Pause.h"
 
 namespace {
 

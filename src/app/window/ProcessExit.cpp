@@ -1,4 +1,4 @@
-#include "ProcessExit.h"
+#include "app/window/ProcessExit.h"
 
 #include <cstdio>
 #include <cstdlib>

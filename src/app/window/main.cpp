@@ -1,4 +1,4 @@
-#include "CVelloraApp.h"
+#include "app/window/CVelloraApp.h"
 
 int main(int argc, char **argv)
 {

@@ -1,6 +1,6 @@
-#include "ColorButton.h"
+#include "compose/ui/ColorButton.h"
 
-#include "TemplateSettings.h"
+#include "compose/TemplateSettings.h"
 
 #include <QColorDialog>
 #include <QPainter>

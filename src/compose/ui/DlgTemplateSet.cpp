@@ -1,10 +1,10 @@
-#include "DlgTemplateSet.h"
+#include "compose/ui/DlgTemplateSet.h"
 
-#include "ColorButton.h"
-#include "DecimalText.h"
-#include "ImageFiles.h"
-#include "Messages.h"
-#include "SinglePhoto.h"
+#include "app/ui/Messages.h"
+#include "compose/ImageFiles.h"
+#include "compose/SinglePhoto.h"
+#include "compose/ui/ColorButton.h"
+#include "platform/DecimalText.h"
 
 #include <QApplication>
 #include <QCheckBox>

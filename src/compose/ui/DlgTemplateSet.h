@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TemplateForm.h"
-#include "TemplatePreview.h"
+#include "compose/TemplateForm.h"
+#include "compose/TemplatePreview.h"
 
 #include <QDialog>
 #include <QImage>

@@ -1,6 +1,6 @@
-#include "PicturePreviewDlg.h"
+#include "compose/ui/PicturePreviewDlg.h"
 
-#include "VelloraPictureBox.h"
+#include "compose/ui/VelloraPictureBox.h"
 
 #include <QCloseEvent>
 #include <QResizeEvent>

@@ -1,7 +1,7 @@
-#include "VelloraPictureBox.h"
+#include "compose/ui/VelloraPictureBox.h"
 
-#include "DrawFitted.h"
-#include "ImageFiles.h"
+#include "compose/DrawFitted.h"
+#include "compose/ImageFiles.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ReprintDesk.h"
-#include "ReprintEdits.h"
+#include "intake/ReprintDesk.h"
+#include "intake/ReprintEdits.h"
 
 #include <QElapsedTimer>
 #include <QWidget>

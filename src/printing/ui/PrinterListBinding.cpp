@@ -1,7 +1,7 @@
-#include "PrinterListBinding.h"
+#include "printing/ui/PrinterListBinding.h"
 
-#include "PrinterRegistry.h"
-#include "WorkModeDelegate.h"
+#include "printing/PrinterRegistry.h"
+#include "printing/ui/WorkModeDelegate.h"
 
 #include <QAbstractItemView>
 #include <QMouseEvent>

@@ -1,8 +1,8 @@
-#include "WorkModeDelegate.h"
+#include "printing/ui/WorkModeDelegate.h"
 
-#include "PrinterListModel.h"
-#include "PrinterRegistry.h"
-#include "WorkMode.h"
+#include "app/PrinterListModel.h"
+#include "printing/PrinterRegistry.h"
+#include "printing/WorkMode.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,11 +1,11 @@
-#include "DLG_Help.h"
+#include "settings/ui/DLG_Help.h"
 
-#include "DecimalText.h"
-#include "Messages.h"
-#include "ProcessState.h"
-#include "ReprintData.h"
-#include "ReprintRules.h"
-#include "SystemSettings.h"
+#include "app/ProcessState.h"
+#include "app/ui/Messages.h"
+#include "platform/DecimalText.h"
+#include "settings/ReprintData.h"
+#include "settings/ReprintRules.h"
+#include "settings/SystemSettings.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

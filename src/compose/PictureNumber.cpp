@@ -1,8 +1,8 @@
-#include "PictureNumber.h"
+#include "compose/PictureNumber.h"
 
-#include "Clock.h"
-#include "DecimalText.h"
-#include "Profile.h"
+#include "platform/Clock.h"
+#include "platform/DecimalText.h"
+#include "platform/Profile.h"
 
 #include <QDateTime>
 

@@ -1,7 +1,7 @@
-#include "PictureNumber.h"
+#include "compose/PictureNumber.h"
 
-#include "Clock.h"
-#include "ProgramFolder.h"
+#include "platform/Clock.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QFile>
 
