@@ -14,8 +14,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Every file looked at waits this long, so the archive never floods the disk
-// the printers are fed from; a moved photo waits a little more.
+// The archive goes at a measured pace: every file looked at waits this long,
+// a moved photo a little more; the finisher looks at the workers once a second.
 constexpr auto FilePause = 300ms;
 constexpr auto MovedPause = 30ms;
 constexpr auto FinisherPoll = 1000ms;
