@@ -150,3 +150,30 @@ TEST(ArchivePage, PhotosLeftInTheWorkingFoldersAreReported)
     EXPECT_EQ(page.findChild<QLabel *>(QStringLiteral("archiveCount"))->text(),
               QStringLiteral("已归档 4 / 6 张照片，2 张未能移动"));
 }
+
+TEST(ArchivePage, FoldersNamingAWorkingFolderAreRefused)
+{
+    const struct
+    {
+        const char *chosen;
+        bool taken;
+    } cases[] = {
+        {"D:/Backup/Pic_Test", false}, {"/mnt/Pic_P/event", false}, {"/data/Pic_Backup", false},
+        {"/Pic_R", false},             {"/home/op/xPic_Sx", false}, {"/backup/pic_test", true},
+        {"/backup/Pictures", true},
+    };
+    EventOver event;
+    for (const auto &c : cases) {
+        SystemSettings::SaveArchiveFolder(QStringLiteral("/before"));
+        DLG_Help page;
+        page.SetFolderChooser([&](QWidget *, const QString &) { return QString::fromUtf8(c.chosen); });
+        MessageBoxAnswer answer(QMessageBox::Ok);
+        page.findChild<QAbstractButton *>(QStringLiteral("choose_archiveFolder"))->click();
+
+        const QString expected = c.taken ? QString::fromUtf8(c.chosen) : QStringLiteral("/before");
+        EXPECT_EQ(SystemSettings::ArchiveFolder(), expected) << c.chosen;
+        EXPECT_EQ(SystemSettings::ReadStored(SystemSettings::ArchiveFolderKey, {}), expected) << c.chosen;
+        EXPECT_EQ(Texts(answer), c.taken ? QStringList{} : QStringList{QStringLiteral("不能选择软件内部目录，请重新选择。")})
+            << c.chosen;
+    }
+}
