@@ -292,15 +292,6 @@ TEST(SettingsPage, FolderBrowsers)
     EXPECT_EQ(Texts(answer.Boxes()), QStringList{QStringLiteral("不能选择软件内部目录，请重新选择。")});
 }
 
-TEST(SettingsPage, ArchiveSaysItIsNotYetAvailable)
-{
-    StartedProgram program;
-    DLG_Help page;
-    MessageBoxAnswer answer(QMessageBox::Ok);
-    Click(page, "archive");
-    EXPECT_EQ(Texts(answer.Boxes()), QStringList{QStringLiteral("照片归档功能暂未开放。")});
-}
-
 TEST(SettingsPage, ClearReprintDataAsksAndDeletesOnlyReprintInfoFiles)
 {
     StartedProgram program;

@@ -6,6 +6,7 @@
 #include "settings/ReprintData.h"
 #include "settings/ReprintRules.h"
 #include "settings/SystemSettings.h"
+#include "settings/ui/dialogMask.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -293,7 +294,34 @@ void DLG_Help::SaveDisplay()
 
 void DLG_Help::Archive()
 {
-    ShowNotice(this, QStringLiteral("照片归档功能暂未开放。"));
+    // Archiving while photos are printed would move them away under the
+    // printers; a second archive at once would race the first for the files.
+    const QString folder = SystemSettings::ArchiveFolder();
+    if (AutoPrintRunning || folder.isEmpty() || m_archive.Running())
+        return;
+    if (!AskYesNo(this, QStringLiteral("确定要将软件目录内的照片进行归档处理吗？")))
+        return;
+
+    if (!m_mask) {
+        m_mask = new dialogMask(this);
+        connect(m_mask, &dialogMask::Finished, this, &DLG_Help::FinishArchive);
+    }
+    m_mask->showMaximized();
+    m_mask->SetText(QStringLiteral("正在照片归档操作，请耐心等待，期间不要关闭软件....."));
+    m_archive.Start(folder.toStdString());
+    m_mask->Follow([this] { return m_archive.Progress(); });
+}
+
+void DLG_Help::FinishArchive(int archived, int leftBehind)
+{
+    // Photos that could not be moved are still in the working folders; the
+    // operator must know before the program starts again.
+    if (leftBehind == 0)
+        ShowNotice(this, QStringLiteral("完成照片归档操作，请重启软件。"));
+    else
+        ShowNotice(this, QStringLiteral("照片归档操作结束，有 %1 张照片未能移动，仍留在软件目录内，请检查后重启软件。")
+                             .arg(leftBehind));
+    emit ArchiveFinished(archived, leftBehind);
 }
 
 void DLG_Help::ClearReprintData()

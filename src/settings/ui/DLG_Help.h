@@ -1,9 +1,12 @@
 #pragma once
 
+#include "settings/PhotoArchive.h"
+
 #include <QWidget>
 
 #include <functional>
 
+class dialogMask;
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
@@ -30,6 +33,8 @@ public:
 signals:
     // "清空补打数据" has finished deleting, with the number of files deleted.
     void ReprintDataCleared(int deleted);
+    // An archive has finished and its closing message was answered.
+    void ArchiveFinished(int archived, int leftBehind);
 
 private:
     QGroupBox *CreateReprintRulesGroup();
@@ -47,6 +52,7 @@ private:
     void SaveRules();
     void SaveDisplay();
     void Archive();
+    void FinishArchive(int archived, int leftBehind);
     void ClearReprintData();
     void FinishClearing(int deleted);
 
@@ -63,4 +69,6 @@ private:
     QPushButton *m_clearButton = nullptr;
     QCheckBox *m_captureOnTop = nullptr;
     QLineEdit *m_waitTime = nullptr;
+    dialogMask *m_mask = nullptr;
+    PhotoArchive m_archive;
 };

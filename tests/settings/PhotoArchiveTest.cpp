@@ -1,0 +1,235 @@
+#include "settings/PhotoArchive.h"
+
+#include "settings/ArchiveMove.h"
+#include "tests/settings/ArchiveScene.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Starts an archive into the scene's archive folder and follows it to its end,
+// keeping every count seen on the way.
+struct FollowedRun
+{
+    std::vector<ArchiveProgress> seen;
+    ArchiveProgress last;
+};
+
+FollowedRun RunArchive(PhotoArchive &archive, const fs::path &into = ArchiveScene::Archive)
+{
+    FollowedRun run;
+    EXPECT_TRUE(archive.Start(into));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    do {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        run.last = archive.Progress();
+        run.seen.push_back(run.last);
+    } while (!run.last.finished && std::chrono::steady_clock::now() < deadline);
+    EXPECT_TRUE(run.last.finished);
+    EXPECT_FALSE(archive.Running());
+    return run;
+}
+
+} // namespace
+
+TEST(PhotoArchive, DayFolderIsEightDigits)
+{
+    const struct
+    {
+        QDate date;
+        const char *name;
+    } cases[] = {
+        {QDate(2019, 6, 5), "20190605"},
+        {QDate(2019, 12, 31), "20191231"},
+        {QDate(2020, 10, 1), "20201001"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ArchiveDayName(c.date), QString::fromLatin1(c.name));
+}
+
+TEST(PhotoArchive, PhotosAreTheJpegsByTheLastFiveCharacters)
+{
+    const struct
+    {
+        const char *path;
+        bool photo;
+    } cases[] = {
+        {"Pic_S/photo.JPG", true},       {"Pic_S/photo.jpg", true},     {"Pic_S/photo.JpEg", true},
+        {"Pic_S/a.b.jpeg", true},        {"Pic_S/.jpg", true},          {"Pic_S/photo.png", false},
+        {"Pic_S/photo.jpg.bak", false},  {"Pic_S/photojpg", false},     {"Pic_S/photo.jpgx", false},
+        {"Pic_S/photo.jpe", false},      {"Pic_S/照片.jpg", true},      {"Pic_S/photo.x.jpg", true},
+        // Only five characters are looked at: ".jpeg" preceded by more letters still counts.
+        {"Pic_S/photo.tiff.jpeg", true},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(IsArchivedPhoto(QString::fromUtf8(c.path)), c.photo) << c.path;
+}
+
+TEST(PhotoArchive, MovesThePhotosIntoTheDayFolderAndForgetsTheNumbers)
+{
+    ArchiveScene scene;
+    WriteFile("Pic_S/photo.JPG", "source");
+    WriteFile("Pic_S/photo.png", "png");
+    WriteFile("Pic_S/photo.jpg.bak", "bak");
+    fs::create_directory("Pic_S/folder.jpg");
+    WriteFile("Pic_S/folder.jpg/inner.jpg", "inner");
+    WriteFile("Pic_P/pending.jpeg", "pending");
+    WriteFile("Pic_R/printed.jpg", "new print");
+    fs::remove("Pic_B"); // a missing working folder has nothing to archive
+    // An older file of the same name in the archive is replaced.
+    fs::create_directories(ArchiveScene::Day / "Pic_R");
+    WriteFile(ArchiveScene::Day / "Pic_R/printed.jpg", "old print");
+    WriteFile("Config/PictureNumber.ini", "[PictureNumber]\r\nphoto=1\r\n");
+
+    PhotoArchive archive;
+    const ArchiveProgress done = RunArchive(archive).last;
+
+    EXPECT_EQ(done.found, 3);
+    EXPECT_EQ(done.archived, 3);
+    EXPECT_EQ(done.leftBehind, 0);
+    EXPECT_EQ(FilesBelow(ArchiveScene::Archive),
+              (std::vector<std::string>{"20190605/Pic_P/pending.jpeg", "20190605/Pic_R/printed.jpg",
+                                        "20190605/Pic_S/photo.JPG"}));
+    EXPECT_TRUE(fs::is_directory(ArchiveScene::Day / "Pic_B"));
+    EXPECT_EQ(ReadFile(ArchiveScene::Day / "Pic_R/printed.jpg"), "new print");
+    EXPECT_EQ(ReadFile(ArchiveScene::Day / "Pic_S/photo.JPG"), "source");
+    EXPECT_EQ(FilesBelow("Pic_S"), (std::vector<std::string>{"folder.jpg/inner.jpg", "photo.jpg.bak", "photo.png"}));
+    EXPECT_TRUE(FilesBelow("Pic_P").empty());
+    EXPECT_TRUE(FilesBelow("Pic_R").empty());
+    EXPECT_FALSE(fs::exists("Config/PictureNumber.ini"));
+}
+
+TEST(PhotoArchive, AThousandPhotosArriveOnceEach)
+{
+    ArchiveScene scene;
+    // Spread unevenly, as an event leaves them: most printed, few taken out.
+    const char *folders[] = {"Pic_S", "Pic_R", "Pic_R", "Pic_S", "Pic_P", "Pic_R", "Pic_S", "Pic_B"};
+    std::vector<std::string> expected;
+    for (int i = 0; i < 1000; ++i) {
+        const std::string folder = folders[i % 8];
+        const std::string name = "IMG_" + std::to_string(10000 + i) + ".jpg";
+        WriteFile(fs::path(folder) / name, name);
+        expected.push_back("20190605/" + folder + "/" + name);
+    }
+    std::sort(expected.begin(), expected.end());
+
+    PhotoArchive archive;
+    const FollowedRun run = RunArchive(archive);
+
+    EXPECT_EQ(run.last.found, 1000);
+    EXPECT_EQ(run.last.archived, 1000);
+    EXPECT_EQ(run.last.leftBehind, 0);
+    EXPECT_EQ(FilesBelow(ArchiveScene::Archive), expected);
+    for (const std::string &file : expected)
+        ASSERT_EQ(ReadFile(ArchiveScene::Archive / file), fs::path(file).filename().string()) << file;
+    for (const char *folder : {"Pic_S", "Pic_B", "Pic_P", "Pic_R"})
+        EXPECT_TRUE(FilesBelow(folder).empty()) << folder;
+
+    // The counts only grow and never pass what was found.
+    for (std::size_t i = 1; i < run.seen.size(); ++i) {
+        EXPECT_GE(run.seen[i].archived, run.seen[i - 1].archived);
+        EXPECT_LE(run.seen[i].Handled(), run.seen[i].found);
+    }
+    EXPECT_GT(run.seen.size(), 3u) << "the run should be seen in progress";
+}
+
+TEST(PhotoArchive, PhotosThatCannotMoveAreCountedAndStay)
+{
+    ArchiveScene scene;
+    WriteFile("Pic_S/moves.jpg", "moves");
+    WriteFile("Pic_P/stuck1.jpg", "stuck1");
+    WriteFile("Pic_P/stuck2.JPG", "stuck2");
+    // A folder in the archive where a photo should go is not replaced.
+    WriteFile("Pic_R/blocked.jpg", "blocked");
+    fs::create_directories(ArchiveScene::Day / "Pic_R/blocked.jpg");
+    WriteFile(ArchiveScene::Day / "Pic_R/blocked.jpg/kept", "kept");
+
+    PermissionsEnforced enforced;
+    if (!MakeReadOnly("Pic_P"))
+        GTEST_SKIP() << "this process writes into read-only folders";
+
+    PhotoArchive archive;
+    const ArchiveProgress done = RunArchive(archive).last;
+
+    EXPECT_EQ(done.found, 4);
+    EXPECT_EQ(done.archived, 1);
+    EXPECT_EQ(done.leftBehind, 3);
+    EXPECT_EQ(FilesBelow("Pic_P"), (std::vector<std::string>{"stuck1.jpg", "stuck2.JPG"}));
+    EXPECT_EQ(ReadFile("Pic_R/blocked.jpg"), "blocked");
+    EXPECT_EQ(FilesBelow(ArchiveScene::Day), (std::vector<std::string>{"Pic_R/blocked.jpg/kept", "Pic_S/moves.jpg"}));
+}
+
+TEST(PhotoArchive, AMissingArchiveFolderIsNotMadeUpAndLosesNothing)
+{
+    ArchiveScene scene;
+    WriteFile("Pic_S/a.jpg", "a");
+    WriteFile("Pic_R/b.jpg", "b");
+
+    PhotoArchive archive;
+    const ArchiveProgress done = RunArchive(archive, "Unplugged/Backup").last;
+
+    EXPECT_EQ(done.archived, 0);
+    EXPECT_EQ(done.leftBehind, 2);
+    EXPECT_FALSE(fs::exists("Unplugged"));
+    EXPECT_EQ(ReadFile("Pic_S/a.jpg"), "a");
+    EXPECT_EQ(ReadFile("Pic_R/b.jpg"), "b");
+}
+
+TEST(PhotoArchive, OnlyOneRunAtATime)
+{
+    ArchiveScene scene;
+    for (int i = 0; i < 50; ++i)
+        WriteFile("Pic_S/" + std::to_string(i) + ".jpg", "x");
+
+    PhotoArchive archive;
+    ASSERT_TRUE(archive.Start(ArchiveScene::Archive));
+    EXPECT_TRUE(archive.Running());
+    EXPECT_FALSE(archive.Start(ArchiveScene::Archive));
+    while (!archive.Progress().finished)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_EQ(archive.Progress().archived, 50);
+
+    // A later run starts afresh.
+    WriteFile("Pic_B/late.jpg", "late");
+    const ArchiveProgress again = RunArchive(archive).last;
+    EXPECT_EQ(again.found, 1);
+    EXPECT_EQ(again.archived, 1);
+}
+
+// The archive folder is usually on another disk than the working folders.
+TEST(ArchiveMove, AcrossFileSystemsTheMoveIsWholeAndKeepsTheTime)
+{
+    ArchiveScene scene;
+    const fs::path otherDisk = "/dev/shm";
+    struct stat here {}, there {};
+    if (::stat(".", &here) != 0 || ::stat(otherDisk.c_str(), &there) != 0 || here.st_dev == there.st_dev)
+        GTEST_SKIP() << "no second file system at " << otherDisk;
+    const fs::path target = otherDisk / ("vellora-archive-" + std::to_string(::getpid()));
+    fs::create_directory(target);
+
+    const std::string photo(3 << 20, 'p');
+    WriteFile("Pic_R/big.jpg", photo);
+    const auto stamp = fs::last_write_time("Pic_R/big.jpg") - std::chrono::hours(5);
+    fs::last_write_time("Pic_R/big.jpg", stamp);
+    WriteFile(target / "big.jpg", "older copy");
+    WriteFile("Pic_R/kept.jpg", "kept");
+    fs::create_directory(target / "kept.jpg");
+
+    EXPECT_TRUE(MoveIntoArchive("Pic_R/big.jpg", target / "big.jpg"));
+    EXPECT_FALSE(MoveIntoArchive("Pic_R/kept.jpg", target / "kept.jpg"));
+
+    EXPECT_FALSE(fs::exists("Pic_R/big.jpg"));
+    EXPECT_EQ(ReadFile(target / "big.jpg"), photo);
+    EXPECT_EQ(fs::last_write_time(target / "big.jpg"), stamp);
+    EXPECT_EQ(ReadFile("Pic_R/kept.jpg"), "kept");
+    EXPECT_EQ(FilesBelow(target), std::vector<std::string>{"big.jpg"});
+    fs::remove_all(target);
+}
