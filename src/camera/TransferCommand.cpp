@@ -72,8 +72,14 @@ SdkError DownloadCommand::transfer(fs::path *file)
     if (code == kSdkOk)
         code = sdk().downloadComplete(m_item);
     releaseItem();
-    if (stream)
+    if (stream) {
         sdk().release(stream);
+        // What a failed download wrote is no shot: it must not lie about in the program folder.
+        if (code != kSdkOk) {
+            std::error_code ignored;
+            fs::remove(*file, ignored);
+        }
+    }
     return code;
 }
 

@@ -3,6 +3,7 @@
 #include "camera/CameraSession.h"
 #include "camera/ModelEvents.h"
 #include "camera/sdk/SimulatedCamera.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -43,12 +44,14 @@ private:
 };
 
 // A simulated camera connected through a camera session, as the camera
-// start-up connects one: the tests keep a handle on the camera's switches.
+// start-up connects one, in a program folder of its own (shots land there):
+// the tests keep a handle on the camera's switches.
 struct SimulatedRig
 {
     explicit SimulatedRig(ShotFiling filing = {}, void (*prepare)(SimulatedCamera &) = nullptr);
     ~SimulatedRig();
 
+    ProgramFolder folder;
     SimulatedCamera *camera = nullptr; // owned by the session
     std::unique_ptr<CameraSession> session;
     RecordingObserver events;

@@ -142,7 +142,13 @@ void SimulatedCamera::setDescription(std::uint32_t id, const std::vector<std::ui
 void SimulatedCamera::failNext(Operation operation, SdkError code, int times)
 {
     std::lock_guard lock(m_mutex);
-    m_failures.push_back({operation, code, times});
+    m_failures.push_back({operation, code, times, -1});
+}
+
+void SimulatedCamera::failProperty(Operation operation, std::uint32_t id, SdkError code, int times)
+{
+    std::lock_guard lock(m_mutex);
+    m_failures.push_back({operation, code, times, id});
 }
 
 void SimulatedCamera::clearFailures()
@@ -260,13 +266,15 @@ QByteArray SimulatedCamera::shotBytes(int counter)
 
 // --- Internals ---
 
-SdkError SimulatedCamera::gateLocked(Operation operation, const std::string &line)
+SdkError SimulatedCamera::gateLocked(Operation operation, const std::string &line, std::int64_t property)
 {
     m_calls.push_back(line);
     if (m_switchedOff)
         return kSdkCommunicationError;
     for (auto it = m_failures.begin(); it != m_failures.end(); ++it) {
         if (it->operation != Operation::Any && it->operation != operation)
+            continue;
+        if (it->property >= 0 && it->property != property)
             continue;
         const SdkError code = it->code;
         if (it->remaining > 0 && --it->remaining == 0)
@@ -537,7 +545,7 @@ SdkError SimulatedCamera::propertySize(SdkRef ref, std::uint32_t id, std::int32_
     std::lock_guard lock(m_mutex);
     if (!isCameraLocked(ref) && !objectLocked<LiveViewImageObject>(ref))
         return kSdkInvalidParameter;
-    if (const SdkError code = gateLocked(Operation::PropertySize, "propertySize " + std::to_string(id)))
+    if (const SdkError code = gateLocked(Operation::PropertySize, "propertySize " + std::to_string(id), id))
         return code;
     if (id == kPropCameraModel) {
         *type = kDataText;
@@ -580,7 +588,7 @@ SdkError SimulatedCamera::readProperty(SdkRef ref, std::uint32_t id, std::int32_
     }
     if (!isCameraLocked(ref))
         return kSdkInvalidParameter;
-    if (const SdkError code = gateLocked(Operation::ReadProperty, "readProperty " + std::to_string(id)))
+    if (const SdkError code = gateLocked(Operation::ReadProperty, "readProperty " + std::to_string(id), id))
         return code;
     if (!m_session)
         return kSdkInternalError;
@@ -625,7 +633,7 @@ SdkError SimulatedCamera::writeProperty(SdkRef camera, std::uint32_t id, std::in
         std::memcpy(&number, value, 4);
         line += std::to_string(number);
     }
-    if (const SdkError code = gateLocked(Operation::WriteProperty, line))
+    if (const SdkError code = gateLocked(Operation::WriteProperty, line, id))
         return code;
     if (!m_session)
         return kSdkInternalError;
@@ -646,7 +654,7 @@ SdkError SimulatedCamera::propertyDesc(SdkRef camera, std::uint32_t id, Property
     std::lock_guard lock(m_mutex);
     if (!isCameraLocked(camera))
         return kSdkInvalidParameter;
-    if (const SdkError code = gateLocked(Operation::PropertyDesc, "propertyDesc " + std::to_string(id)))
+    if (const SdkError code = gateLocked(Operation::PropertyDesc, "propertyDesc " + std::to_string(id), id))
         return code;
     if (!m_session)
         return kSdkInternalError;

@@ -60,6 +60,8 @@ public:
     void setDescription(std::uint32_t id, const std::vector<std::uint32_t> &values);
     // The next `times` calls of the operation fail with the code (times < 0: every call).
     void failNext(Operation operation, SdkError code, int times);
+    // The same for the operation on one property only.
+    void failProperty(Operation operation, std::uint32_t id, SdkError code, int times);
     void clearFailures();
     // The next `calls` operations answer busy, whatever they are.
     void busyFor(int calls) { failNext(Operation::Any, kSdkDeviceBusy, calls); }
@@ -145,6 +147,7 @@ private:
         Operation operation;
         SdkError code;
         int remaining;
+        std::int64_t property; // -1: any
     };
     class Object;
     class CameraListObject;
@@ -155,7 +158,7 @@ private:
     class LiveViewImageObject;
 
     // Under m_mutex: logs the call and answers the planned failure, if any.
-    SdkError gateLocked(Operation operation, const std::string &line);
+    SdkError gateLocked(Operation operation, const std::string &line, std::int64_t property = -1);
     bool isCameraLocked(SdkRef ref) const;
     template <class T> T *objectLocked(SdkRef ref) const;
     SdkRef adoptLocked(Object *object);
