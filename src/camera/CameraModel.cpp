@@ -78,38 +78,32 @@ bool CameraModel::storesRead(std::uint32_t id)
 
 CameraPoint CameraModel::zoomPosition() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_zoomPosition;
+    return read(m_zoomPosition);
 }
 
 void CameraModel::setZoomPosition(CameraPoint position)
 {
-    std::lock_guard lock(m_mutex);
-    m_zoomPosition = position;
+    write(m_zoomPosition, position);
 }
 
 CameraRect CameraModel::zoomRect() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_zoomRect;
+    return read(m_zoomRect);
 }
 
 void CameraModel::setZoomRect(CameraRect rect)
 {
-    std::lock_guard lock(m_mutex);
-    m_zoomRect = rect;
+    write(m_zoomRect, rect);
 }
 
 FocusRecord CameraModel::focusRecord() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_focus;
+    return read(m_focus);
 }
 
 void CameraModel::setFocusRecord(const FocusRecord &record)
 {
-    std::lock_guard lock(m_mutex);
-    m_focus = record;
+    write(m_focus, record);
 }
 
 PropertyDesc CameraModel::propertyDesc(std::uint32_t id) const

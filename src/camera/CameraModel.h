@@ -56,6 +56,17 @@ public:
     static bool keepsDesc(std::uint32_t id);
 
 private:
+    template <class T> T read(const T &field) const
+    {
+        std::lock_guard lock(m_mutex);
+        return field;
+    }
+    template <class T> void write(T &field, const T &value)
+    {
+        std::lock_guard lock(m_mutex);
+        field = value;
+    }
+
     CameraSdk &m_sdk;
     const SdkRef m_camera;
     mutable std::mutex m_mutex;

@@ -38,9 +38,7 @@ TEST_F(CameraPrinting, ShotWithLiveViewOffIsPrinted)
     RecordingObserver events;
     session->model().attach(&events);
     session->open();
-    ActionEvent shoot;
-    shoot.command = "TakePicture";
-    session->controller().onAction(shoot);
+    Raise(session->controller(), "TakePicture");
     ASSERT_TRUE(events.waitFor("DownloadComplete", 1, 0));
 
     // Taken in by the watcher, kept as received, composed, printed.

@@ -29,14 +29,6 @@ QByteArray Bytes(const fs::path &file)
     return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
 }
 
-void Raise(CameraController &controller, const std::string &name, void *argument = nullptr)
-{
-    ActionEvent event;
-    event.command = name;
-    event.argument = argument;
-    controller.onAction(event);
-}
-
 // What the review hook saw.
 struct Reviews
 {

@@ -86,3 +86,11 @@ SimulatedRig::~SimulatedRig()
 {
     session.reset();
 }
+
+void Raise(ActionListener &listener, const std::string &name, void *argument)
+{
+    ActionEvent event;
+    event.command = name;
+    event.argument = argument;
+    listener.onAction(event);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "camera/Actions.h"
 #include "camera/CameraSession.h"
 #include "camera/ModelEvents.h"
 #include "camera/sdk/SimulatedCamera.h"
@@ -56,6 +57,9 @@ struct SimulatedRig
     std::unique_ptr<CameraSession> session;
     RecordingObserver events;
 };
+
+// Raises the action on the listener as a control would.
+void Raise(ActionListener &listener, const std::string &name, void *argument = nullptr);
 
 // Waits until the condition holds or the limit has passed; true when it holds.
 template <class Condition> bool Eventually(Condition condition, std::chrono::milliseconds limit = std::chrono::seconds(10))

@@ -28,14 +28,6 @@ std::vector<std::string> CallsStarting(const SimulatedCamera &camera, const std:
     return found;
 }
 
-void Raise(CameraController &controller, const std::string &name, void *argument = nullptr)
-{
-    ActionEvent event;
-    event.command = name;
-    event.argument = argument;
-    controller.onAction(event);
-}
-
 // Commands performed one by one on the test's thread against a simulated
 // camera whose session is open; the processor is not running.
 class Commands : public testing::Test

@@ -31,14 +31,6 @@ std::string Joined(const std::vector<std::string> &lines)
     return text;
 }
 
-void Raise(CameraController &controller, const std::string &name, void *argument = nullptr)
-{
-    ActionEvent event;
-    event.command = name;
-    event.argument = argument;
-    controller.onAction(event);
-}
-
 struct ActionRow
 {
     const char *action;

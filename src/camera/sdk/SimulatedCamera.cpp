@@ -464,34 +464,31 @@ SdkError SimulatedCamera::release(SdkRef object)
     return kSdkOk;
 }
 
-SdkError SimulatedCamera::setPropertyEventHandler(SdkRef camera, std::uint32_t mask, PropertyEventHandler handler, void *context)
+template <class Handler>
+SdkError SimulatedCamera::registerHandler(SdkRef camera, std::uint32_t mask, std::uint32_t wanted, Handler handler, void *context,
+                                          Handler &slot, void *&contextSlot)
 {
     std::lock_guard lock(m_mutex);
-    if (!isCameraLocked(camera) || mask != kPropertyEventMask)
+    if (!isCameraLocked(camera) || mask != wanted)
         return kSdkInvalidParameter;
-    m_propertyHandler = handler;
-    m_propertyContext = context;
+    slot = handler;
+    contextSlot = context;
     return kSdkOk;
+}
+
+SdkError SimulatedCamera::setPropertyEventHandler(SdkRef camera, std::uint32_t mask, PropertyEventHandler handler, void *context)
+{
+    return registerHandler(camera, mask, kPropertyEventMask, handler, context, m_propertyHandler, m_propertyContext);
 }
 
 SdkError SimulatedCamera::setObjectEventHandler(SdkRef camera, std::uint32_t mask, ObjectEventHandler handler, void *context)
 {
-    std::lock_guard lock(m_mutex);
-    if (!isCameraLocked(camera) || mask != kObjectEventMask)
-        return kSdkInvalidParameter;
-    m_objectHandler = handler;
-    m_objectContext = context;
-    return kSdkOk;
+    return registerHandler(camera, mask, kObjectEventMask, handler, context, m_objectHandler, m_objectContext);
 }
 
 SdkError SimulatedCamera::setStateEventHandler(SdkRef camera, std::uint32_t mask, StateEventHandler handler, void *context)
 {
-    std::lock_guard lock(m_mutex);
-    if (!isCameraLocked(camera) || mask != kStateEventMask)
-        return kSdkInvalidParameter;
-    m_stateHandler = handler;
-    m_stateContext = context;
-    return kSdkOk;
+    return registerHandler(camera, mask, kStateEventMask, handler, context, m_stateHandler, m_stateContext);
 }
 
 SdkError SimulatedCamera::openSession(SdkRef camera)

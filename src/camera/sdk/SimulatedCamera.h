@@ -160,6 +160,9 @@ private:
     // Under m_mutex: logs the call and answers the planned failure, if any.
     SdkError gateLocked(Operation operation, const std::string &line, std::int64_t property = -1);
     bool isCameraLocked(SdkRef ref) const;
+    template <class Handler>
+    SdkError registerHandler(SdkRef camera, std::uint32_t mask, std::uint32_t wanted, Handler handler, void *context, Handler &slot,
+                             void *&contextSlot);
     template <class T> T *objectLocked(SdkRef ref) const;
     SdkRef adoptLocked(Object *object);
     void queueLocked(Event event);
