@@ -121,6 +121,10 @@ bool MoveReplacing(const fs::path &from, const fs::path &to)
     std::error_code error;
     if (!fs::is_regular_file(from, error) || to.parent_path().empty() || !fs::is_directory(to.parent_path(), error))
         return false;
+    // A target that is the file itself (the source folder is the program
+    // folder) must not be removed first: that would lose the shot.
+    if (fs::equivalent(from, to, error))
+        return true;
     fs::remove(to, error);
     fs::rename(from, to, error);
     if (!error)

@@ -3,6 +3,7 @@
 #include "camera/CameraSession.h"
 #include "camera/CurrentCamera.h"
 #include "camera/ShotFiling.h"
+#include "camera/TransferCommand.h"
 #include "camera/sdk/CameraBackend.h"
 #include "platform/Pause.h"
 
@@ -133,6 +134,10 @@ TEST_F(Session, ShotsAreFiledByTheLiveViewFlag)
     ASSERT_TRUE(rig.events.waitFor("DownloadComplete", 3, 0));
     EXPECT_EQ(Bytes("in/IMG_0007.JPG"), SimulatedCamera::shotBytes(3));
     EXPECT_FALSE(fs::exists("../outside"));
+
+    // A source folder that is the program folder itself keeps the shot where it is.
+    EXPECT_TRUE(MoveReplacing("in/IMG_0007.JPG", fs::current_path() / "in" / "IMG_0007.JPG"));
+    EXPECT_EQ(Bytes("in/IMG_0007.JPG"), SimulatedCamera::shotBytes(3));
 }
 
 // A failed transfer moves nothing, leaves nothing behind and is told.
