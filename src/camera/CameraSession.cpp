@@ -86,6 +86,9 @@ void CameraSession::open()
 
 bool CameraSession::close()
 {
+    // Asked before the lock: a close under way on another thread may be waiting for this very thread.
+    if (m_controller->processor().isCurrentThread())
+        return false;
     std::lock_guard closing(m_closing);
     if (m_closed)
         return true;
