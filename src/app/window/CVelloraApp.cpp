@@ -1,6 +1,7 @@
 #include "app/window/CVelloraApp.h"
 
 #include "app/window/CVelloraDlg.h"
+#include "camera/CurrentCamera.h"
 #include "platform/Pause.h"
 
 namespace {
@@ -29,4 +30,14 @@ int CVelloraApp::Run()
 {
     CVelloraDlg window;
     return window.exec();
+}
+
+CameraModel *CVelloraApp::CurrentCameraModel()
+{
+    return ::CurrentCameraModel();
+}
+
+CameraController *CVelloraApp::CurrentCameraController()
+{
+    return ::CurrentCameraController();
 }

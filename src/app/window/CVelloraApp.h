@@ -2,6 +2,9 @@
 
 #include <QApplication>
 
+class CameraController;
+class CameraModel;
+
 // The application object: prepares the process and runs the main window
 // modally; the process ends when the window's run returns.
 class CVelloraApp final : public QApplication
@@ -12,4 +15,9 @@ public:
     CVelloraApp(int &argc, char **argv);
 
     int Run();
+
+    // The connected camera's model and controller while a camera window is
+    // open, null otherwise (the camera session keeps them current).
+    static CameraModel *CurrentCameraModel();
+    static CameraController *CurrentCameraController();
 };
