@@ -157,7 +157,8 @@ void CVelloraDlg::OnTimer1()
     m_registry->OnTimerTick();
     if (RecoveryDue(m_recoveryPending, m_tickCount)) {
         PrintManager &manager = m_printManager->Manager();
-        const RecoveryHooks hooks{[&manager] { manager.ShowStarted(); }, [&manager] { manager.PrepareAutoPrint(); }, {}};
+        const RecoveryHooks hooks{[&manager] { manager.ShowStarted(); }, [&manager] { manager.PrepareAutoPrint(); },
+                                  [this] { m_printManager->ResumeAutoReprint(); }};
         m_recoveryPending = !RecoverAfterCrash(*m_printers, hooks);
     }
     UpdateStatusLine();
