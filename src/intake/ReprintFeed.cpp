@@ -115,11 +115,14 @@ bool ReprintFeed::Click(uint64_t senderWindow)
     // Running from now on: a second click stops this thread, even before it
     // has begun, instead of starting another one on the same files.
     m_kind.running = true;
-    if (!m_companion.Send(m_kind.companionTitle, {senderWindow, 0, StopPayload()}))
-        m_ui.showMessage(m_kind.companionMissing);
+    const bool told = m_companion.Send(m_kind.companionTitle, {senderWindow, 0, StopPayload()});
     ++m_kind.count;
     ++m_threads;
     std::thread([this, folder] { Run(folder); }).detach();
+    // The thread runs before the message waits for its OK, so a restart
+    // after a crash goes on reprinting with nobody at the desk.
+    if (!told)
+        m_ui.showMessage(m_kind.companionMissing);
     return true;
 }
 

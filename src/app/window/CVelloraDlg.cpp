@@ -159,6 +159,8 @@ void CVelloraDlg::OnTimer1()
         PrintManager &manager = m_printManager->Manager();
         const RecoveryHooks hooks{[&manager] { manager.ShowStarted(); }, [&manager] { manager.PrepareAutoPrint(); },
                                   [this] { m_printManager->ResumeAutoReprint(); }};
+        // Cleared first: a message box recovery opens runs this timer again meanwhile.
+        m_recoveryPending = false;
         m_recoveryPending = !RecoverAfterCrash(*m_printers, hooks);
     }
     UpdateStatusLine();
