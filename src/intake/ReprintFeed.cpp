@@ -191,3 +191,12 @@ void ReprintFeed::HandleInfoFile(const QString &file)
     }
     ReprintListBusy = false;
 }
+
+ReprintFeeds::ReprintFeeds(PhotoListModel &printed, ReprintListModel &reprints, const ReprintFeed::Ui &ui)
+    : m_companions(MakeLocalSocketCompanionLink())
+    , m_automatic(std::make_unique<ReprintFeed>(AutomaticReprint(), printed, reprints, *m_companions, ui))
+    , m_phone(std::make_unique<ReprintFeed>(PhoneReprint(), printed, reprints, *m_companions, ui))
+{
+}
+
+ReprintFeeds::~ReprintFeeds() = default;

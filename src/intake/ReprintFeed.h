@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class CompanionLink;
 class PhotoListModel;
@@ -80,4 +81,21 @@ private:
     CompanionLink &m_companion;
     Ui m_ui;
     std::atomic<int> m_threads{0};
+};
+
+// The print manager page's two feeds, reaching their companions over local
+// sockets.
+class ReprintFeeds final
+{
+public:
+    ReprintFeeds(PhotoListModel &printed, ReprintListModel &reprints, const ReprintFeed::Ui &ui);
+    ~ReprintFeeds();
+
+    ReprintFeed &Automatic() { return *m_automatic; }
+    ReprintFeed &Phone() { return *m_phone; }
+
+private:
+    std::unique_ptr<CompanionLink> m_companions; // first: it outlives the feeds
+    std::unique_ptr<ReprintFeed> m_automatic;
+    std::unique_ptr<ReprintFeed> m_phone;
 };

@@ -13,7 +13,6 @@
 #include "intake/ReprintRecords.h"
 #include "intake/ReprintState.h"
 #include "intake/ReprintWorker.h"
-#include "platform/CompanionLink.h"
 #include "printing/DailyRecords.h"
 #include "settings/SystemSettings.h"
 
@@ -242,16 +241,12 @@ void Scene_Print_Manager::CreateReprintDesk()
 
 void Scene_Print_Manager::CreateReprintFeeds()
 {
-    PhotoListModel &printed = m_manager->Queue().Printed();
-    m_companions = MakeLocalSocketCompanionLink();
-    const ReprintFeed::Ui ui{
+    m_feeds = std::make_unique<ReprintFeeds>(m_manager->Queue().Printed(), *m_reprints, ReprintFeed::Ui{
         [this](const QString &text) { ShowHintLater(text); },
         [this](const QString &message) { ShowNotice(this, message); },
-    };
-    m_autoFeed = std::make_unique<ReprintFeed>(AutomaticReprint(), printed, *m_reprints, *m_companions, ui);
-    m_phoneFeed = std::make_unique<ReprintFeed>(PhoneReprint(), printed, *m_reprints, *m_companions, ui);
-    connect(m_autoReprint, &QCheckBox::clicked, this, [this] { OnFeedClick(*m_autoFeed, m_autoReprint); });
-    connect(m_phoneReprint, &QCheckBox::clicked, this, [this] { OnFeedClick(*m_phoneFeed, m_phoneReprint); });
+    });
+    connect(m_autoReprint, &QCheckBox::clicked, this, [this] { OnFeedClick(m_feeds->Automatic(), m_autoReprint); });
+    connect(m_phoneReprint, &QCheckBox::clicked, this, [this] { OnFeedClick(m_feeds->Phone(), m_phoneReprint); });
 }
 
 void Scene_Print_Manager::OnFeedClick(ReprintFeed &feed, QCheckBox *box)
@@ -263,7 +258,7 @@ void Scene_Print_Manager::OnFeedClick(ReprintFeed &feed, QCheckBox *box)
 
 void Scene_Print_Manager::ResumeAutoReprint()
 {
-    OnFeedClick(*m_autoFeed, m_autoReprint);
+    OnFeedClick(m_feeds->Automatic(), m_autoReprint);
 }
 
 void Scene_Print_Manager::ShowHintLater(const QString &hint)

@@ -9,7 +9,6 @@
 #include <functional>
 #include <memory>
 
-class CompanionLink;
 class PicturePreviewDlg;
 class QAbstractItemModel;
 class PrintManager;
@@ -21,6 +20,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class ReprintFeed;
+class ReprintFeeds;
 class ReprintListModel;
 class ReprintWorker;
 class QTableView;
@@ -122,9 +122,7 @@ private:
     ReprintListModel *m_reprints = nullptr;
     std::unique_ptr<ReprintDesk> m_desk;
     std::unique_ptr<ReprintWorker> m_worker;
-    std::unique_ptr<CompanionLink> m_companions;
-    std::unique_ptr<ReprintFeed> m_autoFeed;
-    std::unique_ptr<ReprintFeed> m_phoneFeed;
+    std::unique_ptr<ReprintFeeds> m_feeds;
     QuantityEditor m_editor;
     EnterGate m_enterGate;
     QElapsedTimer m_enterClock;
