@@ -13,7 +13,7 @@ struct RecoveryHooks
     // Reload the frame template settings, take the paper size and prepare the
     // print thread slots, as the start of automatic printing does.
     std::function<void()> prepareAutoPrint;
-    // Start automatic reprint as its check box does, and show the box checked.
+    // Start automatic reprint as its check box does; the box shows that it runs.
     std::function<void()> startAutoReprint;
 };
 

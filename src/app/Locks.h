@@ -25,3 +25,6 @@ inline std::recursive_mutex pending_list_cs;
 inline std::recursive_mutex print_record_cs;
 // The day's reprint list file: one save at a time, each writing the list as it is then.
 inline std::recursive_mutex reprint_file_cs;
+// One companion info file at a time: automatic, phone and combination
+// reprints each read a file and add its rows under it.
+inline std::recursive_mutex reprint_info_cs;

@@ -24,7 +24,9 @@ inline std::atomic<int> PrintedNextIndex{0};
 inline std::atomic<int> IdleSeconds{0};
 // "暂停" was clicked; the combination reprint session stops on it.
 inline std::atomic<bool> PauseClicked{false};
-// Few reprints wait: automatic reprint may take in more.
-inline std::atomic<bool> ReprintBacklogLow{false};
+// Few reprints wait: automatic reprint may take in more. Set at start, so a
+// restored list of a few copies does not hold automatic reprint back; the
+// page's timer clears it above 30 copies and sets it again once the list is empty.
+inline std::atomic<bool> ReprintBacklogLow{true};
 // The page's hint line is blanked within the next ticks (after a success message).
 inline std::atomic<bool> HintResetPending{false};

@@ -32,6 +32,14 @@ void PhotoListModel::InsertRow(int row, const QStringList &texts, const QString 
     StartThumbnail(InsertTexts(row, texts), photoPath);
 }
 
+std::vector<QStringList> PhotoListModel::Rows() const
+{
+    std::vector<QStringList> rows;
+    for (auto &[key, texts] : KeyedTexts())
+        rows.push_back(std::move(texts));
+    return rows;
+}
+
 void PhotoListModel::StartThumbnail(Key key, const QString &photoPath)
 {
     m_thumbnailPool.start([this, key, photoPath] {

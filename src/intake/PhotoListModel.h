@@ -26,6 +26,9 @@ public:
 
     QSize ThumbnailSize() const { return m_thumbnailSize; }
 
+    // The texts of every row in list order, read at one moment.
+    std::vector<QStringList> Rows() const;
+
     QVariant data(const QModelIndex &index, int role) const override;
 
 private:

@@ -20,7 +20,8 @@ constexpr int PrintedNumberColumn = 4;
 
 constexpr std::chrono::milliseconds ListBusyPause{300};
 
-// Adds a reprint of a printed row with the counters and the success hint.
+} // namespace
+
 void AddPrintedRow(ReprintListModel &reprints, int row, const QString &name,
                    const QString &path, int quantity, const ShowHint &showHint)
 {
@@ -29,8 +30,6 @@ void AddPrintedRow(ReprintListModel &reprints, int row, const QString &name,
     AddReprintEntry(reprints, QString::number(row), name, copies, path);
     showHint(ReprintText::Added(name, copies));
 }
-
-} // namespace
 
 ReprintDesk::ReprintDesk(PhotoListModel &printed, ReprintListModel &reprints, Ui ui)
     : m_printed(printed)

@@ -87,6 +87,12 @@ private:
     bool m_reprintBusy = false;
 };
 
+// Adds a reprint of printed row `row` (its name and path) for `quantity`
+// copies, with the total and the success hint. The list's count and file
+// are the caller's step.
+void AddPrintedRow(ReprintListModel &reprints, int row, const QString &name, const QString &path, int quantity,
+                   const ShowHint &showHint);
+
 // Looks for the first printed row whose name (or number, with byNumber) is
 // exactly the text and adds a reprint row of `quantity` copies for it, with
 // the success hint and the total; later equal rows are ignored. When a row

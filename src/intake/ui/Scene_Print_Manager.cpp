@@ -8,6 +8,7 @@
 #include "compose/ui/PicturePreviewDlg.h"
 #include "intake/IntakeState.h"
 #include "intake/PrintManager.h"
+#include "intake/ReprintFeed.h"
 #include "intake/ReprintListModel.h"
 #include "intake/ReprintRecords.h"
 #include "intake/ReprintState.h"
@@ -76,6 +77,7 @@ Scene_Print_Manager::Scene_Print_Manager(QWidget *parent)
     CreateLists();
     CreateReprintRow();
     CreateReprintDesk();
+    CreateReprintFeeds();
     LoadFields();
 
     connect(m_manager, &PrintManager::HintChanged, m_hint, &QLabel::setText);
@@ -235,6 +237,28 @@ void Scene_Print_Manager::CreateReprintDesk()
     connect(m_name, &QLineEdit::textEdited, this, [this](const QString &text) { m_desk->NameTyped(text); });
     connect(m_reprint, &QPushButton::clicked, this, [this] { OnReprintClick(ReprintDesk::Kind::Reprint); });
     connect(m_priorityReprint, &QPushButton::clicked, this, [this] { OnReprintClick(ReprintDesk::Kind::Priority); });
+}
+
+void Scene_Print_Manager::CreateReprintFeeds()
+{
+    m_feeds = std::make_unique<ReprintFeeds>(m_manager->Queue().Printed(), *m_reprints, ReprintFeed::Ui{
+        [this](const QString &text) { ShowHintLater(text); },
+        [this](const QString &message) { ShowNotice(this, message); },
+    });
+    connect(m_autoReprint, &QCheckBox::clicked, this, [this] { OnFeedClick(m_feeds->Automatic(), m_autoReprint); });
+    connect(m_phoneReprint, &QCheckBox::clicked, this, [this] { OnFeedClick(m_feeds->Phone(), m_phoneReprint); });
+}
+
+void Scene_Print_Manager::OnFeedClick(ReprintFeed &feed, QCheckBox *box)
+{
+    // The companions know the program by its main window.
+    const bool started = feed.Click(window()->effectiveWinId());
+    box->setChecked(started);
+}
+
+void Scene_Print_Manager::ResumeAutoReprint()
+{
+    OnFeedClick(m_feeds->Automatic(), m_autoReprint);
 }
 
 void Scene_Print_Manager::ShowHintLater(const QString &hint)

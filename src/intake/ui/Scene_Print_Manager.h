@@ -19,6 +19,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class ReprintFeed;
+class ReprintFeeds;
 class ReprintListModel;
 class ReprintWorker;
 class QTableView;
@@ -50,6 +52,12 @@ public:
     QRadioButton *StartButton() const { return m_start; }
     QRadioButton *PauseButton() const { return m_pause; }
     QTimer *PageTimer() const { return m_pageTimer; }
+    QCheckBox *AutoReprintBox() const { return m_autoReprint; }
+    QCheckBox *PhoneReprintBox() const { return m_phoneReprint; }
+
+    // Crash recovery: automatic reprint starts as its check box's click
+    // starts it, and the box shows whether it runs.
+    void ResumeAutoReprint();
 
     // The orderly exit records automatic and phone reprint as stopped.
     void UncheckReprintBoxes();
@@ -74,6 +82,9 @@ private:
     void OnPendingDoubleClick(int row, Qt::MouseButton button);
     void OnPrintedRightClick(int row);
     void CreateReprintDesk();
+    void CreateReprintFeeds();
+    // A reprint feed's check box was clicked: the box then shows whether the feed runs.
+    void OnFeedClick(ReprintFeed &feed, QCheckBox *box);
     bool HandleListMouse(QObject *watched, QEvent *event);
     void OnPrintedClick(QPoint at);
     void OnPrintedDoubleClick(QPoint at);
@@ -111,6 +122,7 @@ private:
     ReprintListModel *m_reprints = nullptr;
     std::unique_ptr<ReprintDesk> m_desk;
     std::unique_ptr<ReprintWorker> m_worker;
+    std::unique_ptr<ReprintFeeds> m_feeds;
     QuantityEditor m_editor;
     EnterGate m_enterGate;
     QElapsedTimer m_enterClock;
