@@ -306,4 +306,26 @@ TEST_F(CameraWindow, DisconnectAsksFirst)
     EXPECT_EQ(rig.rig.camera->callCount("openSession"), 1);
 }
 
+// The camera switched off closes the window, but only once no other modal
+// window (a shot's review, which the processor may be waiting for) is open
+// over it: closing waits for the processor.
+TEST_F(CameraWindow, SwitchedOffClosesOnceNoOtherWindowWaits)
+{
+    WindowRig rig;
+    ASSERT_TRUE(rig.window);
+    ASSERT_TRUE(rig.rig.events.waitFor("PropertyChanged", 1, kPropCameraModel));
+    QDialog review(rig.window.get());
+    review.setModal(true);
+    review.show();
+    rig.rig.camera->switchOff();
+    ASSERT_TRUE(rig.rig.events.waitFor("shutDown"));
+    QTest::qWait(300);
+    EXPECT_TRUE(rig.window->isVisible()) << "not while the review is open";
+    EXPECT_TRUE(rig.rig.session->controller().processor().isRunning());
+    review.close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.window->isVisible(); }, 10000));
+    EXPECT_FALSE(rig.rig.session->controller().processor().inBody());
+    EXPECT_FALSE(rig.rig.camera->started());
+}
+
 } // namespace

@@ -13,9 +13,11 @@
 #include "camera/ui/CPropertyComboBox.h"
 #include "camera/ui/CameraButtonImages.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QTimer>
 
 namespace {
 
@@ -215,6 +217,14 @@ void CameraShootDlg::onModelEvent(Observable &, const ModelEvent &event)
 
 void CameraShootDlg::onCloseRequest()
 {
+    // Another modal window open over this one (the review of a shot) may be
+    // what the processor waits for: closing now would wait for the
+    // processor while it waits for that window. Close once it is gone.
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal && modal != this) {
+        QTimer::singleShot(100, this, &CameraShootDlg::onCloseRequest);
+        return;
+    }
     close();
 }
 
