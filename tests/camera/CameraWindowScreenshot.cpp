@@ -1,6 +1,7 @@
 // Saves a picture of the camera window with live view running on the
 // simulated camera, its zoom rectangle and focus points drawn over the frame:
-//   camera_window_screenshot OUT.png [WIDTH HEIGHT]
+//   camera_window_screenshot OUT.png [WIDTH HEIGHT [idle]]
+// "idle" shows the window before live view starts.
 // Run it in a scratch folder, on the offscreen platform or under Xvfb.
 #include "camera/CameraSession.h"
 #include "camera/ShotFiling.h"
@@ -30,10 +31,14 @@ int main(int argc, char **argv)
     window.show();
     window.setWindowState(Qt::WindowNoState);
     window.resize(size);
-    qobject_cast<QPushButton *>(window.control(CameraShootDlg::kStart))->click();
-    // A few frames, so the focus points have been read too.
-    if (!QTest::qWaitFor([&] { return window.picture()->framesShown() >= 12; }, 20000))
-        return 1;
+    if (argc > 4 && QByteArray(argv[4]) == "idle") {
+        QTest::qWait(200);
+    } else {
+        qobject_cast<QPushButton *>(window.control(CameraShootDlg::kStart))->click();
+        // A few frames, so the focus points have been read too.
+        if (!QTest::qWaitFor([&] { return window.picture()->framesShown() >= 12; }, 20000))
+            return 1;
+    }
     const bool saved = window.grab().save(QString::fromLocal8Bit(argv[1]), "PNG");
     window.close();
     return saved ? 0 : 1;

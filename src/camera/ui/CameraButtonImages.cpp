@@ -23,10 +23,10 @@ void Plate(QPainter &painter, QRectF area, QColor colour)
     painter.drawRoundedRect(area.adjusted(0.5, 0.5, -0.5, -0.5), area.height() / 6, area.height() / 6);
 }
 
-void Caption(QPainter &painter, QRectF area, const QString &text)
+void Caption(QPainter &painter, QRectF area, const QString &text, int pixels)
 {
     QFont font = painter.font();
-    font.setPixelSize(int(area.height() * 0.42));
+    font.setPixelSize(pixels);
     font.setBold(true);
     painter.setFont(font);
     painter.setPen(Qt::white);
@@ -38,14 +38,14 @@ void DrawStart(QPainter &painter, QSizeF size)
     Plate(painter, {{0, 0}, size}, QColor(0x1F, 0x8A, 0x3C));
     QPainterPath play;
     const qreal h = size.height();
-    play.moveTo(h * 0.25, h * 0.3);
-    play.lineTo(h * 0.25, h * 0.7);
-    play.lineTo(h * 0.55, h * 0.5);
+    play.moveTo(h * 0.3, h * 0.33);
+    play.lineTo(h * 0.3, h * 0.67);
+    play.lineTo(h * 0.58, h * 0.5);
     play.closeSubpath();
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::white);
     painter.drawPath(play);
-    Caption(painter, {h * 0.55, 0, size.width() - h * 0.6, h}, QStringLiteral("开始"));
+    Caption(painter, {h * 0.6, 0, size.width() - h * 0.7, h}, QStringLiteral("开始"), 20);
 }
 
 void DrawShoot(QPainter &painter, QSizeF size)
@@ -63,7 +63,7 @@ void DrawShoot(QPainter &painter, QSizeF size)
     painter.drawEllipse(body.center(), h * 0.12, h * 0.12);
     painter.setBrush(Qt::white);
     painter.drawEllipse(body.center(), h * 0.07, h * 0.07);
-    Caption(painter, {0, h * 0.52, w, h * 0.42}, QStringLiteral("拍照"));
+    Caption(painter, {0, h * 0.52, w, h * 0.42}, QStringLiteral("拍照"), 20);
 }
 
 void DrawMinimise(QPainter &painter, QSizeF size)
