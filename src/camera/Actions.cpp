@@ -23,13 +23,18 @@ void ActionSource::addListener(ActionListener *listener)
 
 void ActionSource::raise(void *argument)
 {
+    raiseAs(commandName(), argument);
+}
+
+void ActionSource::raiseAs(const std::string &command, void *argument)
+{
     ActionEvent event;
     std::vector<ActionListener *> listeners;
     {
         std::lock_guard lock(m_mutex);
-        event.command = m_command;
         listeners = m_listeners;
     }
+    event.command = command;
     event.argument = argument;
     for (ActionListener *listener : listeners)
         listener->onAction(event);

@@ -34,6 +34,8 @@ public:
     void addListener(ActionListener *listener);
     // Tells every listener, the first added first.
     void raise(void *argument = nullptr);
+    // The same under another name, for a source that raises follow-up actions.
+    void raiseAs(const std::string &command, void *argument = nullptr);
 
 private:
     mutable std::mutex m_mutex; // guards name and list; listeners are called without it

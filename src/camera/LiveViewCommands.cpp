@@ -40,8 +40,13 @@ bool EndEvfCommand::perform()
         && WriteValue(sdk(), camera(), kPropEvfDepthOfFieldPreview, 0) == kSdkOk)
         Pause(500ms); // the camera needs the time before live view can end
     const SdkError code = WriteValue(sdk(), camera(), kPropEvfOutputDevice, device & ~kEvfOutputComputer);
-    if (code == kSdkOk)
+    if (code == kSdkOk) {
+        // Known at once, before the camera tells: the frame fetch already
+        // queued then ends without asking the camera for a frame it no
+        // longer sends (which would fail and be told as an error).
+        model().setValue(kPropEvfOutputDevice, device & ~kEvfOutputComputer);
         return true;
+    }
     reportFailure(code);
     return false;
 }

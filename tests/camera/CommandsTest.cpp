@@ -297,6 +297,11 @@ TEST_F(Commands, LiveViewStartsDeliversFramesAndEnds)
     model().setValue(kPropEvfDepthOfFieldPreview, 1);
     EXPECT_TRUE(EndEvfCommand(model()).perform());
     EXPECT_EQ(camera().calls(), (std::vector<std::string>{"writeProperty 1284=0", "writeProperty 1280=0"}));
+    // Known before the camera tells: a frame fetch queued behind it asks the camera nothing.
+    EXPECT_EQ(model().value(kPropEvfOutputDevice) & kEvfOutputComputer, 0u);
+    camera().clearCalls();
+    EXPECT_TRUE(DownloadEvfCommand(model()).perform());
+    EXPECT_TRUE(camera().calls().empty());
 }
 
 // Through the processor: a busy write comes back until the camera takes it,

@@ -163,6 +163,26 @@ void SimulatedCamera::setTransferStepDelay(std::chrono::milliseconds delay)
     m_transferStepDelay = delay;
 }
 
+void SimulatedCamera::setLiveViewSize(int width, int height)
+{
+    std::lock_guard lock(m_mutex);
+    m_frameWidth = width;
+    m_frameHeight = height;
+    m_frameCycle.clear();
+}
+
+void SimulatedCamera::setLiveViewCoordinates(CameraSize coordinates)
+{
+    std::lock_guard lock(m_mutex);
+    m_coordinates = coordinates;
+}
+
+void SimulatedCamera::setFocusRecord(const FocusRecord &record)
+{
+    std::lock_guard lock(m_mutex);
+    m_focusRecord = std::make_unique<FocusRecord>(record);
+}
+
 void SimulatedCamera::setShotName(const std::string &name)
 {
     std::lock_guard lock(m_mutex);
@@ -316,6 +336,8 @@ std::uint32_t SimulatedCamera::valueLocked(std::uint32_t id) const
 
 FocusRecord SimulatedCamera::focusRecordLocked() const
 {
+    if (m_focusRecord)
+        return *m_focusRecord;
     // Nine points in a three by three grid; the centre one selected and in focus.
     FocusRecord record;
     record.image = {0, 0, kSensor.width, kSensor.height};
@@ -328,6 +350,17 @@ FocusRecord SimulatedCamera::focusRecordLocked() const
         point.rect = {1500 + (i % 3) * 1500 - 100, 1000 + (i / 3) * 1000 - 100, 200, 200};
     }
     return record;
+}
+
+QByteArray SimulatedCamera::liveViewFrameLocked(int counter)
+{
+    // A cycle of thirty frames, each drawn when first shown: after that a
+    // frame costs nothing to make, whatever its size.
+    constexpr std::size_t kCycle = 30;
+    const std::size_t index = std::size_t(counter - 1) % kCycle;
+    if (index >= m_frameCycle.size())
+        m_frameCycle.push_back(SimulatedPictures::LiveViewFrame(int(index) + 1, m_frameWidth, m_frameHeight));
+    return m_frameCycle[index];
 }
 
 // The event thread: delivers one event at a time, without the lock, so a
@@ -787,14 +820,14 @@ SdkError SimulatedCamera::fetchLiveViewFrame(SdkRef camera, SdkRef image)
     if (!m_session || !(valueLocked(kPropEvfOutputDevice) & kEvfOutputComputer))
         return kSdkInternalError;
     ++m_frames;
-    const QByteArray jpeg = SimulatedPictures::LiveViewFrame(m_frames);
+    const QByteArray jpeg = liveViewFrameLocked(m_frames);
     if (std::uint64_t(jpeg.size()) > frame->stream->capacity)
         return kSdkInternalError;
     frame->stream->bytes = jpeg;
     frame->zoom = valueLocked(kPropEvfZoom);
     // The rectangle a five-fold magnification would show, at the zoom position.
     frame->zoomRect = {m_zoomPosition.x, m_zoomPosition.y, kSensor.width / 5, kSensor.height / 5};
-    frame->coordinates = kSensor;
+    frame->coordinates = m_coordinates;
     return kSdkOk;
 }
 

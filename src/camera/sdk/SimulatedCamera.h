@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -69,6 +70,14 @@ public:
     void frameNotReadyFor(int fetches) { failNext(Operation::FetchLiveViewFrame, kSdkFrameNotReady, fetches); }
     // Each tenth of a transfer takes this long (through the pause function).
     void setTransferStepDelay(std::chrono::milliseconds delay);
+    // Live-view frames of this many pixels (480 by 320 at first); frames repeat
+    // after a short cycle, so the camera delivers them as fast as asked.
+    void setLiveViewSize(int width, int height);
+    // The coordinate system that frames give their zoom rectangle in (6000 by 4000 at first).
+    void setLiveViewCoordinates(CameraSize coordinates);
+    // The focus record the camera reports (nine points in a grid at first,
+    // the centre one selected and in focus).
+    void setFocusRecord(const FocusRecord &record);
     // The camera's name for the next shots; empty (the default) gives IMG_0001.JPG, IMG_0002.JPG, ...
     void setShotName(const std::string &name);
     // The camera is switched off: it reports its shutdown and answers nothing any more.
@@ -169,6 +178,7 @@ private:
     void eventLoop();
     std::uint32_t valueLocked(std::uint32_t id) const;
     FocusRecord focusRecordLocked() const;
+    QByteArray liveViewFrameLocked(int counter);
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
@@ -188,6 +198,11 @@ private:
     std::string m_shotName;
     int m_shots = 0;
     int m_frames = 0;
+    int m_frameWidth = 480;
+    int m_frameHeight = 320;
+    std::vector<QByteArray> m_frameCycle; // the frames of the current size, drawn once each
+    CameraSize m_coordinates{6000, 4000};
+    std::unique_ptr<FocusRecord> m_focusRecord; // null: the grid of nine
     std::chrono::milliseconds m_transferStepDelay{0};
 
     PropertyEventHandler m_propertyHandler = nullptr;

@@ -71,9 +71,9 @@ QByteArray Shot(int counter)
     return Picture(counter, 1500, 1000, 90);
 }
 
-QByteArray LiveViewFrame(int counter)
+QByteArray LiveViewFrame(int counter, int width, int height)
 {
-    return Picture(counter, 480, 320, 70);
+    return Picture(counter, width, height, 70);
 }
 
 } // namespace SimulatedPictures

@@ -10,7 +10,7 @@ namespace SimulatedPictures {
 // A 3:2 shot of 1500 by 1000 pixels showing "shot" number counter.
 QByteArray Shot(int counter);
 
-// A small live-view frame of 480 by 320 pixels showing frame number counter.
-QByteArray LiveViewFrame(int counter);
+// A live-view frame (480 by 320 pixels unless told) showing frame number counter.
+QByteArray LiveViewFrame(int counter, int width = 480, int height = 320);
 
 } // namespace SimulatedPictures
