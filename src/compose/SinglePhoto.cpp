@@ -2,12 +2,14 @@
 
 #include "compose/ImageFiles.h"
 #include "compose/ImageRoutines.h"
+#include "compose/JpegDecoder.h"
 #include "compose/PictureNumber.h"
 
 #include <QFont>
 #include <QFontMetricsF>
-#include <QImageReader>
 #include <QPainter>
+
+#include <cmath>
 
 
 namespace {
@@ -35,12 +37,60 @@ void DrawLabel(QPainter &painter, const QString &text, const TemplateSettings &s
     painter.drawText(QPointF(corner.x(), corner.y() + metrics.ascent()), text);
 }
 
+// Draws `photo` as if the whole of it were stretched to `drawn` at `corner`,
+// but stretches only the pixels that land on the canvas.
+void DrawPhotoClipped(QPainter &painter, const CompositionPhoto &photo, QPoint corner, QSize drawn, QSize canvas)
+{
+    if (photo.pixels.isNull() || drawn.isEmpty() || photo.storedSize.isEmpty())
+        return;
+    // Pieces of the picture are cut as views of its rows, which needs whole 32-bit pixels.
+    const QImage pixels =
+        photo.pixels.depth() == 32 ? photo.pixels : photo.pixels.convertToFormat(QImage::Format_RGB32);
+    const double sx = double(drawn.width()) / photo.storedSize.width();
+    const double sy = double(drawn.height()) / photo.storedSize.height();
+    const QRectF target(corner.x() + photo.region.x() * sx, corner.y() + photo.region.y() * sy,
+                        photo.region.width() * sx, photo.region.height() * sy);
+    const double px = target.width() / pixels.width(); // canvas pixels per photo pixel
+    const double py = target.height() / pixels.height();
+    if (px == 1.0 && py == 1.0 && target.left() == std::floor(target.left()) && target.top() == std::floor(target.top())) {
+        painter.drawImage(target.topLeft().toPoint(), pixels); // the painter clips
+        return;
+    }
+    const QRectF visible = target.intersected(QRectF(QPointF(0, 0), QSizeF(canvas)));
+    if (visible.isEmpty())
+        return;
+    const int left = std::max(0, int(std::floor((visible.left() - target.left()) / px)));
+    const int top = std::max(0, int(std::floor((visible.top() - target.top()) / py)));
+    const int right = std::min(pixels.width(), int(std::ceil((visible.right() - target.left()) / px)));
+    const int bottom = std::min(pixels.height(), int(std::ceil((visible.bottom() - target.top()) / py)));
+    if (right <= left || bottom <= top)
+        return;
+    const QPoint from(int(std::lround(target.left() + left * px)), int(std::lround(target.top() + top * py)));
+    const QPoint to(int(std::lround(target.left() + right * px)), int(std::lround(target.top() + bottom * py)));
+    const QImage piece(pixels.constScanLine(top) + std::size_t(left) * 4, right - left, bottom - top,
+                       pixels.bytesPerLine(), pixels.format());
+    painter.drawImage(from, StretchImage(piece, QSize(to.x() - from.x(), to.y() - from.y())));
+}
+
+// The photo's pixels at its whole stored size, for the routines that
+// rescale and turn it pixel by pixel.
+QImage AtStoredSize(const CompositionPhoto &photo)
+{
+    if (photo.region == QRect(QPoint(0, 0), photo.storedSize))
+        return StretchImage(photo.pixels, photo.storedSize);
+    QImage whole(photo.storedSize, QImage::Format_RGB32);
+    whole.fill(Qt::white);
+    QPainter painter(&whole);
+    DrawPhotoClipped(painter, photo, QPoint(0, 0), photo.storedSize, photo.storedSize);
+    return whole;
+}
+
 } // namespace
 
 CompositionPhoto CompositionPhoto::Whole(QImage image)
 {
     const QSize size = image.size();
-    return {std::move(image), size};
+    return {std::move(image), size, QRect(QPoint(0, 0), size)};
 }
 
 QSize CanvasSize(int paperWidthMm, int paperHeightMm)
@@ -104,21 +154,49 @@ QPoint LabelCorner(const TemplateSettings &settings)
             static_cast<int>(settings.TextTopMargin * CanvasPerScreenPixel)};
 }
 
-std::optional<CompositionPhoto> LoadCompositionPhoto(const std::filesystem::path &path, const TemplateSettings &settings)
+QRect VisiblePart(QSize stored, QSize drawn, QPoint corner, QSize canvas)
 {
-    QImageReader reader(PathText(path));
-    const QSize stored = reader.size();
+    const QRect visible = QRect(corner, drawn).intersected(QRect(QPoint(0, 0), canvas));
+    if (visible.isEmpty() || drawn.isEmpty())
+        return {};
+    const double sx = double(stored.width()) / drawn.width();
+    const double sy = double(stored.height()) / drawn.height();
+    const QPoint from(int(std::floor((visible.left() - corner.x()) * sx)) - 1,
+                      int(std::floor((visible.top() - corner.y()) * sy)) - 1);
+    const QPoint to(int(std::ceil((visible.right() + 1 - corner.x()) * sx)) + 1,
+                    int(std::ceil((visible.bottom() + 1 - corner.y()) * sy)) + 1);
+    return QRect(from, to - QPoint(1, 1)).intersected(QRect(QPoint(0, 0), stored));
+}
+
+std::optional<CompositionPhoto> LoadCompositionPhoto(const std::filesystem::path &path, const TemplateSettings &settings,
+                                                     QSize canvas)
+{
+    const std::optional<JpegHeader> header = ReadJpegHeader(path);
+    if (!header) {
+        QImage pixels = LoadPhoto(path);
+        if (pixels.isNull())
+            return std::nullopt;
+        return CompositionPhoto::Whole(std::move(pixels));
+    }
+    const QSize stored = header->Upright();
     const QSize drawn = DrawnSize(stored, settings.Proportion);
     const bool reshaped = AutoSizeFactor(stored, settings) || TurnApplies(drawn, settings);
-    if (stored.isValid() && !reshaped && reader.format() == "jpeg") {
-        const int reduction = JpegDecodeReduction(stored, drawn);
-        if (reduction > 1)
-            reader.setScaledSize(stored / reduction);
+    int reduction = 1;
+    QRect region;
+    if (!reshaped) {
+        const QRect visible = VisiblePart(stored, drawn, PhotoCorner(drawn, settings, canvas), canvas);
+        // Nothing of it shows: a token of it is decoded, which still reads all the data.
+        reduction = visible.isEmpty() ? 8 : JpegDecodeReduction(stored, drawn);
+        region = visible.isEmpty() ? QRect(0, 0, 1, 1)
+                                   : QRect(QPoint(visible.left() / reduction, visible.top() / reduction),
+                                           QPoint(visible.right() / reduction, visible.bottom() / reduction));
     }
-    QImage pixels = reader.read();
-    if (pixels.isNull())
+    std::optional<JpegPicture> picture = DecodeJpeg(path, reduction, region);
+    if (!picture || !picture->complete)
         return std::nullopt;
-    return CompositionPhoto{std::move(pixels), stored.isValid() ? stored : pixels.size()};
+    const QRect &decoded = picture->region;
+    return CompositionPhoto{std::move(picture->pixels), stored,
+                            QRect(decoded.topLeft() * reduction, decoded.size() * reduction)};
 }
 
 void PremultiplyTemplate(QImage &frameTemplate)
@@ -151,23 +229,23 @@ bool ComposeSinglePhoto(CompositionPhoto &photo, QImage &frameTemplate, QImage &
     // whose settings changed since loading gets the stored size back here.
     const bool reshaped = AutoSizeFactor(photo.storedSize, settings)
         || TurnApplies(DrawnSize(photo.storedSize, settings.Proportion), settings);
-    if (reshaped && photo.pixels.size() != photo.storedSize)
-        photo.pixels = StretchImage(photo.pixels, photo.storedSize);
+    if (reshaped && (photo.pixels.size() != photo.storedSize || photo.region != QRect(QPoint(0, 0), photo.storedSize)))
+        photo = CompositionPhoto::Whole(AtStoredSize(photo));
     if (const auto factor = AutoSizeFactor(photo.storedSize, settings)) {
         ImageScale(photo.pixels, QImage(photo.pixels), *factor);
-        photo.storedSize = photo.pixels.size();
+        photo = CompositionPhoto::Whole(std::move(photo.pixels));
     }
     QSize drawn = DrawnSize(photo.storedSize, settings.Proportion);
     if (TurnApplies(drawn, settings)) {
         ImageRotation(photo.pixels, QImage(photo.pixels), QuarterTurn);
-        photo.storedSize = photo.pixels.size();
+        photo = CompositionPhoto::Whole(std::move(photo.pixels));
         drawn = DrawnSize(photo.storedSize, settings.Proportion);
     }
     const QPoint corner = PhotoCorner(drawn, settings, canvasSize);
 
     {
         QPainter painter(&canvas);
-        const auto drawPhoto = [&] { painter.drawImage(corner, StretchImage(photo.pixels, drawn)); };
+        const auto drawPhoto = [&] { DrawPhotoClipped(painter, photo, corner, drawn, canvasSize); };
         if (frameTemplate.hasAlphaChannel()) {
             canvas.fill(Qt::white);
             drawPhoto();

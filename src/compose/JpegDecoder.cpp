@@ -1,0 +1,231 @@
+#include "compose/JpegDecoder.h"
+
+#include "compose/ExifOrientation.h"
+
+#include <cstdio>
+#include <csetjmp>
+#include <memory>
+#include <vector>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace {
+
+constexpr int MarkerApp1 = JPEG_APP0 + 1;
+constexpr int RowsPerRead = 16;
+
+struct ErrorManager
+{
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    bool cutShort = false;
+};
+
+[[noreturn]] void LeaveOnError(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<ErrorManager *>(cinfo->err)->jump, 1);
+}
+
+// Warnings are not printed; the one that matters is the data ending early.
+void NoteWarning(j_common_ptr cinfo, int level)
+{
+    auto *errors = reinterpret_cast<ErrorManager *>(cinfo->err);
+    if (level < 0 && errors->base.msg_code == JWRN_JPEG_EOF)
+        errors->cutShort = true;
+}
+
+// One decompression of one file, released on every way out.
+struct Decompression
+{
+    explicit Decompression(const std::filesystem::path &path)
+        : file(std::fopen(path.c_str(), "rb"))
+    {
+        cinfo.err = jpeg_std_error(&errors.base);
+        errors.base.error_exit = LeaveOnError;
+        errors.base.emit_message = NoteWarning;
+        jpeg_create_decompress(&cinfo);
+    }
+    ~Decompression()
+    {
+        jpeg_destroy_decompress(&cinfo);
+        if (file)
+            std::fclose(file);
+    }
+    Decompression(const Decompression &) = delete;
+    Decompression &operator=(const Decompression &) = delete;
+
+    std::FILE *file;
+    jpeg_decompress_struct cinfo{};
+    ErrorManager errors{};
+    // Buffers live here, not on a stack that an error jumps over.
+    std::vector<JSAMPLE> cmykRows;
+    QImage lastRow;
+};
+
+int OrientationOf(const jpeg_decompress_struct &cinfo)
+{
+    for (jpeg_saved_marker_ptr marker = cinfo.marker_list; marker; marker = marker->next) {
+        static constexpr JOCTET ExifHeader[] = {'E', 'x', 'i', 'f', 0, 0};
+        if (marker->marker == MarkerApp1 && marker->data_length > sizeof ExifHeader
+            && std::equal(std::begin(ExifHeader), std::end(ExifHeader), marker->data))
+            return OrientationInExif(marker->data + sizeof ExifHeader, marker->data_length - sizeof ExifHeader);
+    }
+    return 1;
+}
+
+// Reads the header; false (after a jump back here) when the file is no JPEG.
+bool ReadHeader(Decompression &d)
+{
+    if (!d.file || setjmp(d.errors.jump))
+        return false;
+    jpeg_stdio_src(&d.cinfo, d.file);
+    jpeg_save_markers(&d.cinfo, MarkerApp1, 0xFFFF);
+    return jpeg_read_header(&d.cinfo, TRUE) == JPEG_HEADER_OK;
+}
+
+bool IsCmyk(const jpeg_decompress_struct &cinfo)
+{
+    return cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+}
+
+// Adobe's programs store CMYK inverted (and say so with their marker); others plain.
+void CmykToRgb32(const JSAMPLE *cmyk, QRgb *rgb, int width, bool inverted)
+{
+    for (int x = 0; x < width; ++x, cmyk += 4) {
+        int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        rgb[x] = qRgb(c * k / 255, m * k / 255, y * k / 255);
+    }
+}
+
+// The scanlines from the current one on, `rows` of them, into `image`.
+void ReadRows(Decompression &d, QImage &image, int rows)
+{
+    jpeg_decompress_struct &cinfo = d.cinfo;
+    const bool cmyk = cinfo.out_color_space == JCS_CMYK;
+    std::vector<JSAMPLE> &cmykRows = d.cmykRows;
+    cmykRows.resize(cmyk ? std::size_t(cinfo.output_width) * 4 * RowsPerRead : 0);
+    JSAMPROW pointers[RowsPerRead];
+    int done = 0;
+    while (done < rows) {
+        const int batch = std::min(RowsPerRead, rows - done);
+        for (int i = 0; i < batch; ++i)
+            pointers[i] = cmyk ? cmykRows.data() + std::size_t(i) * cinfo.output_width * 4 : image.scanLine(done + i);
+        const int read = static_cast<int>(jpeg_read_scanlines(&cinfo, pointers, batch));
+        if (read <= 0)
+            break;
+        if (cmyk) {
+            for (int i = 0; i < read; ++i)
+                CmykToRgb32(pointers[i], reinterpret_cast<QRgb *>(image.scanLine(done + i)),
+                            static_cast<int>(cinfo.output_width), cinfo.saw_Adobe_marker);
+        }
+        done += read;
+    }
+}
+
+// Decodes the stored rectangle `wanted` (at the reduced scale) into
+// `pixels`; false after a jump back here on a decoding error.
+bool DecodeStored(Decompression &d, int reduction, QRect wanted, QImage &pixels, QRect &decoded)
+{
+    if (setjmp(d.errors.jump))
+        return false;
+    jpeg_decompress_struct &cinfo = d.cinfo;
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = static_cast<unsigned>(reduction);
+    cinfo.out_color_space = IsCmyk(cinfo) ? JCS_CMYK : JCS_EXT_BGRX;
+    jpeg_start_decompress(&cinfo);
+
+    const QRect whole(0, 0, static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
+    wanted = wanted.isEmpty() ? whole : wanted.intersected(whole);
+    if (wanted.isEmpty())
+        wanted = QRect(0, 0, 1, 1);
+    JDIMENSION left = static_cast<JDIMENSION>(wanted.left());
+    JDIMENSION width = static_cast<JDIMENSION>(wanted.width());
+    if (wanted.width() < whole.width())
+        jpeg_crop_scanline(&cinfo, &left, &width); // widened to whole blocks
+    decoded = QRect(static_cast<int>(left), wanted.top(), static_cast<int>(width), wanted.height());
+
+    pixels = QImage(decoded.size(), QImage::Format_RGB32);
+    if (pixels.isNull())
+        return false;
+    if (decoded.top() > 0)
+        jpeg_skip_scanlines(&cinfo, static_cast<JDIMENSION>(decoded.top()));
+    ReadRows(d, pixels, decoded.height());
+    // The rest of the data is still read: only then is it known to be whole.
+    // (A skip that reaches the bottom would take the end as read, so the
+    // last row is decoded.)
+    if (cinfo.output_scanline < cinfo.output_height) {
+        if (cinfo.output_height - cinfo.output_scanline > 1)
+            jpeg_skip_scanlines(&cinfo, cinfo.output_height - cinfo.output_scanline - 1);
+        d.lastRow = QImage(decoded.width(), 1, QImage::Format_RGB32);
+        ReadRows(d, d.lastRow, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    return true;
+}
+
+// The inverse of StoredRect: where a stored rectangle shows once upright.
+QRect UprightRect(QRect stored, QSize storedSize, int orientation)
+{
+    const int inverse = orientation == 6 ? 8 : orientation == 8 ? 6 : orientation;
+    return StoredRect(stored, UprightSize(storedSize, orientation), inverse);
+}
+
+QSize ReducedStoredSize(QSize stored, int reduction)
+{
+    return {(stored.width() + reduction - 1) / reduction, (stored.height() + reduction - 1) / reduction};
+}
+
+} // namespace
+
+QSize JpegHeader::Upright() const
+{
+    return UprightSize(stored, orientation);
+}
+
+QSize ReducedUprightSize(const JpegHeader &header, int reduction)
+{
+    return UprightSize(ReducedStoredSize(header.stored, reduction), header.orientation);
+}
+
+std::optional<JpegHeader> ReadJpegHeader(const std::filesystem::path &path)
+{
+    Decompression d(path);
+    if (!ReadHeader(d))
+        return std::nullopt;
+    return JpegHeader{QSize(static_cast<int>(d.cinfo.image_width), static_cast<int>(d.cinfo.image_height)),
+                      OrientationOf(d.cinfo)};
+}
+
+std::optional<JpegPicture> DecodeJpeg(const std::filesystem::path &path, int reduction, QRect region)
+{
+    Decompression d(path);
+    if (!ReadHeader(d))
+        return std::nullopt;
+    const int orientation = OrientationOf(d.cinfo);
+    const QSize stored = ReducedStoredSize(
+        QSize(static_cast<int>(d.cinfo.image_width), static_cast<int>(d.cinfo.image_height)), reduction);
+    const QRect wanted = region.isEmpty() ? QRect() : StoredRect(region, stored, orientation);
+
+    JpegPicture picture;
+    QRect decoded;
+    if (!DecodeStored(d, reduction, wanted, picture.pixels, decoded))
+        return std::nullopt;
+    picture.pixels = TurnUpright(std::move(picture.pixels), orientation);
+    picture.region = UprightRect(decoded, stored, orientation);
+    picture.reduction = reduction;
+    picture.complete = !d.errors.cutShort;
+    return picture;
+}
+
+bool JpegIsWhole(const std::filesystem::path &path)
+{
+    const std::optional<JpegPicture> token = DecodeJpeg(path, 8, QRect(0, 0, 1, 1));
+    return token && token->complete;
+}
