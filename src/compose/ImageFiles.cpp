@@ -1,10 +1,9 @@
 #include "compose/ImageFiles.h"
 
 #include "compose/JpegDecoder.h"
+#include "compose/JpegEncoder.h"
 
 #include <QImageReader>
-#include <QImageWriter>
-#include <QSaveFile>
 
 #include <mutex>
 
@@ -15,16 +14,10 @@ QString PathText(const std::filesystem::path &path)
 
 bool SaveJpeg(const std::filesystem::path &path, int quality, const QImage &image)
 {
-    QSaveFile file(PathText(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&file, "jpeg");
-    writer.setQuality(quality);
-    if (!writer.write(image)) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    const bool rows32 = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32;
+    const QImage rows = rows32 ? image : image.convertToFormat(QImage::Format_RGB32);
+    JpegRowWriter writer(path, rows.size(), quality);
+    return writer.Write(rows, 0, rows.height()) && writer.Commit();
 }
 
 void AllowLargeImages()

@@ -104,8 +104,10 @@ void CmykToRgb32(const JSAMPLE *cmyk, QRgb *rgb, int width, bool inverted)
     }
 }
 
-// The scanlines from the current one on, `rows` of them, into `image`.
-void ReadRows(Decompression &d, QImage &image, int rows)
+// The scanlines from the current one on, `rows` of them, each into the
+// 32-bit row `rowAt(i)`.
+template<typename RowAt>
+void ReadRows(Decompression &d, int rows, RowAt rowAt)
 {
     jpeg_decompress_struct &cinfo = d.cinfo;
     const bool cmyk = cinfo.out_color_space == JCS_CMYK;
@@ -116,22 +118,23 @@ void ReadRows(Decompression &d, QImage &image, int rows)
     while (done < rows) {
         const int batch = std::min(RowsPerRead, rows - done);
         for (int i = 0; i < batch; ++i)
-            pointers[i] = cmyk ? cmykRows.data() + std::size_t(i) * cinfo.output_width * 4 : image.scanLine(done + i);
+            pointers[i] = cmyk ? cmykRows.data() + std::size_t(i) * cinfo.output_width * 4 : rowAt(done + i);
         const int read = static_cast<int>(jpeg_read_scanlines(&cinfo, pointers, batch));
         if (read <= 0)
             break;
         if (cmyk) {
             for (int i = 0; i < read; ++i)
-                CmykToRgb32(pointers[i], reinterpret_cast<QRgb *>(image.scanLine(done + i)),
-                            static_cast<int>(cinfo.output_width), cinfo.saw_Adobe_marker);
+                CmykToRgb32(pointers[i], reinterpret_cast<QRgb *>(rowAt(done + i)), static_cast<int>(cinfo.output_width),
+                            cinfo.saw_Adobe_marker);
         }
         done += read;
     }
 }
 
-// Decodes the stored rectangle `wanted` (at the reduced scale) into
-// `pixels`; false after a jump back here on a decoding error.
-bool DecodeStored(Decompression &d, int reduction, QRect wanted, QImage &pixels, QRect &decoded)
+// Starts decoding at 1/`reduction`, keeping the stored rectangle `wanted`
+// (at that scale, widened to whole blocks: `decoded`); false after a jump
+// back here on a decoding error.
+bool StartStored(Decompression &d, int reduction, QRect wanted, QRect &decoded)
 {
     if (setjmp(d.errors.jump))
         return false;
@@ -150,21 +153,32 @@ bool DecodeStored(Decompression &d, int reduction, QRect wanted, QImage &pixels,
     if (wanted.width() < whole.width())
         jpeg_crop_scanline(&cinfo, &left, &width); // widened to whole blocks
     decoded = QRect(static_cast<int>(left), wanted.top(), static_cast<int>(width), wanted.height());
-
-    pixels = QImage(decoded.size(), QImage::Format_RGB32);
-    if (pixels.isNull())
-        return false;
     if (decoded.top() > 0)
         jpeg_skip_scanlines(&cinfo, static_cast<JDIMENSION>(decoded.top()));
-    ReadRows(d, pixels, decoded.height());
-    // The rest of the data is still read: only then is it known to be whole.
-    // (A skip that reaches the bottom would take the end as read, so the
-    // last row is decoded.)
+    return true;
+}
+
+bool ReadStored(Decompression &d, uchar *const *rows, int count)
+{
+    if (setjmp(d.errors.jump))
+        return false;
+    ReadRows(d, count, [rows](int i) { return rows[i]; });
+    return true;
+}
+
+// Reads the rest of the data: only then is it known to be whole. (A skip
+// that reaches the bottom would take the end as read, so the last row is
+// decoded.) False after a jump back here on a decoding error.
+bool FinishStored(Decompression &d)
+{
+    if (setjmp(d.errors.jump))
+        return false;
+    jpeg_decompress_struct &cinfo = d.cinfo;
     if (cinfo.output_scanline < cinfo.output_height) {
         if (cinfo.output_height - cinfo.output_scanline > 1)
             jpeg_skip_scanlines(&cinfo, cinfo.output_height - cinfo.output_scanline - 1);
-        d.lastRow = QImage(decoded.width(), 1, QImage::Format_RGB32);
-        ReadRows(d, d.lastRow, 1);
+        d.lastRow = QImage(static_cast<int>(cinfo.output_width), 1, QImage::Format_RGB32);
+        ReadRows(d, 1, [&d](int) { return d.lastRow.scanLine(0); });
     }
     jpeg_finish_decompress(&cinfo);
     return true;
@@ -205,23 +219,94 @@ std::optional<JpegHeader> ReadJpegHeader(const std::filesystem::path &path)
 
 std::optional<JpegPicture> DecodeJpeg(const std::filesystem::path &path, int reduction, QRect region)
 {
-    Decompression d(path);
-    if (!ReadHeader(d))
+    JpegRowReader reader(path);
+    if (!reader.IsOpen())
         return std::nullopt;
-    const int orientation = OrientationOf(d.cinfo);
-    const QSize stored = ReducedStoredSize(
-        QSize(static_cast<int>(d.cinfo.image_width), static_cast<int>(d.cinfo.image_height)), reduction);
-    const QRect wanted = region.isEmpty() ? QRect() : StoredRect(region, stored, orientation);
-
+    const int orientation = reader.Orientation();
+    const QSize stored = ReducedStoredSize(reader.StoredSize(), reduction);
+    if (!reader.Start(reduction, region.isEmpty() ? QRect() : StoredRect(region, stored, orientation)))
+        return std::nullopt;
+    const QRect decoded = reader.Decoded();
     JpegPicture picture;
-    QRect decoded;
-    if (!DecodeStored(d, reduction, wanted, picture.pixels, decoded))
+    picture.pixels = QImage(decoded.size(), QImage::Format_RGB32);
+    if (picture.pixels.isNull())
+        return std::nullopt;
+    std::vector<uchar *> rows(static_cast<std::size_t>(decoded.height()));
+    for (int y = 0; y < decoded.height(); ++y)
+        rows[static_cast<std::size_t>(y)] = picture.pixels.scanLine(y);
+    if (!reader.Read(rows.data(), decoded.height()) || !reader.Finish())
         return std::nullopt;
     picture.pixels = TurnUpright(std::move(picture.pixels), orientation);
     picture.region = UprightRect(decoded, stored, orientation);
     picture.reduction = reduction;
-    picture.complete = !d.errors.cutShort;
+    picture.complete = reader.Whole();
     return picture;
+}
+
+struct JpegRowReader::State
+{
+    explicit State(const std::filesystem::path &path)
+        : d(path)
+    {
+    }
+    Decompression d;
+    bool open = false;
+    bool failed = false;
+    QRect decoded;
+};
+
+JpegRowReader::JpegRowReader(const std::filesystem::path &path)
+    : m_state(std::make_unique<State>(path))
+{
+    m_state->open = ReadHeader(m_state->d);
+}
+
+JpegRowReader::~JpegRowReader() = default;
+
+bool JpegRowReader::IsOpen() const
+{
+    return m_state->open && !m_state->failed;
+}
+
+QSize JpegRowReader::StoredSize() const
+{
+    return {static_cast<int>(m_state->d.cinfo.image_width), static_cast<int>(m_state->d.cinfo.image_height)};
+}
+
+int JpegRowReader::Orientation() const
+{
+    return OrientationOf(m_state->d.cinfo);
+}
+
+bool JpegRowReader::Start(int reduction, QRect stored)
+{
+    if (!IsOpen() || !StartStored(m_state->d, reduction, stored, m_state->decoded))
+        m_state->failed = true;
+    return IsOpen();
+}
+
+QRect JpegRowReader::Decoded() const
+{
+    return m_state->decoded;
+}
+
+bool JpegRowReader::Read(uchar *const *rows, int count)
+{
+    if (!IsOpen() || !ReadStored(m_state->d, rows, count))
+        m_state->failed = true;
+    return IsOpen();
+}
+
+bool JpegRowReader::Finish()
+{
+    if (!IsOpen() || !FinishStored(m_state->d))
+        m_state->failed = true;
+    return IsOpen();
+}
+
+bool JpegRowReader::Whole() const
+{
+    return IsOpen() && !m_state->d.errors.cutShort;
 }
 
 bool JpegIsWhole(const std::filesystem::path &path)

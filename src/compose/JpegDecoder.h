@@ -5,6 +5,7 @@
 #include <QSize>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 // JPEG decoding straight through libjpeg-turbo, for photos of any size the
@@ -45,3 +46,32 @@ std::optional<JpegPicture> DecodeJpeg(const std::filesystem::path &path, int red
 // True when the file is a JPEG whose image data the decoder reads whole, up
 // to its end; bytes after the end do not matter. Costs about a decode at 1/8.
 bool JpegIsWhole(const std::filesystem::path &path);
+
+// Reads a JPEG's rows top to bottom as stored (its orientation is left to
+// the caller), for a picture made while the photo is still being decoded.
+class JpegRowReader final
+{
+public:
+    explicit JpegRowReader(const std::filesystem::path &path); // reads the header
+    ~JpegRowReader();
+    JpegRowReader(const JpegRowReader &) = delete;
+    JpegRowReader &operator=(const JpegRowReader &) = delete;
+
+    bool IsOpen() const; // false once anything failed
+    QSize StoredSize() const;
+    int Orientation() const;
+
+    // Starts at 1/`reduction`, keeping the stored rectangle `stored` (at that
+    // scale; empty for all), widened to whole blocks: Decoded().
+    bool Start(int reduction, QRect stored);
+    QRect Decoded() const;
+    // The next `count` rows, each Decoded().width() 32-bit RGB pixels.
+    bool Read(uchar *const *rows, int count);
+    // Reads the rest of the image data; Whole() then tells whether it was.
+    bool Finish();
+    bool Whole() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
