@@ -91,8 +91,8 @@ bool ComposeOnce(const QString &photoPath, const QString &templatePath, const QS
 {
     TemplateSettings settings = BenchSettings();
     settings.Proportion = scale;
-    auto photo = LoadCompositionPhoto(photoPath.toStdString(), settings, CanvasSize(PaperW, PaperH));
-    QImage frameTemplate = LoadFrameTemplate(templatePath.toStdString());
+    auto [photo, frameTemplate] = OpenCompositionInputs(photoPath.toStdString(), templatePath.toStdString(), settings,
+                                                        CanvasSize(PaperW, PaperH));
     if (!photo || frameTemplate.isNull())
         return false;
     QImage output;

@@ -2,7 +2,9 @@
 
 #include "compose/ExifOrientation.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <csetjmp>
 #include <memory>
 #include <vector>
@@ -313,4 +315,95 @@ bool JpegIsWhole(const std::filesystem::path &path)
 {
     const std::optional<JpegPicture> token = DecodeJpeg(path, 8, QRect(0, 0, 1, 1));
     return token && token->complete;
+}
+
+namespace {
+
+// The bytes of a file front to back through a small buffer.
+class ByteReader final
+{
+public:
+    explicit ByteReader(const std::filesystem::path &path)
+        : m_file(std::fopen(path.c_str(), "rb"))
+        , m_buffer(64 * 1024)
+    {
+    }
+    ~ByteReader()
+    {
+        if (m_file)
+            std::fclose(m_file);
+    }
+    ByteReader(const ByteReader &) = delete;
+    ByteReader &operator=(const ByteReader &) = delete;
+
+    bool Next(unsigned char &byte)
+    {
+        if (m_at == m_end && !Fill())
+            return false;
+        byte = m_buffer[m_at++];
+        return true;
+    }
+    // Moves to the next 0xFF byte and past it.
+    bool PastNextFF()
+    {
+        for (;;) {
+            if (m_at == m_end && !Fill())
+                return false;
+            const void *found = std::memchr(m_buffer.data() + m_at, 0xFF, m_end - m_at);
+            if (found) {
+                m_at = static_cast<std::size_t>(static_cast<const unsigned char *>(found) - m_buffer.data()) + 1;
+                return true;
+            }
+            m_at = m_end;
+        }
+    }
+    bool Skip(std::size_t count)
+    {
+        const std::size_t here = std::min(count, m_end - m_at);
+        m_at += here;
+        return here == count || (m_file && std::fseek(m_file, static_cast<long>(count - here), SEEK_CUR) == 0);
+    }
+
+private:
+    bool Fill()
+    {
+        m_at = 0;
+        m_end = m_file ? std::fread(m_buffer.data(), 1, m_buffer.size(), m_file) : 0;
+        return m_end > 0;
+    }
+
+    std::FILE *m_file;
+    std::vector<unsigned char> m_buffer;
+    std::size_t m_at = 0;
+    std::size_t m_end = 0;
+};
+
+} // namespace
+
+bool JpegMarkersReachEnd(const std::filesystem::path &path)
+{
+    ByteReader bytes(path);
+    unsigned char byte = 0;
+    if (!bytes.Next(byte) || byte != 0xFF || !bytes.Next(byte) || byte != 0xD8)
+        return false;
+    // Segments are skipped by their length, scan data up to the next marker;
+    // anything else between markers is passed over as the decoder does.
+    for (;;) {
+        if (!bytes.PastNextFF())
+            return false;
+        do {
+            if (!bytes.Next(byte))
+                return false;
+        } while (byte == 0xFF);
+        if (byte == 0xD9)
+            return true;
+        if (byte == 0x00 || byte == 0x01 || (byte >= 0xD0 && byte <= 0xD7))
+            continue; // a stuffed byte or a restart inside scan data
+        unsigned char high = 0, low = 0;
+        if (!bytes.Next(high) || !bytes.Next(low))
+            return false;
+        const std::size_t length = (std::size_t(high) << 8) | low;
+        if (length < 2 || !bytes.Skip(length - 2))
+            return false;
+    }
 }

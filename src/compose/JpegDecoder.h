@@ -43,6 +43,10 @@ struct JpegPicture final
 // cut short or still being written. Empty when the file cannot be decoded.
 std::optional<JpegPicture> DecodeJpeg(const std::filesystem::path &path, int reduction = 1, QRect region = {});
 
+// True when the file's markers lead from its start to its end-of-image
+// marker: a quick look, without decoding, that it is not cut short.
+bool JpegMarkersReachEnd(const std::filesystem::path &path);
+
 // True when the file is a JPEG whose image data the decoder reads whole, up
 // to its end; bytes after the end do not matter. Costs about a decode at 1/8.
 bool JpegIsWhole(const std::filesystem::path &path);

@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <future>
 
 
 namespace {
@@ -72,6 +73,29 @@ void DrawPhotoClipped(QPainter &painter, const CompositionPhoto &photo, QPoint c
     painter.drawImage(from, StretchImage(piece, QSize(to.x() - from.x(), to.y() - from.y())));
 }
 
+// Decodes a photo left to the composition, upright, the way
+// LoadCompositionPhoto would have; false when it cannot be read or its data
+// is cut short.
+bool DecodeDeferred(CompositionPhoto &photo)
+{
+    const StreamedPhoto part = *photo.deferred;
+    photo.deferred.reset();
+    std::optional<JpegPicture> picture = DecodeJpeg(part.jpeg, part.reduction, part.rect);
+    if (!picture || !picture->complete)
+        return false;
+    photo.pixels = std::move(picture->pixels);
+    photo.region = QRect(picture->region.topLeft() * part.reduction, picture->region.size() * part.reduction);
+    return true;
+}
+
+// Where the label may paint: its cell, with room for the italic's overhang.
+QRect LabelArea(const QString &text, const TemplateSettings &settings)
+{
+    const int cellHeight = static_cast<int>(settings.TextSize * 3.8);
+    const int advance = static_cast<int>(QFontMetricsF(LabelFont(cellHeight)).horizontalAdvance(text));
+    return QRect(LabelCorner(settings) - QPoint(cellHeight, cellHeight), QSize(advance + 2 * cellHeight, 3 * cellHeight));
+}
+
 // The photo's pixels at its whole stored size, for the routines that
 // rescale and turn it pixel by pixel.
 QImage AtStoredSize(const CompositionPhoto &photo)
@@ -90,7 +114,7 @@ QImage AtStoredSize(const CompositionPhoto &photo)
 CompositionPhoto CompositionPhoto::Whole(QImage image)
 {
     const QSize size = image.size();
-    return {std::move(image), size, QRect(QPoint(0, 0), size)};
+    return {std::move(image), size, QRect(QPoint(0, 0), size), std::nullopt};
 }
 
 QSize CanvasSize(int paperWidthMm, int paperHeightMm)
@@ -168,7 +192,7 @@ QRect VisiblePart(QSize stored, QSize drawn, QPoint corner, QSize canvas)
     return QRect(from, to - QPoint(1, 1)).intersected(QRect(QPoint(0, 0), stored));
 }
 
-std::optional<CompositionPhoto> LoadCompositionPhoto(const std::filesystem::path &path, const TemplateSettings &settings,
+std::optional<CompositionPhoto> OpenCompositionPhoto(const std::filesystem::path &path, const TemplateSettings &settings,
                                                      QSize canvas)
 {
     const std::optional<JpegHeader> header = ReadJpegHeader(path);
@@ -181,22 +205,41 @@ std::optional<CompositionPhoto> LoadCompositionPhoto(const std::filesystem::path
     const QSize stored = header->Upright();
     const QSize drawn = DrawnSize(stored, settings.Proportion);
     const bool reshaped = AutoSizeFactor(stored, settings) || TurnApplies(drawn, settings);
-    int reduction = 1;
-    QRect region;
+    StreamedPhoto part{path, 1, QRect(), QPoint()};
     if (!reshaped) {
-        const QRect visible = VisiblePart(stored, drawn, PhotoCorner(drawn, settings, canvas), canvas);
+        part.corner = PhotoCorner(drawn, settings, canvas);
+        const QRect visible = VisiblePart(stored, drawn, part.corner, canvas);
         // Nothing of it shows: a token of it is decoded, which still reads all the data.
-        reduction = visible.isEmpty() ? 8 : JpegDecodeReduction(stored, drawn);
-        region = visible.isEmpty() ? QRect(0, 0, 1, 1)
-                                   : QRect(QPoint(visible.left() / reduction, visible.top() / reduction),
-                                           QPoint(visible.right() / reduction, visible.bottom() / reduction));
+        part.reduction = visible.isEmpty() ? 8 : JpegDecodeReduction(stored, drawn);
+        const int r = part.reduction;
+        part.rect = visible.isEmpty() ? QRect(0, 0, 1, 1)
+                                      : QRect(QPoint(visible.left() / r, visible.top() / r),
+                                              QPoint(visible.right() / r, visible.bottom() / r));
+        const bool exact = drawn * r == stored;
+        if (exact && !visible.isEmpty() && header->orientation == 1 && JpegMarkersReachEnd(path))
+            return CompositionPhoto{QImage(), stored, QRect(part.rect.topLeft() * r, part.rect.size() * r), part};
     }
-    std::optional<JpegPicture> picture = DecodeJpeg(path, reduction, region);
-    if (!picture || !picture->complete)
+    CompositionPhoto photo{QImage(), stored, QRect(), part};
+    if (!DecodeDeferred(photo))
         return std::nullopt;
-    const QRect &decoded = picture->region;
-    return CompositionPhoto{std::move(picture->pixels), stored,
-                            QRect(decoded.topLeft() * reduction, decoded.size() * reduction)};
+    return photo;
+}
+
+std::optional<CompositionPhoto> LoadCompositionPhoto(const std::filesystem::path &path, const TemplateSettings &settings,
+                                                     QSize canvas)
+{
+    std::optional<CompositionPhoto> photo = OpenCompositionPhoto(path, settings, canvas);
+    if (photo && photo->deferred && !DecodeDeferred(*photo))
+        return std::nullopt;
+    return photo;
+}
+
+CompositionInputs OpenCompositionInputs(const std::filesystem::path &photoPath, const std::filesystem::path &templatePath,
+                                        const TemplateSettings &settings, QSize canvas)
+{
+    std::future<QImage> frameTemplate = std::async(std::launch::async, LoadFrameTemplate, templatePath);
+    std::optional<CompositionPhoto> photo = OpenCompositionPhoto(photoPath, settings, canvas);
+    return {std::move(photo), frameTemplate.get()};
 }
 
 void PremultiplyTemplate(QImage &frameTemplate)
@@ -221,8 +264,36 @@ bool ComposeSinglePhoto(CompositionPhoto &photo, QImage &frameTemplate, QImage &
                         const TemplateSettings &settings, int paperWidthMm, int paperHeightMm, int jpegQuality)
 {
     const QSize canvasSize = CanvasSize(paperWidthMm, paperHeightMm);
-    QImage canvas(canvasSize, QImage::Format_RGB32);
     const int number = NextPictureNumber();
+    const QString label = LabelText(photoName, number, settings);
+    const auto drawLabel = [&](QPainter &painter) {
+        if (settings.showNumber)
+            DrawLabel(painter, label, settings);
+    };
+    const auto recorded = [&](bool saved) {
+        RecordPictureNumber(PictureNumberKey(photoName), number);
+        return saved;
+    };
+
+    if (photo.deferred) {
+        // The fast road holds when the photo is still placed as it was opened for.
+        const QSize drawnNow = DrawnSize(photo.storedSize, settings.Proportion);
+        const bool placedAsOpened = !AutoSizeFactor(photo.storedSize, settings) && !TurnApplies(drawnNow, settings)
+            && drawnNow * photo.deferred->reduction == photo.storedSize
+            && PhotoCorner(drawnNow, settings, canvasSize) == photo.deferred->corner;
+        if (placedAsOpened && frameTemplate.hasAlphaChannel() && frameTemplate.size() == canvasSize) {
+            if (frameTemplate.format() != QImage::Format_ARGB32)
+                frameTemplate.convertTo(QImage::Format_ARGB32);
+            const bool saved = ComposeUnderTemplate(*photo.deferred, frameTemplate,
+                                                    settings.showNumber ? LabelArea(label, settings) : QRect(),
+                                                    drawLabel, outputPath, jpegQuality);
+            output = frameTemplate;
+            return recorded(saved);
+        }
+        if (!DecodeDeferred(photo))
+            return recorded(false);
+    }
+    QImage canvas(canvasSize, QImage::Format_RGB32);
 
     // Rescaling and turning work on whole pixels at the stored size.
     // LoadCompositionPhoto never reduces a photo that needs either; a caller
@@ -257,11 +328,8 @@ bool ComposeSinglePhoto(CompositionPhoto &photo, QImage &frameTemplate, QImage &
             drawPhoto();
         }
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        if (settings.showNumber)
-            DrawLabel(painter, LabelText(photoName, number, settings), settings);
+        drawLabel(painter);
     }
     output = canvas;
-    const bool saved = SaveJpeg(outputPath, jpegQuality, canvas);
-    RecordPictureNumber(PictureNumberKey(photoName), number);
-    return saved;
+    return recorded(SaveJpeg(outputPath, jpegQuality, canvas));
 }

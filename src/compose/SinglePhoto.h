@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compose/StreamedComposition.h"
 #include "compose/TemplateSettings.h"
 
 #include <QFont>
@@ -22,6 +23,9 @@ struct CompositionPhoto final
     QImage pixels;
     QSize storedSize;
     QRect region; // in stored pixels; may reach past the edge by less than a reduction step
+    // Set instead of the pixels when the composition decodes the photo
+    // itself, row by row (see OpenCompositionPhoto).
+    std::optional<StreamedPhoto> deferred;
 
     static CompositionPhoto Whole(QImage image);
 };
@@ -73,6 +77,26 @@ QRect VisiblePart(QSize stored, QSize drawn, QPoint corner, QSize canvas);
 // written).
 std::optional<CompositionPhoto> LoadCompositionPhoto(const std::filesystem::path &path,
                                                      const TemplateSettings &settings, QSize canvas);
+
+// As LoadCompositionPhoto, but a JPEG that the decoder gives at exactly its
+// drawn size is only checked for being whole (its markers reach the end)
+// and left to ComposeSinglePhoto to decode row by row while it composes and
+// encodes: the composition's fastest road, holding no copy of the photo.
+std::optional<CompositionPhoto> OpenCompositionPhoto(const std::filesystem::path &path,
+                                                     const TemplateSettings &settings, QSize canvas);
+
+// A photo and a frame template, ready for ComposeSinglePhoto.
+struct CompositionInputs final
+{
+    std::optional<CompositionPhoto> photo; // empty when it cannot be read or is cut short
+    QImage frameTemplate;                  // null when it cannot be read
+};
+
+// Opens the photo (OpenCompositionPhoto) while the template loads on a
+// second thread.
+CompositionInputs OpenCompositionInputs(const std::filesystem::path &photoPath,
+                                        const std::filesystem::path &templatePath,
+                                        const TemplateSettings &settings, QSize canvas);
 
 // Lays `photo` into `frameTemplate` on a canvas of the paper's size with its
 // label, saves the result as a JPEG at `outputPath` and records the photo's

@@ -27,7 +27,6 @@
 #include <QFile>
 #include <QTimer>
 
-#include <future>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -140,10 +139,8 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
     const TemplateSettings settings = CurrentTemplateSettings.Get();
     const int paperWidth = DecimalValue(task.paperWidthText);
     const int paperHeight = DecimalValue(task.paperHeightText);
-    // The template is read while the photo decodes: two cores, half the wait.
-    std::future<QImage> templateLoad = std::async(std::launch::async, LoadFrameTemplate, PathOf(task.frameFile));
-    std::optional<CompositionPhoto> photo = LoadCompositionPhoto(source, settings, CanvasSize(paperWidth, paperHeight));
-    QImage frameTemplate = templateLoad.get();
+    auto [photo, frameTemplate] =
+        OpenCompositionInputs(source, PathOf(task.frameFile), settings, CanvasSize(paperWidth, paperHeight));
     if (!photo || frameTemplate.isNull()) {
         if (!photo)
             RememberUncomposable(task.sourcePath);

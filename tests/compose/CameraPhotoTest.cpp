@@ -1,6 +1,7 @@
 #include "compose/ExifOrientation.h"
 #include "compose/ImageFiles.h"
 #include "compose/JpegDecoder.h"
+#include "compose/PictureNumber.h"
 #include "compose/SinglePhoto.h"
 #include "tests/compose/TestImages.h"
 #include "tests/support/CameraPhotos.h"
@@ -119,6 +120,9 @@ TEST(CameraPhoto, AJpegIsWholeWhenItsImageDataIsWhateverFollowsIt)
         Write(QStringLiteral("photo.jpg"), c.bytes);
         EXPECT_EQ(JpegIsWhole("photo.jpg"), c.whole);
         EXPECT_EQ(LoadCompositionPhoto("photo.jpg", TemplateSettings{}, CanvasSize(30, 20)).has_value(), c.whole);
+        TemplateSettings half;
+        half.Proportion = 0.5f; // decoded at exactly its drawn size: only the markers are looked at
+        EXPECT_EQ(OpenCompositionPhoto("photo.jpg", half, CanvasSize(30, 20)).has_value(), c.whole);
     }
 }
 
@@ -146,4 +150,44 @@ TEST(CameraPhoto, AMistypedScaleDecodesAndStretchesOnlyWhatLandsOnTheCanvas)
     EXPECT_TRUE(Near(saved, {50, 50}, Qt::white));
     EXPECT_TRUE(Near(saved, {300, 200}, Qt::red)); // all of the canvas shows the photo's top left
     EXPECT_TRUE(Near(saved, {560, 370}, Qt::red));
+}
+
+// The photo decoded row by row under the template while the rows above are
+// encoded gives the very picture of the whole-picture road: partly off the
+// canvas, under a half-transparent band, with its label.
+TEST(CameraPhoto, TheRowByRowRoadGivesThePictureOfTheWholePictureRoad)
+{
+    ProgramFolder folder;
+    ASSERT_TRUE(Quadrants({1200, 800}).save(QStringLiteral("photo.jpg"), "JPG", 95));
+    const QSize canvas = CanvasSize(30, 20);
+    QImage frame = SaveFrameWithWindow(QStringLiteral("frame.png"), canvas, QRect(30, 30, 500, 320));
+    for (int y = 200; y < 240; ++y)
+        for (int x = 0; x < canvas.width(); ++x)
+            frame.setPixel(x, y, qRgba(40, 200, 90, 128));
+    ASSERT_TRUE(frame.save(QStringLiteral("frame.png")));
+    TemplateSettings settings;
+    settings.Proportion = 0.5f; // 600 x 400 from a decode at 1/2
+    settings.LeftRec = 20;      // corner (100, 100): the photo runs off the right and bottom
+    settings.TopRec = 20;
+    settings.showNumber = true;
+
+    QImage pictures[2];
+    for (const bool rowByRow : {false, true}) {
+        PictureCounter = 0;
+        std::optional<CompositionPhoto> photo = rowByRow ? OpenCompositionPhoto("photo.jpg", settings, canvas)
+                                                         : LoadCompositionPhoto("photo.jpg", settings, canvas);
+        ASSERT_TRUE(photo);
+        EXPECT_EQ(photo->deferred.has_value(), rowByRow);
+        QImage frameTemplate = LoadFrameTemplate("frame.png");
+        QImage output;
+        ASSERT_TRUE(ComposeSinglePhoto(*photo, frameTemplate, output, "out.jpg", QStringLiteral("12.jpg"), settings, 30, 20, 95));
+        pictures[rowByRow] = QImage(QStringLiteral("out.jpg"));
+        EXPECT_EQ(output.size(), canvas);
+    }
+    ASSERT_EQ(pictures[0].size(), canvas);
+    EXPECT_EQ(pictures[0], pictures[1]);
+    EXPECT_TRUE(Near(pictures[1], {150, 150}, Qt::red));
+    EXPECT_TRUE(Near(pictures[1], {450, 320}, Qt::yellow));
+    EXPECT_TRUE(Near(pictures[1], {545, 300}, Qt::white)); // the frame over the photo
+    EXPECT_TRUE(Near(pictures[1], {450, 220}, QColor(20, 227, 45))); // the half-clear band over green
 }

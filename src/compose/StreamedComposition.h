@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QPoint>
+#include <QRect>
+
+#include <filesystem>
+#include <functional>
+
+// The composition's fast road for the common case: a JPEG photo drawn at a
+// size its decoder gives directly (1/1, 1/2, 1/4, 1/8) under a frame
+// template with alpha at the canvas's size. The photo's rows are decoded on
+// a second thread and laid under the template as they come, and every
+// finished row is encoded at once, so decoding and encoding overlap and the
+// photo is never held whole: the canvas is the template's own pixels.
+
+struct StreamedPhoto final
+{
+    std::filesystem::path jpeg; // stored upright (orientation 1)
+    int reduction = 1;
+    QRect rect;    // the stored rows and columns to read, at 1/reduction
+    QPoint corner; // where the photo's pixel (0, 0) lies on the canvas
+};
+
+// `frameTemplate`: 32-bit ARGB at the canvas's size; its colours are
+// premultiplied here and it becomes the composed picture (white where
+// neither photo nor template show). `drawLabel` paints the label over it
+// before any row of `labelRect` is encoded. True when the photo's data was
+// whole and the JPEG was written.
+bool ComposeUnderTemplate(const StreamedPhoto &photo, QImage &frameTemplate, QRect labelRect,
+                          const std::function<void(QPainter &)> &drawLabel, const std::filesystem::path &outputPath,
+                          int quality);
