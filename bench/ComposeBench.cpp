@@ -5,14 +5,17 @@
 // libvips' C API), by Pillow with draft decoding, by ImageMagick with a JPEG
 // size hint, and the floor of any such program: djpeg -scale 1/2 of the photo
 // plus cjpeg -quality 100 of the composed picture. Every contender halves
-// the chroma of its JPEG. Prints the median wall time and peak memory of each.
+// the chroma of its JPEG. Prints the median wall time, processor time (user
+// and system, all threads) and peak memory of each.
 //
 //   ComposeBench [--runs N] [--keep DIR]          side by side (inputs are generated)
 //   ComposeBench --once PHOTO TEMPLATE OUT [SCALE] one composition, for /usr/bin/time -v
 //   ComposeBench --memory [DIR]                    peak memory of a 100 MP photo at scale 0.7
 //
 // VELLORA_CONVERT, VELLORA_PYTHON, VELLORA_DJPEG and VELLORA_CJPEG override
-// the tools' paths (defaults /usr/bin/convert, /usr/bin/python3, djpeg, cjpeg).
+// the tools' paths (defaults /usr/bin/convert, /usr/bin/python3, djpeg, cjpeg);
+// VELLORA_COMPOSE names another build's ComposeBench to time instead of this
+// one (for a before and after).
 
 #include "compose/ImageFiles.h"
 #include "compose/PictureNumber.h"
@@ -106,6 +109,7 @@ struct Measured
     bool ok = false;
     double ms = 0;
     double peakMb = 0;
+    double cpuMs = 0; // user and system time of the process
 };
 
 // Run under /usr/bin/time, whose own small process is the child's parent:
@@ -113,7 +117,7 @@ struct Measured
 Measured RunMeasured(const QString &program, const QStringList &arguments)
 {
     static const QString peakFile = QDir::temp().filePath(QStringLiteral("vellora-bench-peak-%1").arg(getpid()));
-    std::vector<std::string> texts{"/usr/bin/time", "-f", "%M", "-o", peakFile.toStdString(), program.toStdString()};
+    std::vector<std::string> texts{"/usr/bin/time", "-f", "%M %U %S", "-o", peakFile.toStdString(), program.toStdString()};
     for (const QString &argument : arguments)
         texts.push_back(argument.toStdString());
     std::vector<char *> argv;
@@ -132,8 +136,13 @@ Measured RunMeasured(const QString &program, const QStringList &arguments)
     Measured measured;
     measured.ms = timer.nsecsElapsed() / 1e6;
     QFile peak(peakFile);
-    if (peak.open(QIODevice::ReadOnly))
-        measured.peakMb = peak.readAll().trimmed().split('\n').last().toDouble() / 1024.0;
+    if (peak.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> fields = peak.readAll().trimmed().split('\n').last().split(' ');
+        if (fields.size() == 3) {
+            measured.peakMb = fields[0].toDouble() / 1024.0;
+            measured.cpuMs = (fields[1].toDouble() + fields[2].toDouble()) * 1000.0;
+        }
+    }
     measured.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     if (!measured.ok)
         std::fprintf(stderr, "failed: %s %s\n", qPrintable(program), qPrintable(arguments.join(u' ')));
@@ -223,7 +232,8 @@ Measured FloorJob(const QDir &dir, const QString &output)
     const Measured encode = RunMeasured(Tool("VELLORA_CJPEG", "cjpeg"),
                                         {QStringLiteral("-quality"), QString::number(Quality), QStringLiteral("-outfile"), output,
                                          dir.filePath(QStringLiteral("canvas.ppm"))});
-    return {decode.ok && encode.ok, decode.ms + encode.ms, std::max(decode.peakMb, encode.peakMb)};
+    return {decode.ok && encode.ok, decode.ms + encode.ms, std::max(decode.peakMb, encode.peakMb),
+            decode.cpuMs + encode.cpuMs};
 }
 
 double Median(std::vector<double> values)
@@ -240,6 +250,7 @@ struct Contender
     std::function<Measured()> job;
     std::vector<double> times;
     std::vector<double> peaks;
+    std::vector<double> cpu;
 };
 
 // A few points of every output: inside the photo, in the frame, in the
@@ -322,10 +333,11 @@ int main(int argc, char **argv)
     std::vector<Contender> contenders;
     const auto add = [&](const char *name, const char *file, std::function<Measured(const QString &)> job) {
         const QString output = dir.filePath(QString::fromLatin1(file));
-        contenders.push_back({name, output, [job, output] { return job(output); }, {}, {}});
+        contenders.push_back({name, output, [job, output] { return job(output); }, {}, {}, {}});
     };
     add("vellora (one process)", "out_vellora.jpg", [&](const QString &out) {
-        return RunMeasured(QCoreApplication::applicationFilePath(), {QStringLiteral("--once"), photo, frame, out});
+        return RunMeasured(qEnvironmentVariable("VELLORA_COMPOSE", QCoreApplication::applicationFilePath()),
+                           {QStringLiteral("--once"), photo, frame, out});
     });
 #ifdef VIPS_ANCHOR
     add("libvips (one pipeline)", "out_vips.jpg", [&](const QString &out) { return VipsJob(dir, out); });
@@ -342,6 +354,7 @@ int main(int argc, char **argv)
                 return 1;
             c.times.push_back(measured.ms);
             c.peaks.push_back(measured.peakMb);
+            c.cpu.push_back(measured.cpuMs);
         }
     }
 
@@ -349,11 +362,12 @@ int main(int argc, char **argv)
                 "label, quality 100\n",
                 runs);
     const double oursMs = Median(contenders[0].times);
+    const double oursCpu = Median(contenders[0].cpu);
     for (const Contender &c : contenders) {
         const double median = Median(c.times);
-        std::printf("  %-24s %8.1f ms  %7.1f MB peak", c.name, median, Median(c.peaks));
+        std::printf("  %-24s %8.1f ms wall %7.1f ms cpu %7.1f MB peak", c.name, median, Median(c.cpu), Median(c.peaks));
         if (&c != &contenders[0])
-            std::printf("   vellora / this = %.2f", oursMs / median);
+            std::printf("   vellora / this: wall %.2f, cpu %.2f", oursMs / median, oursCpu / Median(c.cpu));
         std::printf("\n");
     }
     std::printf("output size and colours at (1000,800) (60,60) (1500,1600) (1440,1920):\n");

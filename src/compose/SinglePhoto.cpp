@@ -205,7 +205,7 @@ std::optional<CompositionPhoto> OpenCompositionPhoto(const std::filesystem::path
     const QSize stored = header->Upright();
     const QSize drawn = DrawnSize(stored, settings.Proportion);
     const bool reshaped = AutoSizeFactor(stored, settings) || TurnApplies(drawn, settings);
-    StreamedPhoto part{path, 1, QRect(), QPoint()};
+    StreamedPhoto part{path, 1, QRect(), QPoint(), nullptr};
     if (!reshaped) {
         part.corner = PhotoCorner(drawn, settings, canvas);
         const QRect visible = VisiblePart(stored, drawn, part.corner, canvas);
@@ -239,6 +239,8 @@ CompositionInputs OpenCompositionInputs(const std::filesystem::path &photoPath, 
 {
     std::future<QImage> frameTemplate = std::async(std::launch::async, LoadFrameTemplate, templatePath);
     std::optional<CompositionPhoto> photo = OpenCompositionPhoto(photoPath, settings, canvas);
+    if (photo && photo->deferred) // its rows decode while the template loads
+        photo->deferred->started = StartPhotoRows(*photo->deferred);
     return {std::move(photo), frameTemplate.get()};
 }
 

@@ -12,7 +12,9 @@
 namespace {
 
 constexpr int BandRows = 64;
-constexpr int Bands = 4; // rows decoded ahead of the composition: a few MB at most
+// Rows decoded ahead of the composition: enough to go on while the frame
+// template loads, a few MB at most.
+constexpr int Bands = 6;
 
 // Photo rows passed from the decoding thread to the composing one through a
 // ring of bands. The decoder waits while the ring is full, the composer
@@ -109,7 +111,7 @@ private:
     bool m_stopped = false;
 };
 
-void Decode(const StreamedPhoto &photo, RowRing &ring)
+void Decode(StreamedPhoto photo, RowRing &ring)
 {
     JpegRowReader reader(photo.jpeg);
     const bool started = reader.Start(photo.reduction, photo.rect);
@@ -118,8 +120,10 @@ void Decode(const StreamedPhoto &photo, RowRing &ring)
     bool ok = started;
     for (int row = 0; ok && row < decoded.height(); row += BandRows) {
         uchar *band = ring.NextBand();
-        if (!band)
-            break;
+        if (!band) { // nobody wants the rest
+            ring.End(false);
+            return;
+        }
         const int rows = std::min(BandRows, decoded.height() - row);
         uchar *pointers[BandRows];
         for (int i = 0; i < rows; ++i)
@@ -206,19 +210,42 @@ private:
 
 } // namespace
 
+class PhotoRows final
+{
+public:
+    explicit PhotoRows(const StreamedPhoto &photo)
+        : m_decoder(Decode, StreamedPhoto{photo.jpeg, photo.reduction, photo.rect, photo.corner, nullptr}, std::ref(ring))
+    {
+    }
+    ~PhotoRows()
+    {
+        ring.Stop();
+        m_decoder.join();
+    }
+    PhotoRows(const PhotoRows &) = delete;
+    PhotoRows &operator=(const PhotoRows &) = delete;
+
+    RowRing ring;
+
+private:
+    std::thread m_decoder;
+};
+
+std::shared_ptr<PhotoRows> StartPhotoRows(const StreamedPhoto &photo)
+{
+    return std::make_shared<PhotoRows>(photo);
+}
+
 bool ComposeUnderTemplate(const StreamedPhoto &photo, QImage &frameTemplate, QRect labelRect,
                           const std::function<void(QPainter &)> &drawLabel, const std::filesystem::path &outputPath,
                           int quality)
 {
-    RowRing ring;
-    std::thread decoder(Decode, std::cref(photo), std::ref(ring));
+    const std::shared_ptr<PhotoRows> rows = photo.started ? photo.started : StartPhotoRows(photo);
+    RowRing &ring = rows->ring;
     PremultiplyTemplate(frameTemplate); // while the first rows decode
     QRect decoded;
-    if (!ring.WaitBegun(decoded)) {
-        ring.Stop();
-        decoder.join();
+    if (!ring.WaitBegun(decoded))
         return false;
-    }
 
     // The canvas is the template: once every row is laid it is opaque.
     QImage &canvas = frameTemplate;
@@ -236,9 +263,9 @@ bool ComposeUnderTemplate(const StreamedPhoto &photo, QImage &frameTemplate, QRe
         output.Laid(y);
     }
     int photoRow = 0;
-    int rows = 0;
-    while (const uchar *band = ring.TakeBand(rows)) {
-        for (int i = 0; i < rows; ++i, ++photoRow) {
+    int bandRows = 0;
+    while (const uchar *band = ring.TakeBand(bandRows)) {
+        for (int i = 0; i < bandRows; ++i, ++photoRow) {
             const int at = firstPhotoRow + photoRow;
             if (at < 0 || at >= height)
                 continue;
@@ -255,6 +282,5 @@ bool ComposeUnderTemplate(const StreamedPhoto &photo, QImage &frameTemplate, QRe
         LayRow(rowAt(y), width, nullptr, 0, 0);
         output.Laid(y);
     }
-    decoder.join();
     return ring.WaitWhole() && output.Commit();
 }
