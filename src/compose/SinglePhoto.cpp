@@ -237,15 +237,27 @@ std::optional<CompositionPhoto> LoadCompositionPhoto(const std::filesystem::path
 CompositionInputs OpenCompositionInputs(const std::filesystem::path &photoPath, const std::filesystem::path &templatePath,
                                         const TemplateSettings &settings, QSize canvas)
 {
-    std::future<QImage> frameTemplate = std::async(std::launch::async, LoadFrameTemplate, templatePath);
+    // A template with alpha is premultiplied on its own thread too, as ComposeSinglePhoto would.
+    std::future<QImage> frameTemplate = std::async(std::launch::async, [templatePath] {
+        QImage loaded = LoadFrameTemplate(templatePath);
+        if (loaded.hasAlphaChannel())
+            PremultiplyTemplate(loaded);
+        return loaded;
+    });
     std::optional<CompositionPhoto> photo = OpenCompositionPhoto(photoPath, settings, canvas);
     if (photo && photo->deferred) // its rows decode while the template loads
         photo->deferred->started = StartPhotoRows(*photo->deferred);
+    // Meanwhile the label's font is looked up (the font database's first
+    // use reads the system's fonts), so the composition need not wait for it.
+    if (settings.showNumber)
+        LabelArea(LabelText(QString(), 0, settings), settings);
     return {std::move(photo), frameTemplate.get()};
 }
 
 void PremultiplyTemplate(QImage &frameTemplate)
 {
+    if (frameTemplate.format() == QImage::Format_ARGB32_Premultiplied)
+        return;
     if (frameTemplate.format() != QImage::Format_ARGB32)
         frameTemplate.convertTo(QImage::Format_ARGB32);
     for (int y = 0; y < frameTemplate.height(); ++y) {
@@ -284,7 +296,8 @@ bool ComposeSinglePhoto(CompositionPhoto &photo, QImage &frameTemplate, QImage &
             && drawnNow * photo.deferred->reduction == photo.storedSize
             && PhotoCorner(drawnNow, settings, canvasSize) == photo.deferred->corner;
         if (placedAsOpened && frameTemplate.hasAlphaChannel() && frameTemplate.size() == canvasSize) {
-            if (frameTemplate.format() != QImage::Format_ARGB32)
+            if (frameTemplate.format() != QImage::Format_ARGB32
+                && frameTemplate.format() != QImage::Format_ARGB32_Premultiplied)
                 frameTemplate.convertTo(QImage::Format_ARGB32);
             const bool saved = ComposeUnderTemplate(*photo.deferred, frameTemplate,
                                                     settings.showNumber ? LabelArea(label, settings) : QRect(),

@@ -93,7 +93,7 @@ struct CompositionInputs final
 };
 
 // Opens the photo (OpenCompositionPhoto) while the template loads on a
-// second thread.
+// second thread (a template with alpha comes premultiplied).
 CompositionInputs OpenCompositionInputs(const std::filesystem::path &photoPath,
                                         const std::filesystem::path &templatePath,
                                         const TemplateSettings &settings, QSize canvas);
@@ -113,5 +113,6 @@ bool ComposeSinglePhoto(CompositionPhoto &photo, QImage &frameTemplate, QImage &
                         int jpegQuality);
 
 // Multiplies the colour bytes of every pixel by its alpha / 255 (integer
-// division) and marks the image premultiplied.
+// division) and marks the image premultiplied; an image marked so already
+// is left as it is.
 void PremultiplyTemplate(QImage &frameTemplate);

@@ -151,9 +151,15 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
     if (FileIo::StampOf(source) != before) // grew while it was decoded
         return false;
     QImage output;
-    const bool composed =
+    bool composed =
         ComposeSinglePhoto(*photo, frameTemplate, output, PathOf(pendingPath), pendingName, settings, paperWidth,
                            paperHeight, SystemSettings::PictureQuality());
+    // The photo may have been decoded while it was composed: a file that
+    // changed meanwhile gives no print; it is tried again as it is now.
+    if (composed && FileIo::StampOf(source) != before) {
+        QFile::remove(pendingPath);
+        composed = false;
+    }
     if (composed) {
         AddPendingUnlessListed(pendingName, pendingPath);
         KeepSource(task);
