@@ -2,6 +2,7 @@
 
 #include <QTransform>
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <vector>
