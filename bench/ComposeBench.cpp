@@ -94,7 +94,7 @@ bool ComposeOnce(const QString &photoPath, const QString &templatePath, const QS
 {
     TemplateSettings settings = BenchSettings();
     settings.Proportion = scale;
-    auto [photo, frameTemplate] = OpenCompositionInputs(photoPath.toStdString(), templatePath.toStdString(), settings,
+    auto [frameTemplate, photo] = OpenCompositionInputs(photoPath.toStdString(), templatePath.toStdString(), settings,
                                                         CanvasSize(PaperW, PaperH));
     if (!photo || frameTemplate.isNull())
         return false;

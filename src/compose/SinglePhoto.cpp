@@ -4,6 +4,7 @@
 #include "compose/ImageRoutines.h"
 #include "compose/JpegDecoder.h"
 #include "compose/PictureNumber.h"
+#include "compose/TemplateRows.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -205,7 +206,7 @@ std::optional<CompositionPhoto> OpenCompositionPhoto(const std::filesystem::path
     const QSize stored = header->Upright();
     const QSize drawn = DrawnSize(stored, settings.Proportion);
     const bool reshaped = AutoSizeFactor(stored, settings) || TurnApplies(drawn, settings);
-    StreamedPhoto part{path, 1, QRect(), QPoint(), nullptr};
+    StreamedPhoto part{path, 1, QRect(), QPoint(), nullptr, nullptr};
     if (!reshaped) {
         part.corner = PhotoCorner(drawn, settings, canvas);
         const QRect visible = VisiblePart(stored, drawn, part.corner, canvas);
@@ -237,21 +238,34 @@ std::optional<CompositionPhoto> LoadCompositionPhoto(const std::filesystem::path
 CompositionInputs OpenCompositionInputs(const std::filesystem::path &photoPath, const std::filesystem::path &templatePath,
                                         const TemplateSettings &settings, QSize canvas)
 {
-    // A template with alpha is premultiplied on its own thread too, as ComposeSinglePhoto would.
-    std::future<QImage> frameTemplate = std::async(std::launch::async, [templatePath] {
-        QImage loaded = LoadFrameTemplate(templatePath);
-        if (loaded.hasAlphaChannel())
-            PremultiplyTemplate(loaded);
-        return loaded;
-    });
-    std::optional<CompositionPhoto> photo = OpenCompositionPhoto(photoPath, settings, canvas);
-    if (photo && photo->deferred) // its rows decode while the template loads
-        photo->deferred->started = StartPhotoRows(*photo->deferred);
+    // The template is read on a thread of its own while the photo opens: row
+    // by row when it can be (the composition then lays rows as they come),
+    // else whole, premultiplied as ComposeSinglePhoto would when it has alpha.
+    CompositionInputs inputs;
+    std::shared_ptr<TemplateRows> templateRows = StartTemplateRows(templatePath, inputs.frameTemplate);
+    std::future<QImage> wholeTemplate;
+    if (!templateRows) {
+        wholeTemplate = std::async(std::launch::async, [templatePath] {
+            QImage loaded = LoadFrameTemplate(templatePath);
+            if (loaded.hasAlphaChannel())
+                PremultiplyTemplate(loaded);
+            return loaded;
+        });
+    }
+    inputs.photo = OpenCompositionPhoto(photoPath, settings, canvas);
+    if (inputs.photo && inputs.photo->deferred) { // its rows decode while the template is read
+        inputs.photo->deferred->started = StartPhotoRows(*inputs.photo->deferred);
+        inputs.photo->deferred->templateRows = templateRows;
+    }
     // Meanwhile the label's font is looked up (the font database's first
     // use reads the system's fonts), so the composition need not wait for it.
     if (settings.showNumber)
         LabelArea(LabelText(QString(), 0, settings), settings);
-    return {std::move(photo), frameTemplate.get()};
+    if (templateRows && !(inputs.photo && inputs.photo->deferred) && !templateRows->WaitAll())
+        inputs.frameTemplate = QImage();
+    if (!templateRows)
+        inputs.frameTemplate = wholeTemplate.get();
+    return inputs;
 }
 
 void PremultiplyTemplate(QImage &frameTemplate)
@@ -305,7 +319,8 @@ bool ComposeSinglePhoto(CompositionPhoto &photo, QImage &frameTemplate, QImage &
             output = frameTemplate;
             return recorded(saved);
         }
-        if (!DecodeDeferred(photo))
+        const std::shared_ptr<TemplateRows> templateRows = photo.deferred->templateRows;
+        if ((templateRows && !templateRows->WaitAll()) || !DecodeDeferred(photo))
             return recorded(false);
     }
     QImage canvas(canvasSize, QImage::Format_RGB32);

@@ -88,12 +88,15 @@ std::optional<CompositionPhoto> OpenCompositionPhoto(const std::filesystem::path
 // A photo and a frame template, ready for ComposeSinglePhoto.
 struct CompositionInputs final
 {
-    std::optional<CompositionPhoto> photo; // empty when it cannot be read or is cut short
     QImage frameTemplate;                  // null when it cannot be read
+    std::optional<CompositionPhoto> photo; // empty when it cannot be read or is cut short
+    // (in this order: a photo that is still reading the template's rows goes first)
 };
 
-// Opens the photo (OpenCompositionPhoto) while the template loads on a
-// second thread (a template with alpha comes premultiplied).
+// Opens the photo (OpenCompositionPhoto) while the template is read on a
+// second thread (a template with alpha comes premultiplied). When the photo
+// is left to the composition, a PNG template may still be being read, row
+// by row, until ComposeSinglePhoto has used it: keep the two together.
 CompositionInputs OpenCompositionInputs(const std::filesystem::path &photoPath,
                                         const std::filesystem::path &templatePath,
                                         const TemplateSettings &settings, QSize canvas);

@@ -3,6 +3,7 @@
 #include "compose/JpegDecoder.h"
 #include "compose/JpegEncoder.h"
 #include "compose/SinglePhoto.h"
+#include "compose/TemplateRows.h"
 
 #include <condition_variable>
 #include <mutex>
@@ -214,7 +215,8 @@ class PhotoRows final
 {
 public:
     explicit PhotoRows(const StreamedPhoto &photo)
-        : m_decoder(Decode, StreamedPhoto{photo.jpeg, photo.reduction, photo.rect, photo.corner, nullptr}, std::ref(ring))
+        : m_decoder(Decode, StreamedPhoto{photo.jpeg, photo.reduction, photo.rect, photo.corner, nullptr, nullptr},
+                    std::ref(ring))
     {
     }
     ~PhotoRows()
@@ -242,7 +244,7 @@ bool ComposeUnderTemplate(const StreamedPhoto &photo, QImage &frameTemplate, QRe
 {
     const std::shared_ptr<PhotoRows> rows = photo.started ? photo.started : StartPhotoRows(photo);
     RowRing &ring = rows->ring;
-    PremultiplyTemplate(frameTemplate); // while the first rows decode
+    PremultiplyTemplate(frameTemplate); // while the first rows decode; a template still being read is so already
     QRect decoded;
     if (!ring.WaitBegun(decoded))
         return false;
@@ -255,13 +257,25 @@ bool ComposeUnderTemplate(const StreamedPhoto &photo, QImage &frameTemplate, QRe
     RowOutput output(canvas, labelRect, drawLabel, outputPath, quality);
     const int photoLeft = photo.corner.x() + decoded.left();
     const int firstPhotoRow = photo.corner.y() + decoded.top();
-    const auto rowAt = [&](int y) { return reinterpret_cast<QRgb *>(canvas.scanLine(y)); };
+    // A template still being read is waited for row by row.
+    int templateReady = photo.templateRows ? 0 : height;
+    const auto rowAt = [&](int y) -> QRgb * {
+        if (y >= templateReady && (templateReady = photo.templateRows->WaitRows(y + 1)) < 0)
+            return nullptr;
+        return reinterpret_cast<QRgb *>(canvas.bits() + canvas.bytesPerLine() * y);
+    };
 
     int y = 0;
-    for (; y < std::min(firstPhotoRow, height); ++y) {
-        LayRow(rowAt(y), width, nullptr, 0, 0);
-        output.Laid(y);
-    }
+    bool templateWhole = true;
+    const auto layWhite = [&](int row) {
+        QRgb *pixels = rowAt(row);
+        templateWhole = templateWhole && pixels;
+        if (pixels)
+            LayRow(pixels, width, nullptr, 0, 0);
+        output.Laid(row);
+    };
+    for (; y < std::min(firstPhotoRow, height); ++y)
+        layWhite(y);
     int photoRow = 0;
     int bandRows = 0;
     while (const uchar *band = ring.TakeBand(bandRows)) {
@@ -272,15 +286,16 @@ bool ComposeUnderTemplate(const StreamedPhoto &photo, QImage &frameTemplate, QRe
             const auto *pixels = reinterpret_cast<const QRgb *>(band + ring.RowBytes() * std::size_t(i));
             const int left = std::max(photoLeft, 0);
             const int right = std::clamp(photoLeft + decoded.width(), left, width);
-            LayRow(rowAt(at), width, pixels + (left - photoLeft), left, right);
+            QRgb *row = rowAt(at);
+            templateWhole = templateWhole && row;
+            if (row)
+                LayRow(row, width, pixels + (left - photoLeft), left, right);
             output.Laid(at);
             y = at + 1;
         }
         ring.Consumed();
     }
-    for (; y < height; ++y) {
-        LayRow(rowAt(y), width, nullptr, 0, 0);
-        output.Laid(y);
-    }
-    return ring.WaitWhole() && output.Commit();
+    for (; y < height; ++y)
+        layWhite(y);
+    return ring.WaitWhole() && templateWhole && output.Commit();
 }

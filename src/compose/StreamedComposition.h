@@ -19,6 +19,7 @@
 // A photo's rows being decoded on a thread of their own, a few bands ahead
 // of whoever takes them; the thread ends with the object.
 class PhotoRows;
+class TemplateRows;
 
 struct StreamedPhoto final
 {
@@ -27,6 +28,8 @@ struct StreamedPhoto final
     QRect rect;    // the stored rows and columns to read, at 1/reduction
     QPoint corner; // where the photo's pixel (0, 0) lies on the canvas
     std::shared_ptr<PhotoRows> started; // decoding already under way, if so
+    // The frame template's rows still being read into the template image, if so.
+    std::shared_ptr<TemplateRows> templateRows;
 };
 
 // Starts decoding the photo's rows, so that they are ready when the

@@ -139,7 +139,7 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
     const TemplateSettings settings = CurrentTemplateSettings.Get();
     const int paperWidth = DecimalValue(task.paperWidthText);
     const int paperHeight = DecimalValue(task.paperHeightText);
-    auto [photo, frameTemplate] =
+    auto [frameTemplate, photo] =
         OpenCompositionInputs(source, PathOf(task.frameFile), settings, CanvasSize(paperWidth, paperHeight));
     if (!photo || frameTemplate.isNull()) {
         if (!photo)
