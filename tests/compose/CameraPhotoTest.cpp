@@ -171,23 +171,33 @@ TEST(CameraPhoto, TheRowByRowRoadGivesThePictureOfTheWholePictureRoad)
     settings.TopRec = 20;
     settings.showNumber = true;
 
-    QImage pictures[2];
-    for (const bool rowByRow : {false, true}) {
+    enum Road { Whole, PhotoRowByRow, TemplateRowByRowToo };
+    QImage pictures[3];
+    for (const Road road : {Whole, PhotoRowByRow, TemplateRowByRowToo}) {
+        SCOPED_TRACE(road);
         PictureCounter = 0;
-        std::optional<CompositionPhoto> photo = rowByRow ? OpenCompositionPhoto("photo.jpg", settings, canvas)
-                                                         : LoadCompositionPhoto("photo.jpg", settings, canvas);
-        ASSERT_TRUE(photo);
-        EXPECT_EQ(photo->deferred.has_value(), rowByRow);
-        QImage frameTemplate = LoadFrameTemplate("frame.png");
+        CompositionInputs inputs;
+        if (road == TemplateRowByRowToo) {
+            inputs = OpenCompositionInputs("photo.jpg", "frame.png", settings, canvas);
+        } else {
+            inputs.photo = road == Whole ? LoadCompositionPhoto("photo.jpg", settings, canvas)
+                                         : OpenCompositionPhoto("photo.jpg", settings, canvas);
+            inputs.frameTemplate = LoadFrameTemplate("frame.png");
+        }
+        ASSERT_TRUE(inputs.photo);
+        EXPECT_EQ(inputs.photo->deferred.has_value(), road != Whole);
         QImage output;
-        ASSERT_TRUE(ComposeSinglePhoto(*photo, frameTemplate, output, "out.jpg", QStringLiteral("12.jpg"), settings, 30, 20, 95));
-        pictures[rowByRow] = QImage(QStringLiteral("out.jpg"));
+        ASSERT_TRUE(ComposeSinglePhoto(*inputs.photo, inputs.frameTemplate, output, "out.jpg", QStringLiteral("12.jpg"),
+                                       settings, 30, 20, 95));
+        pictures[road] = QImage(QStringLiteral("out.jpg"));
         EXPECT_EQ(output.size(), canvas);
     }
-    ASSERT_EQ(pictures[0].size(), canvas);
-    EXPECT_EQ(pictures[0], pictures[1]);
-    EXPECT_TRUE(Near(pictures[1], {150, 150}, Qt::red));
-    EXPECT_TRUE(Near(pictures[1], {450, 320}, Qt::yellow));
-    EXPECT_TRUE(Near(pictures[1], {545, 300}, Qt::white)); // the frame over the photo
-    EXPECT_TRUE(Near(pictures[1], {450, 220}, QColor(20, 227, 45))); // the half-clear band over green
+    ASSERT_EQ(pictures[Whole].size(), canvas);
+    EXPECT_EQ(pictures[Whole], pictures[PhotoRowByRow]);
+    EXPECT_EQ(pictures[Whole], pictures[TemplateRowByRowToo]);
+    const QImage &picture = pictures[TemplateRowByRowToo];
+    EXPECT_TRUE(Near(picture, {150, 150}, Qt::red));
+    EXPECT_TRUE(Near(picture, {450, 320}, Qt::yellow));
+    EXPECT_TRUE(Near(picture, {545, 300}, Qt::white));             // the frame over the photo
+    EXPECT_TRUE(Near(picture, {450, 220}, QColor(20, 227, 45))); // the half-clear band over green
 }
