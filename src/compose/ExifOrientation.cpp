@@ -1,7 +1,5 @@
 #include "compose/ExifOrientation.h"
 
-#include <QTransform>
-
 #include <algorithm>
 #include <array>
 #include <fstream>
@@ -112,17 +110,30 @@ QRect StoredRect(QRect upright, QSize stored, int orientation)
     }
 }
 
-QImage TurnUpright(QImage stored, int orientation)
+void PlaceStoredRows(const uchar *rows, qsizetype rowBytes, int first, int count, QSize stored, int orientation,
+                     QImage &upright)
 {
-    switch (orientation) {
-    case 2: return std::move(stored).mirrored(true, false);
-    case 3: return std::move(stored).mirrored(true, true);
-    case 4: return std::move(stored).mirrored(false, true);
-    // Quarter turns are exact pixel moves in Qt; the two transposes are a turn and a mirror.
-    case 5: return stored.transformed(QTransform().rotate(90)).mirrored(true, false);
-    case 6: return stored.transformed(QTransform().rotate(90));
-    case 7: return stored.transformed(QTransform().rotate(270)).mirrored(true, false);
-    case 8: return stored.transformed(QTransform().rotate(270));
-    default: return stored;
+    const int w = stored.width();
+    const int h = stored.height();
+    uchar *const bits = upright.bits();
+    const qsizetype uprightRowBytes = upright.bytesPerLine();
+    for (int i = 0; i < count; ++i) {
+        const int sy = first + i;
+        const auto *from = reinterpret_cast<const QRgb *>(rows + rowBytes * i);
+        for (int sx = 0; sx < w; ++sx) {
+            // Where stored pixel (sx, sy) shows upright.
+            int x = sx, y = sy;
+            switch (orientation) {
+            case 2: x = w - 1 - sx; break;
+            case 3: x = w - 1 - sx; y = h - 1 - sy; break;
+            case 4: y = h - 1 - sy; break;
+            case 5: x = sy; y = sx; break;
+            case 6: x = h - 1 - sy; y = sx; break;
+            case 7: x = h - 1 - sy; y = w - 1 - sx; break;
+            case 8: x = sy; y = w - 1 - sx; break;
+            default: break;
+            }
+            reinterpret_cast<QRgb *>(bits + uprightRowBytes * y)[x] = from[sx];
+        }
     }
 }

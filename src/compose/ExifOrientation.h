@@ -28,5 +28,9 @@ QSize UprightSize(QSize stored, int orientation);
 // The part of the stored picture that shows as `upright` once turned upright.
 QRect StoredRect(QRect upright, QSize stored, int orientation);
 
-// The stored pixels turned upright.
-QImage TurnUpright(QImage stored, int orientation);
+// Puts `count` stored rows of 32-bit pixels (from stored row `first` of a
+// picture of `stored` size, `rowBytes` apart) where they show in `upright`,
+// the picture turned upright: a picture is turned a band at a time, never
+// held twice.
+void PlaceStoredRows(const uchar *rows, qsizetype rowBytes, int first, int count, QSize stored, int orientation,
+                     QImage &upright);

@@ -230,15 +230,31 @@ std::optional<JpegPicture> DecodeJpeg(const std::filesystem::path &path, int red
         return std::nullopt;
     const QRect decoded = reader.Decoded();
     JpegPicture picture;
-    picture.pixels = QImage(decoded.size(), QImage::Format_RGB32);
+    picture.pixels = QImage(UprightSize(decoded.size(), orientation), QImage::Format_RGB32);
     if (picture.pixels.isNull())
         return std::nullopt;
-    std::vector<uchar *> rows(static_cast<std::size_t>(decoded.height()));
-    for (int y = 0; y < decoded.height(); ++y)
-        rows[static_cast<std::size_t>(y)] = picture.pixels.scanLine(y);
-    if (!reader.Read(rows.data(), decoded.height()) || !reader.Finish())
+    if (orientation == 1) {
+        std::vector<uchar *> rows(static_cast<std::size_t>(decoded.height()));
+        for (int y = 0; y < decoded.height(); ++y)
+            rows[static_cast<std::size_t>(y)] = picture.pixels.scanLine(y);
+        if (!reader.Read(rows.data(), decoded.height()))
+            return std::nullopt;
+    } else {
+        // Turned upright a band of rows at a time.
+        QImage band(decoded.width(), RowsPerRead, QImage::Format_RGB32);
+        uchar *rows[RowsPerRead];
+        for (int y = 0; y < RowsPerRead; ++y)
+            rows[y] = band.scanLine(y);
+        for (int first = 0; first < decoded.height(); first += RowsPerRead) {
+            const int count = std::min(RowsPerRead, decoded.height() - first);
+            if (!reader.Read(rows, count))
+                return std::nullopt;
+            PlaceStoredRows(band.constBits(), band.bytesPerLine(), first, count, decoded.size(), orientation,
+                            picture.pixels);
+        }
+    }
+    if (!reader.Finish())
         return std::nullopt;
-    picture.pixels = TurnUpright(std::move(picture.pixels), orientation);
     picture.region = UprightRect(decoded, stored, orientation);
     picture.reduction = reduction;
     picture.complete = reader.Whole();
