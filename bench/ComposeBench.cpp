@@ -1,13 +1,21 @@
 // Times the single-photo composition of a 6000 x 4000 JPEG into a
 // 152 x 102 mm 32-bit PNG frame template (scale 0.5, label on, quality 100)
-// side by side with the same job done by ImageMagick's convert and by the
-// libvips command line, and prints the median of each.
+// as a whole process, side by side with the same job and output geometry
+// done by libvips as one pipeline in one process (VipsComposeAnchor, against
+// libvips' C API), by Pillow with draft decoding, by ImageMagick with a JPEG
+// size hint, and the floor of any such program: djpeg -scale 1/2 of the photo
+// plus cjpeg -quality 100 of the composed picture. Every contender halves
+// the chroma of its JPEG. Prints the median wall time, processor time (user
+// and system, all threads) and peak memory of each.
 //
-//   ComposeBench [--runs N] [--keep DIR]     side by side (inputs are generated)
-//   ComposeBench --once PHOTO TEMPLATE OUT   one composition, for /usr/bin/time -v
+//   ComposeBench [--runs N] [--keep DIR]          side by side (inputs are generated)
+//   ComposeBench --once PHOTO TEMPLATE OUT [SCALE] one composition, for /usr/bin/time -v
+//   ComposeBench --memory [DIR]                    peak memory of a 100 MP photo at scale 0.7
 //
-// VELLORA_CONVERT and VELLORA_VIPS override the two commands (defaults
-// /usr/bin/convert and vips).
+// VELLORA_CONVERT, VELLORA_PYTHON, VELLORA_DJPEG and VELLORA_CJPEG override
+// the tools' paths (defaults /usr/bin/convert, /usr/bin/python3, djpeg, cjpeg);
+// VELLORA_COMPOSE names another build's ComposeBench to time instead of this
+// one (for a before and after).
 
 #include "compose/ImageFiles.h"
 #include "compose/PictureNumber.h"
@@ -16,16 +24,21 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <vector>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -77,11 +90,12 @@ void MakeTemplate(const QString &path)
     frame.save(path, "png");
 }
 
-bool ComposeOnce(const QString &photoPath, const QString &templatePath, const QString &outputPath)
+bool ComposeOnce(const QString &photoPath, const QString &templatePath, const QString &outputPath, float scale = 0.5f)
 {
-    const TemplateSettings settings = BenchSettings();
-    auto photo = LoadCompositionPhoto(photoPath.toStdString(), settings);
-    QImage frameTemplate = LoadFrameTemplate(templatePath.toStdString());
+    TemplateSettings settings = BenchSettings();
+    settings.Proportion = scale;
+    auto [frameTemplate, photo] = OpenCompositionInputs(photoPath.toStdString(), templatePath.toStdString(), settings,
+                                                        CanvasSize(PaperW, PaperH));
     if (!photo || frameTemplate.isNull())
         return false;
     QImage output;
@@ -89,56 +103,137 @@ bool ComposeOnce(const QString &photoPath, const QString &templatePath, const QS
                               PaperH, Quality);
 }
 
-bool Run(const QString &program, const QStringList &arguments)
+// One finished child process: wall time and peak resident memory.
+struct Measured
 {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(program, arguments);
-    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        std::fprintf(stderr, "failed: %s %s\n", qPrintable(program), qPrintable(arguments.join(u' ')));
-        return false;
+    bool ok = false;
+    double ms = 0;
+    double peakMb = 0;
+    double cpuMs = 0; // user and system time of the process
+};
+
+// Run under /usr/bin/time, whose own small process is the child's parent:
+// a child spawned from this big process would inherit its memory high-water mark.
+Measured RunMeasured(const QString &program, const QStringList &arguments)
+{
+    static const QString peakFile = QDir::temp().filePath(QStringLiteral("vellora-bench-peak-%1").arg(getpid()));
+    std::vector<std::string> texts{"/usr/bin/time", "-f", "%M %U %S", "-o", peakFile.toStdString(), program.toStdString()};
+    for (const QString &argument : arguments)
+        texts.push_back(argument.toStdString());
+    std::vector<char *> argv;
+    for (std::string &text : texts)
+        argv.push_back(text.data());
+    argv.push_back(nullptr);
+    QElapsedTimer timer;
+    timer.start();
+    pid_t child = 0;
+    if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+        std::fprintf(stderr, "cannot start %s\n", argv[0]);
+        return {};
     }
-    return true;
+    int status = 0;
+    waitpid(child, &status, 0);
+    Measured measured;
+    measured.ms = timer.nsecsElapsed() / 1e6;
+    QFile peak(peakFile);
+    if (peak.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> fields = peak.readAll().trimmed().split('\n').last().split(' ');
+        if (fields.size() == 3) {
+            measured.peakMb = fields[0].toDouble() / 1024.0;
+            measured.cpuMs = (fields[1].toDouble() + fields[2].toDouble()) * 1000.0;
+        }
+    }
+    measured.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (!measured.ok)
+        std::fprintf(stderr, "failed: %s %s\n", qPrintable(program), qPrintable(arguments.join(u' ')));
+    return measured;
 }
 
-// The same job with ImageMagick: white canvas, the photo at half size at
-// (5, 5) (decoded with the JPEG size hint), the template over it, the label.
-bool ImageMagickJob(const QDir &dir, const QString &output)
+QString Tool(const char *variable, const char *fallback)
 {
-    const QString convert = qEnvironmentVariable("VELLORA_CONVERT", QStringLiteral("/usr/bin/convert"));
-    const QSize canvas = CanvasSize(PaperW, PaperH);
-    return Run(convert, {QStringLiteral("-size"), QStringLiteral("%1x%2").arg(canvas.width()).arg(canvas.height()),
-                         QStringLiteral("xc:white"), QStringLiteral("("), QStringLiteral("-define"),
-                         QStringLiteral("jpeg:size=3000x2000"), dir.filePath(QStringLiteral("photo.jpg")),
-                         QStringLiteral("-resize"), QStringLiteral("3000x2000!"), QStringLiteral(")"),
-                         QStringLiteral("-geometry"), QStringLiteral("+5+5"), QStringLiteral("-composite"),
-                         dir.filePath(QStringLiteral("template.png")), QStringLiteral("-composite"),
-                         QStringLiteral("-font"), QStringLiteral("Liberation-Sans-Italic"), QStringLiteral("-pointsize"),
-                         QStringLiteral("34"), QStringLiteral("-fill"), QStringLiteral("black"),
-                         QStringLiteral("-undercolor"), QStringLiteral("white"), QStringLiteral("-annotate"),
-                         QStringLiteral("+5+36"), QStringLiteral(" 1234"), QStringLiteral("-quality"),
-                         QString::number(Quality), output});
+    return qEnvironmentVariable(variable, QString::fromLatin1(fallback));
 }
 
-// The same job with the libvips command line, one operation per call:
-// shrink-on-load, embed on white, template over, label, save.
-bool VipsJob(const QDir &dir, const QString &output)
+QString Size(QSize size)
 {
-    const QString vips = qEnvironmentVariable("VELLORA_VIPS", QStringLiteral("vips"));
+    return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+}
+
+// The job's geometry: the photo at half size at (5, 5), the label " 1234" at
+// (5, 5) in black on white, 38 pixels high.
+constexpr int Corner = 5;
+const QSize HalfPhoto(3000, 2000);
+
+Measured ImageMagickJob(const QDir &dir, const QString &output)
+{
+    return RunMeasured(
+        Tool("VELLORA_CONVERT", "/usr/bin/convert"),
+        {QStringLiteral("-size"), Size(CanvasSize(PaperW, PaperH)), QStringLiteral("xc:white"), QStringLiteral("("),
+         QStringLiteral("-define"), QStringLiteral("jpeg:size=") + Size(HalfPhoto), dir.filePath(QStringLiteral("photo.jpg")),
+         QStringLiteral("-resize"), Size(HalfPhoto) + QLatin1Char('!'), QStringLiteral(")"), QStringLiteral("-geometry"),
+         QStringLiteral("+5+5"), QStringLiteral("-composite"), dir.filePath(QStringLiteral("template.png")),
+         QStringLiteral("-composite"), QStringLiteral("-font"), QStringLiteral("Liberation-Sans-Italic"),
+         QStringLiteral("-pointsize"), QStringLiteral("34"), QStringLiteral("-fill"), QStringLiteral("black"),
+         QStringLiteral("-undercolor"), QStringLiteral("white"), QStringLiteral("-annotate"), QStringLiteral("+5+36"),
+         QStringLiteral(" 1234"), QStringLiteral("-sampling-factor"), QStringLiteral("2x2"), QStringLiteral("-quality"),
+         QString::number(Quality), output});
+}
+
+#ifdef VIPS_ANCHOR
+Measured VipsJob(const QDir &dir, const QString &output)
+{
     const QSize canvas = CanvasSize(PaperW, PaperH);
-    const auto f = [&](const char *name) { return dir.filePath(QString::fromLatin1(name)); };
-    return Run(vips, {QStringLiteral("jpegload"), f("photo.jpg"), f("p.v"), QStringLiteral("--shrink"), QStringLiteral("2")})
-        && Run(vips, {QStringLiteral("embed"), f("p.v"), f("e.v"), QStringLiteral("5"), QStringLiteral("5"),
-                      QString::number(canvas.width()), QString::number(canvas.height()), QStringLiteral("--extend"),
-                      QStringLiteral("white")})
-        && Run(vips, {QStringLiteral("composite2"), f("e.v"), f("template.png"), f("c.v"), QStringLiteral("over")})
-        && Run(vips, {QStringLiteral("text"), f("t.v"), QStringLiteral(" 1234"), QStringLiteral("--font"),
-                      QStringLiteral("Liberation Sans Italic 34"), QStringLiteral("--dpi"), QStringLiteral("72")})
-        && Run(vips, {QStringLiteral("invert"), f("t.v"), f("ti.v")})
-        && Run(vips, {QStringLiteral("insert"), f("c.v"), f("ti.v"), f("l.v"), QStringLiteral("5"), QStringLiteral("5")})
-        && Run(vips, {QStringLiteral("extract_band"), f("l.v"), f("x.v"), QStringLiteral("0"), QStringLiteral("--n"),
-                      QStringLiteral("3")})
-        && Run(vips, {QStringLiteral("jpegsave"), f("x.v"), output, QStringLiteral("--Q"), QString::number(Quality)});
+    return RunMeasured(QStringLiteral(VIPS_ANCHOR),
+                       {dir.filePath(QStringLiteral("photo.jpg")), dir.filePath(QStringLiteral("template.png")), output,
+                        QString::number(canvas.width()), QString::number(canvas.height()), QStringLiteral("2"),
+                        QString::number(Corner), QString::number(Corner), QString::number(Quality)});
+}
+#endif
+
+// How a Python photo booth composes: Pillow, the decoder told the size it needs.
+const char *const PillowScript = R"(
+import sys
+from PIL import Image, ImageDraw, ImageFont
+photo, frame, out, cw, ch, hw, hh, q = sys.argv[1:]
+cw, ch, hw, hh, q = int(cw), int(ch), int(hw), int(hh), int(q)
+im = Image.open(photo)
+im.draft('RGB', (hw, hh))
+im = im.convert('RGB')
+if im.size != (hw, hh):
+    im = im.resize((hw, hh), Image.BOX)
+canvas = Image.new('RGB', (cw, ch), 'white')
+canvas.paste(im, (5, 5))
+t = Image.open(frame).convert('RGBA')
+canvas.paste(t, (0, 0), t)
+font = ImageFont.truetype('/usr/share/fonts/truetype/liberation/LiberationSans-Italic.ttf', 34)
+draw = ImageDraw.Draw(canvas)
+draw.rectangle(draw.textbbox((5, 5), ' 1234', font=font), fill='white')
+draw.text((5, 5), ' 1234', font=font, fill='black')
+canvas.save(out, quality=q, subsampling=2)
+)";
+
+Measured PillowJob(const QDir &dir, const QString &output)
+{
+    const QSize canvas = CanvasSize(PaperW, PaperH);
+    return RunMeasured(Tool("VELLORA_PYTHON", "/usr/bin/python3"),
+                       {QStringLiteral("-c"), QString::fromLatin1(PillowScript), dir.filePath(QStringLiteral("photo.jpg")),
+                        dir.filePath(QStringLiteral("template.png")), output, QString::number(canvas.width()),
+                        QString::number(canvas.height()), QString::number(HalfPhoto.width()),
+                        QString::number(HalfPhoto.height()), QString::number(Quality)});
+}
+
+// The least any program must do: decode the photo at half size, encode the
+// composed picture (taken here from ours, as a PPM made beforehand).
+Measured FloorJob(const QDir &dir, const QString &output)
+{
+    const Measured decode =
+        RunMeasured(Tool("VELLORA_DJPEG", "djpeg"), {QStringLiteral("-scale"), QStringLiteral("1/2"), QStringLiteral("-outfile"),
+                                                     dir.filePath(QStringLiteral("half.ppm")), dir.filePath(QStringLiteral("photo.jpg"))});
+    const Measured encode = RunMeasured(Tool("VELLORA_CJPEG", "cjpeg"),
+                                        {QStringLiteral("-quality"), QString::number(Quality), QStringLiteral("-outfile"), output,
+                                         dir.filePath(QStringLiteral("canvas.ppm"))});
+    return {decode.ok && encode.ok, decode.ms + encode.ms, std::max(decode.peakMb, encode.peakMb),
+            decode.cpuMs + encode.cpuMs};
 }
 
 double Median(std::vector<double> values)
@@ -152,8 +247,10 @@ struct Contender
 {
     const char *name;
     QString output;
-    std::function<bool()> job;
+    std::function<Measured()> job;
     std::vector<double> times;
+    std::vector<double> peaks;
+    std::vector<double> cpu;
 };
 
 // A few points of every output: inside the photo, in the frame, in the
@@ -163,11 +260,33 @@ void PrintGeometry(const std::vector<Contender> &contenders)
     const QPoint probes[] = {{1000, 800}, {60, 60}, {1500, 1600}, {2880 / 2, 1920}};
     for (const Contender &c : contenders) {
         const QImage image(c.output);
-        std::printf("  %-22s %dx%d", c.name, image.width(), image.height());
+        std::printf("  %-24s %dx%d", c.name, image.width(), image.height());
         for (const QPoint p : probes)
             std::printf("  %s", qPrintable(image.pixelColor(p.x(), std::min(p.y(), image.height() - 1)).name()));
         std::printf("\n");
     }
+}
+
+// A 100 MP photo (11648 x 8736, what medium-format bodies write) composed at
+// scale 0.7 in a process of its own: its peak memory against the 407 MB that
+// a whole decode of it would take alone.
+int MeasureLargePhoto(const QDir &dir)
+{
+    const QString photo = dir.filePath(QStringLiteral("100mp.jpg"));
+    const QString frame = dir.filePath(QStringLiteral("template.png"));
+    MakeTemplate(frame);
+    std::printf("generating an 11648x8736 photo with ImageMagick in %s\n", qPrintable(dir.path()));
+    if (!RunMeasured(Tool("VELLORA_CONVERT", "/usr/bin/convert"),
+                     {QStringLiteral("-size"), QStringLiteral("11648x8736"), QStringLiteral("gradient:#c86428-#2864c8"),
+                      QStringLiteral("-quality"), QStringLiteral("90"), photo})
+             .ok)
+        return 1;
+    const Measured once = RunMeasured(QCoreApplication::applicationFilePath(),
+                                      {QStringLiteral("--once"), photo, frame, dir.filePath(QStringLiteral("out.jpg")),
+                                       QStringLiteral("0.7")});
+    std::printf("100 MP photo at scale 0.7: %.0f ms, peak memory %.1f MB (a whole decode alone: %.1f MB)\n", once.ms,
+                once.peakMb, 11648.0 * 8736 * 4 / (1024 * 1024));
+    return once.ok ? 0 : 1;
 }
 
 } // namespace
@@ -178,59 +297,77 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv); // fonts for the label
     const QStringList args = app.arguments();
-    if (args.size() == 5 && args[1] == QStringLiteral("--once"))
-        return ComposeOnce(args[2], args[3], args[4]) ? 0 : 1;
+    if ((args.size() == 5 || args.size() == 6) && args[1] == QStringLiteral("--once"))
+        return ComposeOnce(args[2], args[3], args[4], args.size() == 6 ? args[5].toFloat() : 0.5f) ? 0 : 1;
 
     int runs = 5;
     QString keep;
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QStringLiteral("--runs"))
-            runs = std::max(1, args[i + 1].toInt());
-        else if (args[i] == QStringLiteral("--keep"))
-            keep = args[i + 1];
+    bool memory = false;
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--memory"))
+            memory = true;
+        else if (args[i] == QStringLiteral("--runs") && i + 1 < args.size())
+            runs = std::max(1, args[++i].toInt());
+        else if (args[i] == QStringLiteral("--keep") && i + 1 < args.size())
+            keep = args[++i];
+        else if (memory)
+            keep = args[i];
     }
     QTemporaryDir temporary;
     const QDir dir(keep.isEmpty() ? temporary.path() : keep);
     QDir().mkpath(dir.path());
-    std::printf("generating a 6000x4000 photo and a %dx%d template in %s\n", CanvasSize(PaperW, PaperH).width(),
-                CanvasSize(PaperW, PaperH).height(), qPrintable(dir.path()));
-    MakePhoto(dir.filePath(QStringLiteral("photo.jpg")));
-    MakeTemplate(dir.filePath(QStringLiteral("template.png")));
+    if (memory)
+        return MeasureLargePhoto(dir);
+
+    std::printf("generating a 6000x4000 photo and a %s template in %s\n", qPrintable(Size(CanvasSize(PaperW, PaperH))),
+                qPrintable(dir.path()));
     const QString photo = dir.filePath(QStringLiteral("photo.jpg"));
     const QString frame = dir.filePath(QStringLiteral("template.png"));
+    MakePhoto(photo);
+    MakeTemplate(frame);
+    // The floor encodes our composed picture: made once, untimed.
+    const QString ours = dir.filePath(QStringLiteral("out_vellora.jpg"));
+    if (!ComposeOnce(photo, frame, ours) || !QImage(ours).save(dir.filePath(QStringLiteral("canvas.ppm"))))
+        return 1;
 
     std::vector<Contender> contenders;
-    contenders.push_back({"vellora (in process)", dir.filePath(QStringLiteral("out_vellora.jpg")), {}, {}});
-    contenders.back().job = [&, out = contenders.back().output] { return ComposeOnce(photo, frame, out); };
-    contenders.push_back({"vellora (one process)", dir.filePath(QStringLiteral("out_once.jpg")), {}, {}});
-    contenders.back().job = [&, out = contenders.back().output] {
-        return Run(QCoreApplication::applicationFilePath(), {QStringLiteral("--once"), photo, frame, out});
+    const auto add = [&](const char *name, const char *file, std::function<Measured(const QString &)> job) {
+        const QString output = dir.filePath(QString::fromLatin1(file));
+        contenders.push_back({name, output, [job, output] { return job(output); }, {}, {}, {}});
     };
-    contenders.push_back({"ImageMagick convert", dir.filePath(QStringLiteral("out_convert.jpg")), {}, {}});
-    contenders.back().job = [&, out = contenders.back().output] { return ImageMagickJob(dir, out); };
-    contenders.push_back({"libvips vips", dir.filePath(QStringLiteral("out_vips.jpg")), {}, {}});
-    contenders.back().job = [&, out = contenders.back().output] { return VipsJob(dir, out); };
+    add("vellora (one process)", "out_vellora.jpg", [&](const QString &out) {
+        return RunMeasured(qEnvironmentVariable("VELLORA_COMPOSE", QCoreApplication::applicationFilePath()),
+                           {QStringLiteral("--once"), photo, frame, out});
+    });
+#ifdef VIPS_ANCHOR
+    add("libvips (one pipeline)", "out_vips.jpg", [&](const QString &out) { return VipsJob(dir, out); });
+#endif
+    add("Pillow (draft)", "out_pillow.jpg", [&](const QString &out) { return PillowJob(dir, out); });
+    add("ImageMagick (jpeg:size)", "out_convert.jpg", [&](const QString &out) { return ImageMagickJob(dir, out); });
+    add("djpeg + cjpeg (floor)", "out_floor.jpg", [&](const QString &out) { return FloorJob(dir, out); });
 
     // Interleaved runs, so a busy moment of the machine hits every contender alike.
     for (int run = 0; run < runs; ++run) {
         for (Contender &c : contenders) {
-            QElapsedTimer timer;
-            timer.start();
-            if (!c.job())
+            const Measured measured = c.job();
+            if (!measured.ok)
                 return 1;
-            c.times.push_back(timer.nsecsElapsed() / 1e6);
+            c.times.push_back(measured.ms);
+            c.peaks.push_back(measured.peakMb);
+            c.cpu.push_back(measured.cpuMs);
         }
     }
 
-    std::printf("median of %d runs, 6000x4000 JPEG into a 152x102 mm 32-bit PNG template, scale 0.5, label, quality 100\n",
+    std::printf("median of %d runs, whole processes: 6000x4000 JPEG into a 152x102 mm 32-bit PNG template, scale 0.5, "
+                "label, quality 100\n",
                 runs);
-    const double ours = Median(contenders[0].times);
-    const double oursProcess = Median(contenders[1].times);
+    const double oursMs = Median(contenders[0].times);
+    const double oursCpu = Median(contenders[0].cpu);
     for (const Contender &c : contenders) {
         const double median = Median(c.times);
-        std::printf("  %-22s %8.1f ms", c.name, median);
-        if (&c != &contenders[0] && &c != &contenders[1])
-            std::printf("   in process / this = %.2f   one process / this = %.2f", ours / median, oursProcess / median);
+        std::printf("  %-24s %8.1f ms wall %7.1f ms cpu %7.1f MB peak", c.name, median, Median(c.cpu), Median(c.peaks));
+        if (&c != &contenders[0])
+            std::printf("   vellora / this: wall %.2f, cpu %.2f", oursMs / median, oursCpu / Median(c.cpu));
         std::printf("\n");
     }
     std::printf("output size and colours at (1000,800) (60,60) (1500,1600) (1440,1920):\n");

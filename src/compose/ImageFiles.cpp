@@ -1,8 +1,11 @@
 #include "compose/ImageFiles.h"
 
+#include "compose/JpegDecoder.h"
+#include "compose/JpegEncoder.h"
+
 #include <QImageReader>
-#include <QImageWriter>
-#include <QSaveFile>
+
+#include <mutex>
 
 QString PathText(const std::filesystem::path &path)
 {
@@ -11,20 +14,45 @@ QString PathText(const std::filesystem::path &path)
 
 bool SaveJpeg(const std::filesystem::path &path, int quality, const QImage &image)
 {
-    QSaveFile file(PathText(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&file, "jpeg");
-    writer.setQuality(quality);
-    if (!writer.write(image)) {
-        file.cancelWriting();
-        return false;
+    const bool rows32 = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32;
+    const QImage rows = rows32 ? image : image.convertToFormat(QImage::Format_RGB32);
+    JpegRowWriter writer(path, rows.size(), quality);
+    return writer.Write(rows, 0, rows.height()) && writer.Commit();
+}
+
+void AllowLargeImages()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { QImageReader::setAllocationLimit(0); });
+}
+
+QImage LoadPhoto(const std::filesystem::path &path, QSize atLeast)
+{
+    if (const std::optional<JpegHeader> header = ReadJpegHeader(path)) {
+        const int reduction = atLeast.isEmpty() ? 1 : JpegDecodeReduction(header->Upright(), atLeast);
+        std::optional<JpegPicture> picture = DecodeJpeg(path, reduction);
+        return picture ? std::move(picture->pixels) : QImage();
     }
-    return file.commit();
+    AllowLargeImages();
+    QImageReader reader(PathText(path));
+    reader.setAutoTransform(true);
+    return reader.read();
+}
+
+QSize PhotoSize(const std::filesystem::path &path)
+{
+    if (const std::optional<JpegHeader> header = ReadJpegHeader(path))
+        return header->Upright();
+    AllowLargeImages();
+    QImageReader reader(PathText(path));
+    reader.setAutoTransform(true);
+    const QSize size = reader.size();
+    return reader.transformation() & QImageIOHandler::TransformationRotate90 ? size.transposed() : size;
 }
 
 QImage LoadFrameTemplate(const std::filesystem::path &path)
 {
+    AllowLargeImages();
     QImage image(PathText(path));
     if (image.hasAlphaChannel() && image.format() != QImage::Format_ARGB32)
         image.convertTo(QImage::Format_ARGB32);
@@ -41,8 +69,7 @@ QImage StretchImage(const QImage &image, QSize size)
 int JpegDecodeReduction(QSize stored, QSize minimum)
 {
     for (const int reduction : {8, 4, 2}) {
-        if (stored.width() % reduction == 0 && stored.height() % reduction == 0
-            && stored.width() / reduction >= minimum.width() && stored.height() / reduction >= minimum.height())
+        if (stored.width() / reduction >= minimum.width() && stored.height() / reduction >= minimum.height())
             return reduction;
     }
     return 1;

@@ -2,12 +2,16 @@
 
 #include "compose/ImageFiles.h"
 #include "compose/ImageRoutines.h"
+#include "compose/JpegDecoder.h"
 #include "compose/PictureNumber.h"
+#include "compose/TemplateRows.h"
 
 #include <QFont>
 #include <QFontMetricsF>
-#include <QImageReader>
 #include <QPainter>
+
+#include <cmath>
+#include <future>
 
 
 namespace {
@@ -35,12 +39,83 @@ void DrawLabel(QPainter &painter, const QString &text, const TemplateSettings &s
     painter.drawText(QPointF(corner.x(), corner.y() + metrics.ascent()), text);
 }
 
+// Draws `photo` as if the whole of it were stretched to `drawn` at `corner`,
+// but stretches only the pixels that land on the canvas.
+void DrawPhotoClipped(QPainter &painter, const CompositionPhoto &photo, QPoint corner, QSize drawn, QSize canvas)
+{
+    if (photo.pixels.isNull() || drawn.isEmpty() || photo.storedSize.isEmpty())
+        return;
+    // Pieces of the picture are cut as views of its rows, which needs whole 32-bit pixels.
+    const QImage pixels =
+        photo.pixels.depth() == 32 ? photo.pixels : photo.pixels.convertToFormat(QImage::Format_RGB32);
+    const double sx = double(drawn.width()) / photo.storedSize.width();
+    const double sy = double(drawn.height()) / photo.storedSize.height();
+    const QRectF target(corner.x() + photo.region.x() * sx, corner.y() + photo.region.y() * sy,
+                        photo.region.width() * sx, photo.region.height() * sy);
+    const double px = target.width() / pixels.width(); // canvas pixels per photo pixel
+    const double py = target.height() / pixels.height();
+    if (px == 1.0 && py == 1.0 && target.left() == std::floor(target.left()) && target.top() == std::floor(target.top())) {
+        painter.drawImage(target.topLeft().toPoint(), pixels); // the painter clips
+        return;
+    }
+    const QRectF visible = target.intersected(QRectF(QPointF(0, 0), QSizeF(canvas)));
+    if (visible.isEmpty())
+        return;
+    const int left = std::max(0, int(std::floor((visible.left() - target.left()) / px)));
+    const int top = std::max(0, int(std::floor((visible.top() - target.top()) / py)));
+    const int right = std::min(pixels.width(), int(std::ceil((visible.right() - target.left()) / px)));
+    const int bottom = std::min(pixels.height(), int(std::ceil((visible.bottom() - target.top()) / py)));
+    if (right <= left || bottom <= top)
+        return;
+    const QPoint from(int(std::lround(target.left() + left * px)), int(std::lround(target.top() + top * py)));
+    const QPoint to(int(std::lround(target.left() + right * px)), int(std::lround(target.top() + bottom * py)));
+    const QImage piece(pixels.constScanLine(top) + std::size_t(left) * 4, right - left, bottom - top,
+                       pixels.bytesPerLine(), pixels.format());
+    painter.drawImage(from, StretchImage(piece, QSize(to.x() - from.x(), to.y() - from.y())));
+}
+
+// Decodes a photo left to the composition, upright, the way
+// LoadCompositionPhoto would have; false when it cannot be read or its data
+// is cut short.
+bool DecodeDeferred(CompositionPhoto &photo)
+{
+    const StreamedPhoto part = *photo.deferred;
+    photo.deferred.reset();
+    std::optional<JpegPicture> picture = DecodeJpeg(part.jpeg, part.reduction, part.rect);
+    if (!picture || !picture->complete)
+        return false;
+    photo.pixels = std::move(picture->pixels);
+    photo.region = QRect(picture->region.topLeft() * part.reduction, picture->region.size() * part.reduction);
+    return true;
+}
+
+// Where the label may paint: its cell, with room for the italic's overhang.
+QRect LabelArea(const QString &text, const TemplateSettings &settings)
+{
+    const int cellHeight = static_cast<int>(settings.TextSize * 3.8);
+    const int advance = static_cast<int>(QFontMetricsF(LabelFont(cellHeight)).horizontalAdvance(text));
+    return QRect(LabelCorner(settings) - QPoint(cellHeight, cellHeight), QSize(advance + 2 * cellHeight, 3 * cellHeight));
+}
+
+// The photo's pixels at its whole stored size, for the routines that
+// rescale and turn it pixel by pixel.
+QImage AtStoredSize(const CompositionPhoto &photo)
+{
+    if (photo.region == QRect(QPoint(0, 0), photo.storedSize))
+        return StretchImage(photo.pixels, photo.storedSize);
+    QImage whole(photo.storedSize, QImage::Format_RGB32);
+    whole.fill(Qt::white);
+    QPainter painter(&whole);
+    DrawPhotoClipped(painter, photo, QPoint(0, 0), photo.storedSize, photo.storedSize);
+    return whole;
+}
+
 } // namespace
 
 CompositionPhoto CompositionPhoto::Whole(QImage image)
 {
     const QSize size = image.size();
-    return {std::move(image), size};
+    return {std::move(image), size, QRect(QPoint(0, 0), size), std::nullopt};
 }
 
 QSize CanvasSize(int paperWidthMm, int paperHeightMm)
@@ -104,25 +179,99 @@ QPoint LabelCorner(const TemplateSettings &settings)
             static_cast<int>(settings.TextTopMargin * CanvasPerScreenPixel)};
 }
 
-std::optional<CompositionPhoto> LoadCompositionPhoto(const std::filesystem::path &path, const TemplateSettings &settings)
+QRect VisiblePart(QSize stored, QSize drawn, QPoint corner, QSize canvas)
 {
-    QImageReader reader(PathText(path));
-    const QSize stored = reader.size();
+    const QRect visible = QRect(corner, drawn).intersected(QRect(QPoint(0, 0), canvas));
+    if (visible.isEmpty() || drawn.isEmpty())
+        return {};
+    const double sx = double(stored.width()) / drawn.width();
+    const double sy = double(stored.height()) / drawn.height();
+    const QPoint from(int(std::floor((visible.left() - corner.x()) * sx)) - 1,
+                      int(std::floor((visible.top() - corner.y()) * sy)) - 1);
+    const QPoint to(int(std::ceil((visible.right() + 1 - corner.x()) * sx)) + 1,
+                    int(std::ceil((visible.bottom() + 1 - corner.y()) * sy)) + 1);
+    return QRect(from, to - QPoint(1, 1)).intersected(QRect(QPoint(0, 0), stored));
+}
+
+std::optional<CompositionPhoto> OpenCompositionPhoto(const std::filesystem::path &path, const TemplateSettings &settings,
+                                                     QSize canvas)
+{
+    const std::optional<JpegHeader> header = ReadJpegHeader(path);
+    if (!header) {
+        QImage pixels = LoadPhoto(path);
+        if (pixels.isNull())
+            return std::nullopt;
+        return CompositionPhoto::Whole(std::move(pixels));
+    }
+    const QSize stored = header->Upright();
     const QSize drawn = DrawnSize(stored, settings.Proportion);
     const bool reshaped = AutoSizeFactor(stored, settings) || TurnApplies(drawn, settings);
-    if (stored.isValid() && !reshaped && reader.format() == "jpeg") {
-        const int reduction = JpegDecodeReduction(stored, drawn);
-        if (reduction > 1)
-            reader.setScaledSize(stored / reduction);
+    StreamedPhoto part{path, 1, QRect(), QPoint(), nullptr, nullptr};
+    if (!reshaped) {
+        part.corner = PhotoCorner(drawn, settings, canvas);
+        const QRect visible = VisiblePart(stored, drawn, part.corner, canvas);
+        // Nothing of it shows: a token of it is decoded, which still reads all the data.
+        part.reduction = visible.isEmpty() ? 8 : JpegDecodeReduction(stored, drawn);
+        const int r = part.reduction;
+        part.rect = visible.isEmpty() ? QRect(0, 0, 1, 1)
+                                      : QRect(QPoint(visible.left() / r, visible.top() / r),
+                                              QPoint(visible.right() / r, visible.bottom() / r));
+        const bool exact = drawn * r == stored;
+        if (exact && !visible.isEmpty() && header->orientation == 1 && JpegMarkersReachEnd(path))
+            return CompositionPhoto{QImage(), stored, QRect(part.rect.topLeft() * r, part.rect.size() * r), part};
     }
-    QImage pixels = reader.read();
-    if (pixels.isNull())
+    CompositionPhoto photo{QImage(), stored, QRect(), part};
+    if (!DecodeDeferred(photo))
         return std::nullopt;
-    return CompositionPhoto{std::move(pixels), stored.isValid() ? stored : pixels.size()};
+    return photo;
+}
+
+std::optional<CompositionPhoto> LoadCompositionPhoto(const std::filesystem::path &path, const TemplateSettings &settings,
+                                                     QSize canvas)
+{
+    std::optional<CompositionPhoto> photo = OpenCompositionPhoto(path, settings, canvas);
+    if (photo && photo->deferred && !DecodeDeferred(*photo))
+        return std::nullopt;
+    return photo;
+}
+
+CompositionInputs OpenCompositionInputs(const std::filesystem::path &photoPath, const std::filesystem::path &templatePath,
+                                        const TemplateSettings &settings, QSize canvas)
+{
+    // The template is read on a thread of its own while the photo opens: row
+    // by row when it can be (the composition then lays rows as they come),
+    // else whole, premultiplied as ComposeSinglePhoto would when it has alpha.
+    CompositionInputs inputs;
+    std::shared_ptr<TemplateRows> templateRows = StartTemplateRows(templatePath, inputs.frameTemplate);
+    std::future<QImage> wholeTemplate;
+    if (!templateRows) {
+        wholeTemplate = std::async(std::launch::async, [templatePath] {
+            QImage loaded = LoadFrameTemplate(templatePath);
+            if (loaded.hasAlphaChannel())
+                PremultiplyTemplate(loaded);
+            return loaded;
+        });
+    }
+    inputs.photo = OpenCompositionPhoto(photoPath, settings, canvas);
+    if (inputs.photo && inputs.photo->deferred) { // its rows decode while the template is read
+        inputs.photo->deferred->started = StartPhotoRows(*inputs.photo->deferred);
+        inputs.photo->deferred->templateRows = templateRows;
+    }
+    // Meanwhile the label's font is looked up (the font database's first
+    // use reads the system's fonts), so the composition need not wait for it.
+    if (settings.showNumber)
+        LabelArea(LabelText(QString(), 0, settings), settings);
+    if (templateRows && !(inputs.photo && inputs.photo->deferred) && !templateRows->WaitAll())
+        inputs.frameTemplate = QImage();
+    if (!templateRows)
+        inputs.frameTemplate = wholeTemplate.get();
+    return inputs;
 }
 
 void PremultiplyTemplate(QImage &frameTemplate)
 {
+    if (frameTemplate.format() == QImage::Format_ARGB32_Premultiplied)
+        return;
     if (frameTemplate.format() != QImage::Format_ARGB32)
         frameTemplate.convertTo(QImage::Format_ARGB32);
     for (int y = 0; y < frameTemplate.height(); ++y) {
@@ -143,31 +292,61 @@ bool ComposeSinglePhoto(CompositionPhoto &photo, QImage &frameTemplate, QImage &
                         const TemplateSettings &settings, int paperWidthMm, int paperHeightMm, int jpegQuality)
 {
     const QSize canvasSize = CanvasSize(paperWidthMm, paperHeightMm);
-    QImage canvas(canvasSize, QImage::Format_RGB32);
     const int number = NextPictureNumber();
+    const QString label = LabelText(photoName, number, settings);
+    const auto drawLabel = [&](QPainter &painter) {
+        if (settings.showNumber)
+            DrawLabel(painter, label, settings);
+    };
+    const auto recorded = [&](bool saved) {
+        RecordPictureNumber(PictureNumberKey(photoName), number);
+        return saved;
+    };
+
+    if (photo.deferred) {
+        // The fast road holds when the photo is still placed as it was opened for.
+        const QSize drawnNow = DrawnSize(photo.storedSize, settings.Proportion);
+        const bool placedAsOpened = !AutoSizeFactor(photo.storedSize, settings) && !TurnApplies(drawnNow, settings)
+            && drawnNow * photo.deferred->reduction == photo.storedSize
+            && PhotoCorner(drawnNow, settings, canvasSize) == photo.deferred->corner;
+        if (placedAsOpened && frameTemplate.hasAlphaChannel() && frameTemplate.size() == canvasSize) {
+            if (frameTemplate.format() != QImage::Format_ARGB32
+                && frameTemplate.format() != QImage::Format_ARGB32_Premultiplied)
+                frameTemplate.convertTo(QImage::Format_ARGB32);
+            const bool saved = ComposeUnderTemplate(*photo.deferred, frameTemplate,
+                                                    settings.showNumber ? LabelArea(label, settings) : QRect(),
+                                                    drawLabel, outputPath, jpegQuality);
+            output = frameTemplate;
+            return recorded(saved);
+        }
+        const std::shared_ptr<TemplateRows> templateRows = photo.deferred->templateRows;
+        if ((templateRows && !templateRows->WaitAll()) || !DecodeDeferred(photo))
+            return recorded(false);
+    }
+    QImage canvas(canvasSize, QImage::Format_RGB32);
 
     // Rescaling and turning work on whole pixels at the stored size.
     // LoadCompositionPhoto never reduces a photo that needs either; a caller
     // whose settings changed since loading gets the stored size back here.
     const bool reshaped = AutoSizeFactor(photo.storedSize, settings)
         || TurnApplies(DrawnSize(photo.storedSize, settings.Proportion), settings);
-    if (reshaped && photo.pixels.size() != photo.storedSize)
-        photo.pixels = StretchImage(photo.pixels, photo.storedSize);
+    if (reshaped && (photo.pixels.size() != photo.storedSize || photo.region != QRect(QPoint(0, 0), photo.storedSize)))
+        photo = CompositionPhoto::Whole(AtStoredSize(photo));
     if (const auto factor = AutoSizeFactor(photo.storedSize, settings)) {
         ImageScale(photo.pixels, QImage(photo.pixels), *factor);
-        photo.storedSize = photo.pixels.size();
+        photo = CompositionPhoto::Whole(std::move(photo.pixels));
     }
     QSize drawn = DrawnSize(photo.storedSize, settings.Proportion);
     if (TurnApplies(drawn, settings)) {
         ImageRotation(photo.pixels, QImage(photo.pixels), QuarterTurn);
-        photo.storedSize = photo.pixels.size();
+        photo = CompositionPhoto::Whole(std::move(photo.pixels));
         drawn = DrawnSize(photo.storedSize, settings.Proportion);
     }
     const QPoint corner = PhotoCorner(drawn, settings, canvasSize);
 
     {
         QPainter painter(&canvas);
-        const auto drawPhoto = [&] { painter.drawImage(corner, StretchImage(photo.pixels, drawn)); };
+        const auto drawPhoto = [&] { DrawPhotoClipped(painter, photo, corner, drawn, canvasSize); };
         if (frameTemplate.hasAlphaChannel()) {
             canvas.fill(Qt::white);
             drawPhoto();
@@ -179,11 +358,8 @@ bool ComposeSinglePhoto(CompositionPhoto &photo, QImage &frameTemplate, QImage &
             drawPhoto();
         }
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        if (settings.showNumber)
-            DrawLabel(painter, LabelText(photoName, number, settings), settings);
+        drawLabel(painter);
     }
     output = canvas;
-    const bool saved = SaveJpeg(outputPath, jpegQuality, canvas);
-    RecordPictureNumber(PictureNumberKey(photoName), number);
-    return saved;
+    return recorded(SaveJpeg(outputPath, jpegQuality, canvas));
 }

@@ -1,23 +1,31 @@
 #pragma once
 
+#include "compose/StreamedComposition.h"
 #include "compose/TemplateSettings.h"
 
 #include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
 #include <filesystem>
 #include <optional>
 
-// A photo as the composition takes it: its pixels and the size it is stored
-// at. The two differ when the photo was decoded at 1/2, 1/4 or 1/8 of its
-// stored size (see LoadCompositionPhoto); placement always follows the stored size.
+// A photo as the composition takes it: its pixels, the size it is stored
+// at (upright, as the camera showed it) and the part of it the pixels show.
+// They differ when the photo was decoded at 1/2, 1/4 or 1/8 of its size, or
+// only the part that lands on the canvas was decoded (see
+// LoadCompositionPhoto); placement always follows the stored size.
 struct CompositionPhoto final
 {
     QImage pixels;
     QSize storedSize;
+    QRect region; // in stored pixels; may reach past the edge by less than a reduction step
+    // Set instead of the pixels when the composition decodes the photo
+    // itself, row by row (see OpenCompositionPhoto).
+    std::optional<StreamedPhoto> deferred;
 
     static CompositionPhoto Whole(QImage image);
 };
@@ -54,14 +62,44 @@ QPoint LabelCorner(const TemplateSettings &settings);
 // that its ascent plus descent is `cellHeight` pixels.
 QFont LabelFont(int cellHeight);
 
-// Reads a photo for ComposeSinglePhoto. When the photo will be drawn at half
-// its stored size or less, and will be neither rescaled to a sample size nor
-// turned, the JPEG decoder scales it while decoding (by 1/2, 1/4 or 1/8 when
-// that divides the stored size exactly, never below the drawn size), which
-// saves most of the decoding time and half the memory.
-// Empty when the file cannot be read.
+// The part of a photo of `stored` size, drawn at `corner` in `drawn` size,
+// that lands on a canvas of `canvas` size, in stored pixels and rounded out
+// by a pixel for the stretch's filter; empty when none of it does.
+QRect VisiblePart(QSize stored, QSize drawn, QPoint corner, QSize canvas);
+
+// Reads a photo for ComposeSinglePhoto on a canvas of `canvas` size, turned
+// upright by its EXIF orientation. When the photo will be neither rescaled
+// to a sample size nor turned, the JPEG decoder keeps only the part that
+// lands on the canvas and scales it while decoding (by 1/2, 1/4 or 1/8,
+// never below the drawn size), which saves most of the decoding time and
+// memory: a mistyped scale never builds a giant picture. Empty when the
+// file cannot be read or its image data is cut short (a file still being
+// written).
 std::optional<CompositionPhoto> LoadCompositionPhoto(const std::filesystem::path &path,
-                                                     const TemplateSettings &settings);
+                                                     const TemplateSettings &settings, QSize canvas);
+
+// As LoadCompositionPhoto, but a JPEG that the decoder gives at exactly its
+// drawn size is only checked for being whole (its markers reach the end)
+// and left to ComposeSinglePhoto to decode row by row while it composes and
+// encodes: the composition's fastest road, holding no copy of the photo.
+std::optional<CompositionPhoto> OpenCompositionPhoto(const std::filesystem::path &path,
+                                                     const TemplateSettings &settings, QSize canvas);
+
+// A photo and a frame template, ready for ComposeSinglePhoto.
+struct CompositionInputs final
+{
+    QImage frameTemplate;                  // null when it cannot be read
+    std::optional<CompositionPhoto> photo; // empty when it cannot be read or is cut short
+    // (in this order: a photo that is still reading the template's rows goes first)
+};
+
+// Opens the photo (OpenCompositionPhoto) while the template is read on a
+// second thread (a template with alpha comes premultiplied). When the photo
+// is left to the composition, a PNG template may still be being read, row
+// by row, until ComposeSinglePhoto has used it: keep the two together.
+CompositionInputs OpenCompositionInputs(const std::filesystem::path &photoPath,
+                                        const std::filesystem::path &templatePath,
+                                        const TemplateSettings &settings, QSize canvas);
 
 // Lays `photo` into `frameTemplate` on a canvas of the paper's size with its
 // label, saves the result as a JPEG at `outputPath` and records the photo's
@@ -78,5 +116,6 @@ bool ComposeSinglePhoto(CompositionPhoto &photo, QImage &frameTemplate, QImage &
                         int jpegQuality);
 
 // Multiplies the colour bytes of every pixel by its alpha / 255 (integer
-// division) and marks the image premultiplied.
+// division) and marks the image premultiplied; an image marked so already
+// is left as it is.
 void PremultiplyTemplate(QImage &frameTemplate);

@@ -4,7 +4,6 @@
 #include "compose/SinglePhoto.h"
 #include "compose/TemplateCells.h"
 
-#include <QImageReader>
 #include <QPainter>
 
 #include <cmath>
@@ -110,14 +109,14 @@ PreviewTemplate PreparePreviewTemplate(const std::filesystem::path &templatePath
 
 std::optional<PreviewSample> LoadPreviewSample(const std::filesystem::path &path, QSize limit)
 {
-    QImageReader reader(PathText(path));
-    reader.setAutoTransform(false);
-    const QSize stored = reader.size();
-    if (stored.isValid() && (stored.width() > limit.width() || stored.height() > limit.height()))
-        reader.setScaledSize(stored.scaled(limit, Qt::KeepAspectRatio));
-    QImage pixels = reader.read();
+    const QSize stored = PhotoSize(path);
+    const bool large = stored.isValid() && (stored.width() > limit.width() || stored.height() > limit.height());
+    const QSize fitted = large ? stored.scaled(limit, Qt::KeepAspectRatio) : stored;
+    QImage pixels = LoadPhoto(path, fitted);
     if (pixels.isNull())
         return std::nullopt;
+    if (large)
+        pixels = StretchImage(pixels, fitted);
     const QSize size = stored.isValid() ? stored : pixels.size();
     return PreviewSample{std::move(pixels), size};
 }

@@ -44,9 +44,9 @@ struct PreviewTemplate final
 };
 PreviewTemplate PreparePreviewTemplate(const std::filesystem::path &templatePath, QSize paper);
 
-// A sample photo: its stored size and its pixels decoded at most `limit`
-// large (the JPEG decoder scales while decoding), which is all a preview at
-// screen size can show. Empty when the file cannot be read.
+// A sample photo, upright as its camera showed it: its size and its pixels
+// at most `limit` large (the JPEG decoder scales while decoding), which is
+// all a preview at screen size can show. Empty when the file cannot be read.
 struct PreviewSample final
 {
     QImage pixels;

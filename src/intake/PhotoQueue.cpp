@@ -8,11 +8,11 @@
 #include "app/RunLog.h"
 #include "app/WorkingFolders.h"
 #include "compose/ImageFiles.h"
+#include "compose/JpegDecoder.h"
 #include "compose/PictureNumber.h"
 #include "compose/SinglePhoto.h"
 #include "compose/TemplateSettings.h"
 #include "intake/IntakeState.h"
-#include "intake/JpegCompleteness.h"
 #include "intake/PhotoNames.h"
 #include "intake/SourceFolderScan.h"
 #include "platform/Clock.h"
@@ -132,13 +132,15 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
     const std::filesystem::path source = PathOf(task.sourcePath);
     // A photo still being written, or cut short, is left where it is for a later scan.
     const std::optional<FileIo::Stamp> before = FileIo::StampOf(source);
-    if (!before || !JpegLooksComplete(source)) {
+    if (!before) {
         RememberUncomposable(task.sourcePath);
         return false;
     }
     const TemplateSettings settings = CurrentTemplateSettings.Get();
-    std::optional<CompositionPhoto> photo = LoadCompositionPhoto(source, settings);
-    QImage frameTemplate = LoadFrameTemplate(PathOf(task.frameFile));
+    const int paperWidth = DecimalValue(task.paperWidthText);
+    const int paperHeight = DecimalValue(task.paperHeightText);
+    auto [frameTemplate, photo] =
+        OpenCompositionInputs(source, PathOf(task.frameFile), settings, CanvasSize(paperWidth, paperHeight));
     if (!photo || frameTemplate.isNull()) {
         if (!photo)
             RememberUncomposable(task.sourcePath);
@@ -149,10 +151,15 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
     if (FileIo::StampOf(source) != before) // grew while it was decoded
         return false;
     QImage output;
-    const bool composed =
-        ComposeSinglePhoto(*photo, frameTemplate, output, PathOf(pendingPath), pendingName, settings,
-                           DecimalValue(task.paperWidthText), DecimalValue(task.paperHeightText),
-                           SystemSettings::PictureQuality());
+    bool composed =
+        ComposeSinglePhoto(*photo, frameTemplate, output, PathOf(pendingPath), pendingName, settings, paperWidth,
+                           paperHeight, SystemSettings::PictureQuality());
+    // The photo may have been decoded while it was composed: a file that
+    // changed meanwhile gives no print; it is tried again as it is now.
+    if (composed && FileIo::StampOf(source) != before) {
+        QFile::remove(pendingPath);
+        composed = false;
+    }
     if (composed) {
         AddPendingUnlessListed(pendingName, pendingPath);
         KeepSource(task);
@@ -164,7 +171,8 @@ void PhotoQueue::CopyWithoutTemplate(const ScanTaskParams &task, const QString &
                                      const QString &pendingPath)
 {
     const std::filesystem::path source = PathOf(task.sourcePath);
-    if (!JpegLooksComplete(source)) {
+    const std::optional<FileIo::Stamp> before = FileIo::StampOf(source);
+    if (!before || !JpegIsWhole(source) || FileIo::StampOf(source) != before) {
         RememberUncomposable(task.sourcePath);
         return;
     }

@@ -54,9 +54,13 @@ PrintManager::PrintManager(QObject *parent)
     , m_queue(std::make_unique<PhotoQueue>(StartupThumbnailSize(), this))
 {
     connect(m_queue.get(), &PhotoQueue::HintChanged, this, &PrintManager::HintChanged);
+    SetUncomposableReport([this](const QString &text) { emit HintChanged(text); });
 }
 
-PrintManager::~PrintManager() = default;
+PrintManager::~PrintManager()
+{
+    SetUncomposableReport({});
+}
 
 void PrintManager::Load()
 {

@@ -8,6 +8,7 @@
 #include "platform/Pause.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <map>
 #include <mutex>
@@ -17,8 +18,30 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// A file that failed, as it was then, and how many scans have found it so since.
+struct Uncomposable
+{
+    FileIo::Stamp stamp;
+    int unchangedScans = 0;
+};
+
 std::mutex uncomposableMutex;
-std::map<QString, FileIo::Stamp> uncomposable; // source path -> the file as it failed
+std::map<QString, Uncomposable> uncomposable; // source path -> the file as it failed
+std::function<void(const QString &)> uncomposableReport;
+
+// A file still arriving changes between scans and is tried again; one that
+// sat unchanged through this many scans is broken for good, and said so once.
+constexpr int ScansBeforeReport = 3;
+
+void ReportUncomposableOnce(const QString &path, Uncomposable &file)
+{
+    if (++file.unchangedScans != ScansBeforeReport)
+        return;
+    const QString text = QStringLiteral("图片无法合成:") + QFileInfo(path).fileName();
+    WriteRunLog(text);
+    if (uncomposableReport)
+        uncomposableReport(text);
+}
 
 bool KnownUncomposable(const QString &path)
 {
@@ -26,8 +49,10 @@ bool KnownUncomposable(const QString &path)
     const auto known = uncomposable.find(path);
     if (known == uncomposable.end())
         return false;
-    if (FileIo::StampOf(path.toStdString()) == known->second)
+    if (FileIo::StampOf(path.toStdString()) == known->second.stamp) {
+        ReportUncomposableOnce(path, known->second);
         return true;
+    }
     uncomposable.erase(known);
     return false;
 }
@@ -93,5 +118,11 @@ void RememberUncomposable(const QString &sourcePath)
     if (!stamp)
         return;
     const std::lock_guard lock(uncomposableMutex);
-    uncomposable[sourcePath] = *stamp;
+    uncomposable[sourcePath] = Uncomposable{*stamp};
+}
+
+void SetUncomposableReport(std::function<void(const QString &text)> report)
+{
+    const std::lock_guard lock(uncomposableMutex);
+    uncomposableReport = std::move(report);
 }

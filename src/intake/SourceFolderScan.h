@@ -21,3 +21,8 @@ bool RequestSourceScan(const ScanTaskParams &fields, StartComposition startCompo
 // broken file never holds up the photos behind it; once it changes it is
 // tried again.
 void RememberUncomposable(const QString &sourcePath);
+
+// Where a photo that stays uncomposable is reported, besides the run log:
+// the print manager page's hint line. Called on a scan thread with the
+// report's text; an empty function stops the reports.
+void SetUncomposableReport(std::function<void(const QString &text)> report);

@@ -2,7 +2,6 @@
 
 #include "compose/ImageFiles.h"
 
-#include <QImageReader>
 #include <QPainter>
 
 QImage MakeThumbnail(const QString &photoPath, QSize size)
@@ -12,13 +11,7 @@ QImage MakeThumbnail(const QString &photoPath, QSize size)
     if (size.isEmpty())
         return thumbnail;
 
-    QImageReader reader(photoPath);
-    const QSize stored = reader.size();
-    if (stored.isValid() && reader.format() == "jpeg") {
-        if (const int reduction = JpegDecodeReduction(stored, size); reduction > 1)
-            reader.setScaledSize(stored / reduction);
-    }
-    const QImage photo = reader.read();
+    const QImage photo = LoadPhoto(photoPath.toStdString(), size);
     if (photo.isNull())
         return thumbnail;
 

@@ -3,8 +3,9 @@
 #include <QImage>
 #include <QString>
 
-// A list thumbnail: the whole photo stretched (area-averaged) into the
-// given size over white; the aspect ratio is not kept. A photo that cannot
+// A list thumbnail: the whole photo, upright as its camera showed it,
+// stretched (area-averaged) into the given size over white; the aspect ratio
+// is not kept. A photo that cannot
 // be read gives a white thumbnail. Decodes the JPEG scaled where it can, so
 // a large photo costs a fraction of a full decode. Call off the user-interface thread.
 QImage MakeThumbnail(const QString &photoPath, QSize size);

@@ -121,7 +121,7 @@ void PrintJobRun::Run()
     m_printer->setPrinterName(name);
     Log(QStringLiteral(" - SelectPrinter"));
 
-    m_source.load(PathText(m_params.picturePath));
+    m_source = LoadPhoto(m_params.picturePath);
     Log(QStringLiteral(" - source_IMG.Load(ImagePath)"));
     // A photo that cannot be read would come out as a blank sheet of photo paper.
     if (m_source.isNull()) {

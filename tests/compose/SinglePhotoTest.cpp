@@ -199,7 +199,7 @@ TEST_F(SinglePhotoTest, ReducedDecodingKeepsTheGeometry)
     settings.Proportion = 0.25f;
     settings.showNumber = false;
 
-    const auto reduced = LoadCompositionPhoto("photo.jpg", settings);
+    const auto reduced = LoadCompositionPhoto("photo.jpg", settings, CanvasSize(PaperW, PaperH));
     ASSERT_TRUE(reduced);
     EXPECT_EQ(reduced->pixels.size(), QSize(160, 120));
     EXPECT_EQ(reduced->storedSize, QSize(640, 480));
@@ -207,8 +207,8 @@ TEST_F(SinglePhotoTest, ReducedDecodingKeepsTheGeometry)
     settings.SampleImageWidth = 320;
     settings.SampleImageHeight = 240;
     settings.AutoSizeForSampleImage = true; // rescaled from whole pixels first: no reduction
-    EXPECT_EQ(LoadCompositionPhoto("photo.jpg", settings)->pixels.size(), QSize(640, 480));
-    EXPECT_FALSE(LoadCompositionPhoto("missing.jpg", settings));
+    EXPECT_EQ(LoadCompositionPhoto("photo.jpg", settings, CanvasSize(PaperW, PaperH))->pixels.size(), QSize(640, 480));
+    EXPECT_FALSE(LoadCompositionPhoto("missing.jpg", settings, CanvasSize(PaperW, PaperH)));
 
     CompositionPhoto stale = *reduced; // settings changed after loading: rescaled from the stored size
     QImage frameTemplate = ClearTemplate();

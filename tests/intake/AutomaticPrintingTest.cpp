@@ -2,10 +2,13 @@
 
 #include "app/ProcessState.h"
 #include "compose/PictureNumber.h"
+#include "compose/TemplateSettings.h"
 #include "intake/IntakeState.h"
 #include "intake/PrintManager.h"
+#include "tests/support/CameraPhotos.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QMessageBox>
 #include <QRadioButton>
@@ -58,6 +61,56 @@ TEST_F(AutomaticPrinting, PhotosGoFromTheSourceFolderToThePrinter)
     EXPECT_EQ(jobs[2].title.toStdString(), "0003.JPG");
     QTRY_COMPARE(Queue().Printed().rowCount(), 3);
     EXPECT_EQ(Queue().Printed().Text(2, 2).toStdString(), "0003");
+}
+
+// The files photographers bring, made the way cameras and phones make them,
+// all dropped into the source folder at once and printed at scale 0.7.
+TEST_F(AutomaticPrinting, CameraAndPhonePhotosOfEveryKindArePrinted)
+{
+    const QString convert = QStringLiteral("convert");
+    fs::create_directory("made");
+    ASSERT_TRUE(Quadrants({1200, 800}).save(QStringLiteral("made/source.png")));
+    const auto make = [&](const char *name, const QStringList &options) {
+        return RunTool(convert, options + QStringList{QStringLiteral("-quality"), QStringLiteral("85"),
+                                                      QStringLiteral("made/") + QString::fromLatin1(name)});
+    };
+    const QString source = QStringLiteral("made/source.png");
+    ASSERT_TRUE(make("IMG_0001.JPG", {QStringLiteral("-size"), QStringLiteral("8256x5504"), QStringLiteral("xc:#c86428")}));  // 45 MP
+    ASSERT_TRUE(make("IMG_0002.JPG", {QStringLiteral("-size"), QStringLiteral("11648x8736"), QStringLiteral("xc:#2864c8")})); // 100 MP
+    ASSERT_TRUE(make("IMG_0003.JPG", {source}));
+    ASSERT_TRUE(make("IMG_0004.JPG", {source, QStringLiteral("-colorspace"), QStringLiteral("CMYK")}));
+    ASSERT_TRUE(make("IMG_0005.JPG", {source, QStringLiteral("-colorspace"), QStringLiteral("Gray")}));
+    ASSERT_TRUE(make("IMG_0006.JPG", {source, QStringLiteral("-interlace"), QStringLiteral("JPEG")}));
+    for (const auto &[name, orientation] : {std::pair{"IMG_0007.JPG", "3"}, {"IMG_0008.JPG", "6"}, {"IMG_0009.JPG", "8"}}) {
+        ASSERT_TRUE(make(name, {source}));
+        ASSERT_TRUE(RunTool(QStringLiteral("exiftool"), {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
+                                                         QStringLiteral("-Orientation#=") + QString::fromLatin1(orientation),
+                                                         QStringLiteral("made/") + QString::fromLatin1(name)}));
+    }
+    { // a phone's motion photo: a video after the picture
+        QFile motion(QStringLiteral("made/IMG_0003.JPG"));
+        ASSERT_TRUE(motion.open(QIODevice::Append));
+        motion.write(QByteArray(64 * 1024, '\x5a'));
+    }
+
+    OpenWindow();
+    TemplateSettings settings = CurrentTemplateSettings.Get();
+    settings.Proportion = 0.7f;
+    CurrentTemplateSettings.Set(settings);
+    CheckPrinter();
+    QTRY_VERIFY_WITH_TIMEOUT(PrintedListReady, 10000);
+    Page().StartButton()->click();
+    ASSERT_TRUE(AutoPrintRunning);
+
+    const QStringList names = QDir(QStringLiteral("made")).entryList({QStringLiteral("*.JPG")}, QDir::Files, QDir::Name);
+    ASSERT_EQ(names.size(), 9);
+    for (const QString &name : names)
+        ASSERT_TRUE(QFile::rename(QStringLiteral("made/") + name, QStringLiteral("in/") + name));
+
+    QTRY_VERIFY_WITH_TIMEOUT(m_cups.ReceivedJobs().size() >= 9, 90000);
+    EXPECT_TRUE(Files("in").isEmpty()) << "none left behind";
+    EXPECT_EQ(Files("Pic_S"), names);
+    EXPECT_EQ(Files("Pic_R").size(), 9);
 }
 
 TEST_F(AutomaticPrinting, RestartRebuildsTheListsAndNumberingGoesOn)

@@ -1,9 +1,12 @@
 #include "app/ProcessState.h"
+#include "app/RunLog.h"
 #include "app/WorkingFolders.h"
 #include "compose/TemplateSettings.h"
 #include "intake/IntakeState.h"
 #include "intake/PhotoQueue.h"
 #include "intake/SourceFolderScan.h"
+#include "platform/CodePage936.h"
+#include "platform/Clock.h"
 #include "platform/Pause.h"
 #include "printing/WorkMode.h"
 #include "tests/printing/PrintHarness.h"
@@ -14,6 +17,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QTest>
+
+#include <mutex>
 
 #include <gtest/gtest.h>
 
@@ -150,6 +155,30 @@ TEST_F(Queue, PhotosStillBeingWrittenOrBrokenWaitInTheSourceFolderWithoutStoppin
         EXPECT_TRUE(QFile::exists(QString::fromUtf8(left))) << left;
     EXPECT_FALSE(QFile::exists(QStringLiteral("Pic_P/1.jpg")));
     EXPECT_FALSE(QFile::exists(QStringLiteral("Pic_P/2.jpg")));
+}
+
+TEST_F(Queue, APhotoThatCannotBeComposedIsReportedOnceAndWaitsUntilItChanges)
+{
+    fields.frameFile = WriteTemplate();
+    std::mutex mutex;
+    QStringList reports;
+    SetUncomposableReport([&](const QString &text) {
+        const std::lock_guard lock(mutex);
+        reports << text;
+    });
+    WriteFile(QStringLiteral("in/broken.jpg"), "this is no photo");
+    ScanUntil(queue, fields, [] { return false; });
+    SetUncomposableReport({});
+
+    const std::lock_guard lock(mutex);
+    EXPECT_EQ(reports, QStringList({QStringLiteral("图片无法合成:broken.jpg")}));
+    QFile log(RunLogFileName(Clock::Now()));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(CodePage936::ToUnicode(log.readAll()).count(QStringLiteral("图片无法合成:broken.jpg")), 1);
+
+    WriteFile(QStringLiteral("in/broken.jpg"), JpegBytes(QSize(64, 48), Qt::green)); // mended
+    ScanUntil(queue, fields, [] { return QFile::exists(QStringLiteral("Pic_P/broken.jpg")); });
+    EXPECT_TRUE(QFile::exists(QStringLiteral("Pic_S/broken.jpg")));
 }
 
 TEST_F(Queue, WithoutTemplatePhotosAreCopiedUnnumberedAndOneNameKeepsOneRow)

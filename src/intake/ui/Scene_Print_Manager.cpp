@@ -2,6 +2,7 @@
 
 #include "app/ProcessState.h"
 #include "app/ui/Messages.h"
+#include "compose/ImageFiles.h"
 #include "compose/TemplateForm.h"
 #include "compose/TemplateSettings.h"
 #include "compose/ui/DlgTemplateSet.h"
@@ -38,6 +39,8 @@ namespace {
 
 const QString kFirstHint = QStringLiteral("补打：鼠标左键点击要补打的照片，输入数量后按回车键。");
 constexpr int kSettingsHeight = 62;
+// A preview shows a photo on a screen: it is decoded no finer than this needs.
+constexpr QSize PreviewDecodeSize(2000, 2000);
 constexpr int kRowHeight = 28;
 
 QFont ListFont()
@@ -428,7 +431,7 @@ void Scene_Print_Manager::OnPrintedRightClick(int row)
         return;
     // Decoded off the user-interface thread; the window shows it when it is ready.
     QThreadPool::globalInstance()->start([this, path] {
-        const QImage photo(path);
+        const QImage photo = LoadPhoto(path.toStdString(), PreviewDecodeSize);
         QMetaObject::invokeMethod(this, [this, photo, path] { m_preview->ShowPicture(photo, path); },
                                   Qt::QueuedConnection);
     });

@@ -1,0 +1,301 @@
+#include "compose/StreamedComposition.h"
+
+#include "compose/JpegDecoder.h"
+#include "compose/JpegEncoder.h"
+#include "compose/SinglePhoto.h"
+#include "compose/TemplateRows.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int BandRows = 64;
+// Rows decoded ahead of the composition: enough to go on while the frame
+// template loads, a few MB at most.
+constexpr int Bands = 6;
+
+// Photo rows passed from the decoding thread to the composing one through a
+// ring of bands. The decoder waits while the ring is full, the composer
+// while it is empty.
+class RowRing final
+{
+public:
+    // Decoder side.
+    void Begin(QRect decoded, bool ok)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_decoded = decoded;
+        m_rowBytes = std::size_t(std::max(decoded.width(), 1)) * 4;
+        for (std::vector<uchar> &band : m_bands)
+            band.resize(m_rowBytes * BandRows);
+        m_begun = true;
+        m_failed = !ok;
+        m_changed.notify_all();
+    }
+    // The band to fill next, once the composer has left it.
+    uchar *NextBand()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_produced - m_consumed < Bands || m_stopped; });
+        return m_stopped ? nullptr : m_bands[m_produced % Bands].data();
+    }
+    void Produced(int rows)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_rowsIn[m_produced % Bands] = rows;
+        ++m_produced;
+        m_changed.notify_all();
+    }
+    void End(bool whole)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_ended = true;
+        m_whole = whole;
+        m_changed.notify_all();
+    }
+
+    // Composer side.
+    bool WaitBegun(QRect &decoded)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_begun; });
+        decoded = m_decoded;
+        return !m_failed;
+    }
+    // The next band of rows and how many it holds; null at the end.
+    const uchar *TakeBand(int &rows)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_produced > m_consumed || m_ended; });
+        if (m_produced == m_consumed)
+            return nullptr;
+        rows = m_rowsIn[m_consumed % Bands];
+        return m_bands[m_consumed % Bands].data();
+    }
+    void Consumed()
+    {
+        const std::lock_guard lock(m_mutex);
+        ++m_consumed;
+        m_changed.notify_all();
+    }
+    // Lets the decoder go when the composer gives up early.
+    void Stop()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopped = true;
+        m_changed.notify_all();
+    }
+    bool WaitWhole()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_ended; });
+        return m_whole;
+    }
+    std::size_t RowBytes() const { return m_rowBytes; }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<uchar> m_bands[Bands];
+    int m_rowsIn[Bands] = {};
+    long m_produced = 0;
+    long m_consumed = 0;
+    QRect m_decoded;
+    std::size_t m_rowBytes = 4;
+    bool m_begun = false;
+    bool m_failed = false;
+    bool m_ended = false;
+    bool m_whole = false;
+    bool m_stopped = false;
+};
+
+void Decode(StreamedPhoto photo, RowRing &ring)
+{
+    JpegRowReader reader(photo.jpeg);
+    const bool started = reader.Start(photo.reduction, photo.rect);
+    const QRect decoded = reader.Decoded();
+    ring.Begin(decoded, started);
+    bool ok = started;
+    for (int row = 0; ok && row < decoded.height(); row += BandRows) {
+        uchar *band = ring.NextBand();
+        if (!band) { // nobody wants the rest
+            ring.End(false);
+            return;
+        }
+        const int rows = std::min(BandRows, decoded.height() - row);
+        uchar *pointers[BandRows];
+        for (int i = 0; i < rows; ++i)
+            pointers[i] = band + ring.RowBytes() * std::size_t(i);
+        ok = reader.Read(pointers, rows);
+        ring.Produced(rows);
+    }
+    ring.End(ok && reader.Finish() && reader.Whole());
+}
+
+// Source-over of a premultiplied template pixel on an opaque colour, with
+// Qt's own rounding, so the road gives the very pixels a painter would.
+inline QRgb Under(QRgb over, QRgb colour)
+{
+    const uint alpha = qAlpha(over);
+    if (alpha == 255)
+        return over;
+    if (alpha == 0)
+        return colour | 0xFF000000u;
+    const uint inverse = 255 - alpha;
+    uint rb = (colour & 0xFF00FFu) * inverse;
+    rb = ((rb + ((rb >> 8) & 0xFF00FFu) + 0x800080u) >> 8) & 0xFF00FFu;
+    uint ag = ((colour | 0xFF000000u) >> 8 & 0xFF00FFu) * inverse;
+    ag = (ag + ((ag >> 8) & 0xFF00FFu) + 0x800080u) & 0xFF00FF00u;
+    return over + (ag | rb);
+}
+
+// Lays a canvas row under the template: the photo's pixels from `photo`
+// (null for none) over canvas columns [left, right), white elsewhere.
+void LayRow(QRgb *row, int width, const QRgb *photo, int left, int right)
+{
+    int x = 0;
+    for (; x < std::min(left, width); ++x)
+        row[x] = Under(row[x], 0xFFFFFFFFu);
+    if (photo) {
+        for (; x < right; ++x)
+            row[x] = Under(row[x], photo[x - left]);
+    }
+    for (; x < width; ++x)
+        row[x] = Under(row[x], 0xFFFFFFFFu);
+}
+
+// Encodes the laid rows in order, holding back the label's rows until the
+// label is drawn over all of them.
+class RowOutput final
+{
+public:
+    RowOutput(QImage &canvas, QRect labelRect, const std::function<void(QPainter &)> &drawLabel,
+              const std::filesystem::path &path, int quality)
+        : m_canvas(canvas)
+        , m_label(labelRect.intersected(canvas.rect()))
+        , m_drawLabel(drawLabel)
+        , m_writer(path, canvas.size(), quality)
+        , m_labelDrawn(m_label.isEmpty())
+    {
+    }
+
+    void Laid(int y)
+    {
+        m_laid = y + 1;
+        if (!m_labelDrawn && m_laid > m_label.bottom()) {
+            QPainter painter(&m_canvas);
+            m_drawLabel(painter);
+            m_labelDrawn = true;
+        }
+        const int ready = m_labelDrawn ? m_laid : std::min(m_laid, m_label.top());
+        if (ready > m_written) {
+            m_ok = m_ok && m_writer.Write(m_canvas, m_written, ready - m_written);
+            m_written = ready;
+        }
+    }
+    bool Commit() { return m_ok && m_writer.Commit(); }
+
+private:
+    QImage &m_canvas;
+    const QRect m_label;
+    const std::function<void(QPainter &)> &m_drawLabel;
+    JpegRowWriter m_writer;
+    bool m_labelDrawn;
+    int m_laid = 0;
+    int m_written = 0;
+    bool m_ok = true;
+};
+
+} // namespace
+
+class PhotoRows final
+{
+public:
+    explicit PhotoRows(const StreamedPhoto &photo)
+        : m_decoder(Decode, StreamedPhoto{photo.jpeg, photo.reduction, photo.rect, photo.corner, nullptr, nullptr},
+                    std::ref(ring))
+    {
+    }
+    ~PhotoRows()
+    {
+        ring.Stop();
+        m_decoder.join();
+    }
+    PhotoRows(const PhotoRows &) = delete;
+    PhotoRows &operator=(const PhotoRows &) = delete;
+
+    RowRing ring;
+
+private:
+    std::thread m_decoder;
+};
+
+std::shared_ptr<PhotoRows> StartPhotoRows(const StreamedPhoto &photo)
+{
+    return std::make_shared<PhotoRows>(photo);
+}
+
+bool ComposeUnderTemplate(const StreamedPhoto &photo, QImage &frameTemplate, QRect labelRect,
+                          const std::function<void(QPainter &)> &drawLabel, const std::filesystem::path &outputPath,
+                          int quality)
+{
+    const std::shared_ptr<PhotoRows> rows = photo.started ? photo.started : StartPhotoRows(photo);
+    RowRing &ring = rows->ring;
+    PremultiplyTemplate(frameTemplate); // while the first rows decode; a template still being read is so already
+    QRect decoded;
+    if (!ring.WaitBegun(decoded))
+        return false;
+
+    // The canvas is the template: once every row is laid it is opaque.
+    QImage &canvas = frameTemplate;
+    canvas.reinterpretAsFormat(QImage::Format_RGB32);
+    const int width = canvas.width();
+    const int height = canvas.height();
+    RowOutput output(canvas, labelRect, drawLabel, outputPath, quality);
+    const int photoLeft = photo.corner.x() + decoded.left();
+    const int firstPhotoRow = photo.corner.y() + decoded.top();
+    // A template still being read is waited for row by row.
+    int templateReady = photo.templateRows ? 0 : height;
+    const auto rowAt = [&](int y) -> QRgb * {
+        if (y >= templateReady && (templateReady = photo.templateRows->WaitRows(y + 1)) < 0)
+            return nullptr;
+        return reinterpret_cast<QRgb *>(canvas.bits() + canvas.bytesPerLine() * y);
+    };
+
+    int y = 0;
+    bool templateWhole = true;
+    const auto layWhite = [&](int row) {
+        QRgb *pixels = rowAt(row);
+        templateWhole = templateWhole && pixels;
+        if (pixels)
+            LayRow(pixels, width, nullptr, 0, 0);
+        output.Laid(row);
+    };
+    for (; y < std::min(firstPhotoRow, height); ++y)
+        layWhite(y);
+    int photoRow = 0;
+    int bandRows = 0;
+    while (const uchar *band = ring.TakeBand(bandRows)) {
+        for (int i = 0; i < bandRows; ++i, ++photoRow) {
+            const int at = firstPhotoRow + photoRow;
+            if (at < 0 || at >= height)
+                continue;
+            const auto *pixels = reinterpret_cast<const QRgb *>(band + ring.RowBytes() * std::size_t(i));
+            const int left = std::max(photoLeft, 0);
+            const int right = std::clamp(photoLeft + decoded.width(), left, width);
+            QRgb *row = rowAt(at);
+            templateWhole = templateWhole && row;
+            if (row)
+                LayRow(row, width, pixels + (left - photoLeft), left, right);
+            output.Laid(at);
+            y = at + 1;
+        }
+        ring.Consumed();
+    }
+    for (; y < height; ++y)
+        layWhite(y);
+    return ring.WaitWhole() && templateWhole && output.Commit();
+}

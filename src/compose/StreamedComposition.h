@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QPoint>
+#include <QRect>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+// The composition's fast road for the common case: a JPEG photo drawn at a
+// size its decoder gives directly (1/1, 1/2, 1/4, 1/8) under a frame
+// template with alpha at the canvas's size. The photo's rows are decoded on
+// a second thread and laid under the template as they come, and every
+// finished row is encoded at once, so decoding and encoding overlap and the
+// photo is never held whole: the canvas is the template's own pixels.
+
+// A photo's rows being decoded on a thread of their own, a few bands ahead
+// of whoever takes them; the thread ends with the object.
+class PhotoRows;
+class TemplateRows;
+
+struct StreamedPhoto final
+{
+    std::filesystem::path jpeg; // stored upright (orientation 1)
+    int reduction = 1;
+    QRect rect;    // the stored rows and columns to read, at 1/reduction
+    QPoint corner; // where the photo's pixel (0, 0) lies on the canvas
+    std::shared_ptr<PhotoRows> started; // decoding already under way, if so
+    // The frame template's rows still being read into the template image, if so.
+    std::shared_ptr<TemplateRows> templateRows;
+};
+
+// Starts decoding the photo's rows, so that they are ready when the
+// composition comes to them (the frame template loads meanwhile).
+std::shared_ptr<PhotoRows> StartPhotoRows(const StreamedPhoto &photo);
+
+// `frameTemplate`: 32-bit ARGB at the canvas's size; its colours are
+// premultiplied here and it becomes the composed picture (white where
+// neither photo nor template show). `drawLabel` paints the label over it
+// before any row of `labelRect` is encoded. True when the photo's data was
+// whole and the JPEG was written.
+bool ComposeUnderTemplate(const StreamedPhoto &photo, QImage &frameTemplate, QRect labelRect,
+                          const std::function<void(QPainter &)> &drawLabel, const std::filesystem::path &outputPath,
+                          int quality);

@@ -1,0 +1,73 @@
+#include "tests/support/CameraPhotos.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QProcess>
+
+QImage Quadrants(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    const int w = size.width() / 2;
+    const int h = size.height() / 2;
+    QPainter painter(&image);
+    painter.fillRect(0, 0, w, h, Qt::red);
+    painter.fillRect(w, 0, size.width() - w, h, Qt::green);
+    painter.fillRect(0, h, w, size.height() - h, Qt::blue);
+    painter.fillRect(w, h, size.width() - w, size.height() - h, Qt::yellow);
+    return image;
+}
+
+QImage StoredFor(const QImage &upright, int orientation)
+{
+    const bool swapped = orientation >= 5;
+    const QSize size = swapped ? upright.size().transposed() : upright.size();
+    const int w = size.width();
+    const int h = size.height();
+    QImage stored(size, QImage::Format_RGB32);
+    // Where upright pixel (x, y) is stored.
+    for (int y = 0; y < upright.height(); ++y) {
+        for (int x = 0; x < upright.width(); ++x) {
+            QPoint at(x, y);
+            switch (orientation) {
+            case 2: at = {w - 1 - x, y}; break;
+            case 3: at = {w - 1 - x, h - 1 - y}; break;
+            case 4: at = {x, h - 1 - y}; break;
+            case 5: at = {y, x}; break;
+            case 6: at = {y, h - 1 - x}; break;
+            case 7: at = {w - 1 - y, h - 1 - x}; break;
+            case 8: at = {w - 1 - y, x}; break;
+            default: break;
+            }
+            stored.setPixel(at, upright.pixel(x, y));
+        }
+    }
+    return stored;
+}
+
+QByteArray JpegBytes(const QImage &image, int quality)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG", quality);
+    return bytes;
+}
+
+QByteArray WithExifOrientation(const QByteArray &jpeg, int orientation)
+{
+    // "Exif\0\0", then a little-endian TIFF header and one directory entry:
+    // tag 0x0112, type SHORT, one value.
+    QByteArray exif("Exif\0\0II\x2a\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 24);
+    exif.append(char(orientation)).append(QByteArray(7, '\0'));
+    QByteArray segment("\xff\xe1", 2);
+    const int length = static_cast<int>(exif.size()) + 2;
+    segment.append(char(length >> 8)).append(char(length & 0xff)).append(exif);
+    return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
+bool RunTool(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
