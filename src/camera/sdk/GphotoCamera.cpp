@@ -22,6 +22,10 @@ std::atomic<int> g_objects{0};
 
 // One wait for a camera event; an operation asked for meanwhile waits at most this long.
 constexpr int kEventWaitMs = 100;
+// After an operation the event thread waits this long before it waits on the
+// camera again, so the next operation of a series (a command reads several
+// properties) does not queue behind an event wait.
+constexpr auto kQuietAfterCall = 30ms;
 // How often a camera that tells no events has its files listed.
 constexpr auto kWatchPeriod = 250ms;
 
@@ -97,7 +101,7 @@ public:
 class GphotoCamera::CallLock
 {
 public:
-    explicit CallLock(GphotoCamera &camera)
+    explicit CallLock(GphotoCamera &camera) : m_camera(camera)
     {
         {
             std::lock_guard state(camera.m_stateMutex);
@@ -108,8 +112,17 @@ public:
         --camera.m_callsWaiting;
         camera.m_stateChanged.notify_all();
     }
+    ~CallLock()
+    {
+        m_lock.unlock();
+        std::lock_guard state(m_camera.m_stateMutex);
+        m_camera.m_lastCall = std::chrono::steady_clock::now();
+    }
+    CallLock(const CallLock &) = delete;
+    CallLock &operator=(const CallLock &) = delete;
 
 private:
+    GphotoCamera &m_camera;
     std::unique_lock<std::mutex> m_lock;
 };
 
@@ -277,6 +290,10 @@ void GphotoCamera::eventLoop()
         }
         if (m_callsWaiting > 0) { // operations first
             m_stateChanged.wait(state, [this] { return m_stopEvents || !m_events.empty() || m_callsWaiting == 0; });
+            continue;
+        }
+        if (const auto quiet = m_lastCall + kQuietAfterCall; std::chrono::steady_clock::now() < quiet) {
+            m_stateChanged.wait_until(state, quiet, [this] { return m_stopEvents || !m_events.empty(); });
             continue;
         }
         if (!cameraTells) {

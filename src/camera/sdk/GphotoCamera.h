@@ -3,6 +3,7 @@
 #include "camera/sdk/CameraSdk.h"
 #include "camera/sdk/GphotoCalls.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -123,6 +124,7 @@ private:
     std::mutex m_callMutex;
     std::condition_variable m_callFree;
     int m_callsWaiting = 0; // under m_stateMutex
+    std::chrono::steady_clock::time_point m_lastCall; // under m_stateMutex
 
     mutable std::mutex m_stateMutex;
     std::condition_variable m_stateChanged;

@@ -221,6 +221,11 @@ public:
     int listFiles(std::vector<GphotoFile> *files) override
     {
         files->clear();
+        if (!m_camera)
+            return GP_ERROR_BAD_PARAMETERS;
+        // libgphoto2 keeps the folders it listed; only a driver's events mark
+        // them stale, and a camera that is listed instead tells none.
+        GP_TRY(gp_filesystem_reset(m_camera->fs));
         return listFolder("/", files, 0);
     }
 
