@@ -16,25 +16,16 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string Text(const fs::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 // A fake camera connected through a camera session as the camera start-up
 // connects one, its session opened, in a program folder of its own.
 struct GphotoRig
 {
-    explicit GphotoRig(void (*prepare)(FakeGphoto &) = nullptr, bool open = true)
+    explicit GphotoRig(void (*prepare)(FakeGphoto &) = nullptr)
     {
         auto calls = std::make_unique<FakeGphoto>();
         fake = calls.get();
@@ -47,10 +38,8 @@ struct GphotoRig
         if (!session)
             return;
         session->model().attach(&events);
-        if (open) {
-            session->open();
-            events.waitFor("PropertyChanged", 1, kPropCameraModel);
-        }
+        session->open();
+        events.waitFor("PropertyChanged", 1, kPropCameraModel);
     }
     ~GphotoRig() { session.reset(); }
 
@@ -204,7 +193,7 @@ TEST_F(Gphoto, NewFilesOnTheCameraAreShotsDownloadedOnce)
 
     Raise(rig.session->controller(), "TakePicture");
     ASSERT_TRUE(Eventually([] { return fs::exists("in/IMG_0001.JPG"); }));
-    EXPECT_EQ(Text("in/IMG_0001.JPG"), "shot bytes of IMG_0001.JPG");
+    EXPECT_EQ(FileBytes("in/IMG_0001.JPG"), "shot bytes of IMG_0001.JPG");
     EXPECT_EQ(rig.events.count("ProgressReport", 50), 1);
     EXPECT_EQ(rig.events.count("ProgressReport", 100), 1);
 
@@ -214,7 +203,7 @@ TEST_F(Gphoto, NewFilesOnTheCameraAreShotsDownloadedOnce)
     rig.fake->addFile(own, "shot taken on the camera");
     rig.fake->raiseFileAdded(own);
     ASSERT_TRUE(Eventually([] { return fs::exists("in/IMG_0002.JPG"); }));
-    EXPECT_EQ(Text("in/IMG_0002.JPG"), "shot taken on the camera");
+    EXPECT_EQ(FileBytes("in/IMG_0002.JPG"), "shot taken on the camera");
     rig.session->close();
     EXPECT_EQ(rig.fake->count("download /store_00020001/DCIM/100CANON/IMG_0001.JPG"), 1);
     EXPECT_EQ(rig.fake->count("deleteFile /store_00020001/DCIM/100CANON/IMG_0002.JPG"), 1);

@@ -20,19 +20,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Bytes(const fs::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // A small real JPEG, written beside the camera's folder and moved in whole,
 // as a camera's card gets a finished file.
@@ -87,7 +78,7 @@ TEST_F(GphotoDirectory, FolderCameraGivesItsNewPicturesAsShots)
 
         PlaceJpeg(card / "DCIM" / "100TEST" / "IMG_0002.JPG", Qt::red);
         ASSERT_TRUE(Eventually([] { return fs::exists("in/IMG_0002.JPG"); })) << events.trace();
-        EXPECT_EQ(Bytes("in/IMG_0002.JPG"), Bytes(card / "DCIM" / "100TEST" / "IMG_0002.JPG"));
+        EXPECT_EQ(FileBytes("in/IMG_0002.JPG"), FileBytes(card / "DCIM" / "100TEST" / "IMG_0002.JPG"));
         EXPECT_EQ(events.count("ProgressReport", 100), 1);
         EXPECT_TRUE(fs::exists(card / "DCIM" / "100TEST" / "IMG_0002.JPG")) << "a card's picture stays on it";
         EXPECT_FALSE(fs::exists("in/OLD_0001.JPG")) << "what lay there before is no shot";

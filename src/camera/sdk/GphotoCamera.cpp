@@ -200,6 +200,16 @@ SdkError GphotoCamera::release(SdkRef ref)
     return kSdkOk;
 }
 
+SdkError GphotoCamera::inSession(SdkRef camera) const
+{
+    if (!isOpenCamera(camera))
+        return kSdkInvalidParameter;
+    std::lock_guard state(m_stateMutex);
+    if (m_gone)
+        return kSdkCommunicationError;
+    return m_session ? kSdkOk : kSdkInternalError;
+}
+
 // --- Results and events ---
 
 SdkError GphotoCamera::translate(int result)
@@ -664,14 +674,10 @@ SdkError GphotoCamera::readProperty(SdkRef ref, std::uint32_t id, std::int32_t, 
         std::memcpy(buffer, &zoom, 4);
         return kSdkOk;
     }
-    if (!isOpenCamera(ref))
-        return kSdkInvalidParameter;
+    if (const SdkError code = inSession(ref))
+        return code;
     {
         std::lock_guard state(m_stateMutex);
-        if (m_gone)
-            return kSdkCommunicationError;
-        if (!m_session)
-            return kSdkInternalError;
         if (id == kPropCameraModel) {
             if (size < m_camera.model.size() + 1)
                 return kSdkInvalidParameter;
@@ -697,15 +703,8 @@ SdkError GphotoCamera::readProperty(SdkRef ref, std::uint32_t id, std::int32_t, 
 
 SdkError GphotoCamera::writeProperty(SdkRef camera, std::uint32_t id, std::int32_t, std::uint32_t size, const void *value)
 {
-    if (!isOpenCamera(camera))
-        return kSdkInvalidParameter;
-    {
-        std::lock_guard state(m_stateMutex);
-        if (m_gone)
-            return kSdkCommunicationError;
-        if (!m_session)
-            return kSdkInternalError;
-    }
+    if (const SdkError code = inSession(camera))
+        return code;
     if (id == kPropEvfZoomPosition && size == sizeof(CameraPoint))
         return kSdkOk; // these cameras show the whole picture only
     if (size != 4)
@@ -792,15 +791,8 @@ SdkError GphotoCamera::shutter(std::uint32_t parameter)
 
 SdkError GphotoCamera::cameraCommand(SdkRef camera, std::uint32_t command, std::int32_t parameter)
 {
-    if (!isOpenCamera(camera))
-        return kSdkInvalidParameter;
-    {
-        std::lock_guard state(m_stateMutex);
-        if (m_gone)
-            return kSdkCommunicationError;
-        if (!m_session)
-            return kSdkInternalError;
-    }
+    if (const SdkError code = inSession(camera))
+        return code;
     CallLock call(*this);
     const std::uint32_t value = std::uint32_t(parameter);
     GphotoSetting setting;
@@ -924,13 +916,13 @@ SdkError GphotoCamera::createLiveViewImage(SdkRef stream, SdkRef *image)
 SdkError GphotoCamera::fetchLiveViewFrame(SdkRef camera, SdkRef image)
 {
     auto *frame = object<LiveViewImageObject>(image);
-    if (!isOpenCamera(camera) || !frame || !object<MemoryStreamObject>(frame->stream))
+    if (!frame || !object<MemoryStreamObject>(frame->stream))
         return kSdkInvalidParameter;
+    if (const SdkError code = inSession(camera))
+        return code;
     {
         std::lock_guard state(m_stateMutex);
-        if (m_gone)
-            return kSdkCommunicationError;
-        if (!m_session || !(m_values[kPropEvfOutputDevice] & kEvfOutputComputer))
+        if (!(m_values[kPropEvfOutputDevice] & kEvfOutputComputer))
             return kSdkInternalError;
     }
     std::string bytes;

@@ -96,6 +96,8 @@ private:
     template <class T> T *object(SdkRef ref) const;
     SdkRef adopt(std::unique_ptr<Object> object);
     bool isOpenCamera(SdkRef ref) const;
+    // The camera with its session open and still answering: kSdkOk, else the code to give.
+    SdkError inSession(SdkRef camera) const;
     // libgphoto2's result as a code of this library; a camera gone is told once.
     SdkError translate(int result);
     void queue(Event event);
