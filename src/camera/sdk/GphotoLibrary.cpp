@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <cstring>
 
 namespace {
@@ -33,8 +34,10 @@ template <class T, int (*Free)(T *)> struct Owned
 using OwnedList = Owned<CameraList, gp_list_free>;
 using OwnedWidget = Owned<CameraWidget, gp_widget_free>;
 using OwnedFile = Owned<CameraFile, gp_file_unref>;
-using OwnedAbilities = Owned<CameraAbilitiesList, gp_abilities_list_free>;
 using OwnedPorts = Owned<GPPortInfoList, gp_port_info_list_free>;
+
+std::mutex g_abilitiesMutex;
+CameraAbilitiesList *g_abilities = nullptr; // under g_abilitiesMutex, kept till the process ends
 
 class LibGphoto final : public GphotoCalls
 {
@@ -48,11 +51,14 @@ public:
 
     int detect(std::vector<GphotoCameraId> *cameras) override
     {
+        // What gp_camera_autodetect does, on the drivers loaded once.
+        std::lock_guard drivers(g_abilitiesMutex);
+        GP_TRY(loadAbilities());
+        OwnedPorts ports;
+        GP_TRY(loadPorts(&ports.p));
         OwnedList list;
         GP_TRY(gp_list_new(&list.p));
-        GP_TRY(gp_camera_autodetect(list.p, m_context));
-        OwnedAbilities abilities;
-        GP_TRY(loadAbilities(&abilities.p));
+        GP_TRY(gp_abilities_list_detect(g_abilities, ports.p, list.p, m_context));
         cameras->clear();
         for (int i = 0; i < gp_list_count(list.p); ++i) {
             const char *model = nullptr;
@@ -60,9 +66,11 @@ public:
             gp_list_get_name(list.p, i, &model);
             gp_list_get_value(list.p, i, &port);
             GphotoCameraId id{model ? model : "", port ? port : "", false};
+            if (id.port == "usb:")
+                continue; // the general USB entry, not a device
             CameraAbilities found;
-            const int index = gp_abilities_list_lookup_model(abilities.p, id.model.c_str());
-            if (index >= 0 && gp_abilities_list_get_abilities(abilities.p, index, &found) == GP_OK)
+            const int index = gp_abilities_list_lookup_model(g_abilities, id.model.c_str());
+            if (index >= 0 && gp_abilities_list_get_abilities(g_abilities, index, &found) == GP_OK)
                 id.canCapture = (found.operations & GP_OPERATION_CAPTURE_IMAGE) != 0;
             cameras->push_back(std::move(id));
         }
@@ -72,15 +80,14 @@ public:
     int open(const GphotoCameraId &id) override
     {
         close();
-        OwnedAbilities abilitiesList;
-        GP_TRY(loadAbilities(&abilitiesList.p));
-        const int model = gp_abilities_list_lookup_model(abilitiesList.p, id.model.c_str());
+        std::lock_guard drivers(g_abilitiesMutex);
+        GP_TRY(loadAbilities());
+        const int model = gp_abilities_list_lookup_model(g_abilities, id.model.c_str());
         GP_TRY(model);
         CameraAbilities abilities;
-        GP_TRY(gp_abilities_list_get_abilities(abilitiesList.p, model, &abilities));
+        GP_TRY(gp_abilities_list_get_abilities(g_abilities, model, &abilities));
         OwnedPorts ports;
-        GP_TRY(gp_port_info_list_new(&ports.p));
-        GP_TRY(gp_port_info_list_load(ports.p));
+        GP_TRY(loadPorts(&ports.p));
         // Looking a path up also matches the general entries ("disk:" + any folder).
         const int port = gp_port_info_list_lookup_path(ports.p, id.port.c_str());
         GP_TRY(port);
@@ -286,10 +293,28 @@ private:
         }
     };
 
-    int loadAbilities(CameraAbilitiesList **list)
+    // libgphoto2's drivers, loaded once for the whole process: each load opens
+    // every driver library anew, which costs a tenth of a second and, in
+    // some of them, memory that is never given back. Under g_abilitiesMutex.
+    int loadAbilities()
     {
-        GP_TRY(gp_abilities_list_new(list));
-        return gp_abilities_list_load(*list, m_context);
+        if (g_abilities)
+            return GP_OK;
+        CameraAbilitiesList *abilities = nullptr;
+        GP_TRY(gp_abilities_list_new(&abilities));
+        if (const int result = gp_abilities_list_load(abilities, m_context); result < GP_OK) {
+            gp_abilities_list_free(abilities);
+            return result;
+        }
+        g_abilities = abilities;
+        return GP_OK;
+    }
+
+    // The ports are listed anew each time: a camera plugged in since is a new USB device.
+    static int loadPorts(GPPortInfoList **ports)
+    {
+        GP_TRY(gp_port_info_list_new(ports));
+        return gp_port_info_list_load(*ports);
     }
 
     int single(const std::string &name, CameraWidget **widget)
