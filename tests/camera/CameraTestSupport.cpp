@@ -2,6 +2,7 @@
 
 #include "camera/CameraModel.h"
 
+#include <fstream>
 #include <sstream>
 
 namespace {
@@ -93,4 +94,12 @@ void Raise(ActionListener &listener, const std::string &name, void *argument)
     event.command = name;
     event.argument = argument;
     listener.onAction(event);
+}
+
+std::string FileBytes(const std::filesystem::path &file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
 }

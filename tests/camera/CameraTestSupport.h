@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -57,6 +58,9 @@ struct SimulatedRig
     std::unique_ptr<CameraSession> session;
     RecordingObserver events;
 };
+
+// A file's bytes; empty when it cannot be read.
+std::string FileBytes(const std::filesystem::path &file);
 
 // Raises the action on the listener as a control would.
 void Raise(ActionListener &listener, const std::string &name, void *argument = nullptr);
