@@ -15,9 +15,6 @@ namespace {
 
 using Column = PrinterListModel::Column;
 
-// Port names this long are not real ports; such a printer shows A4.
-constexpr int kLongestPort = 49;
-
 QString UnreadableState()
 {
     return QStringLiteral("不能获取状态");
@@ -33,22 +30,14 @@ QByteArray QueueDocuments(const std::vector<PrintJobInfo> &jobs)
     return documents;
 }
 
+// The queue's own default paper. (A device URI of any length is a real
+// port here: the rule that long or empty ports mean A4 does not hold for CUPS.)
 std::optional<QString> DefaultPaperName(Spooler &spooler, const QString &name)
 {
     const auto device = GetPrinterDevice(spooler, name);
-    if (!device)
+    if (!device || device->paperName.isEmpty())
         return std::nullopt;
-    if (device->port.isEmpty() || device->port.size() > kLongestPort)
-        return QStringLiteral("A4");
-    const std::vector<PaperInfo> papers = spooler.Papers(name);
-    const PaperInfo *picked = nullptr;
-    for (const PaperInfo &paper : papers) {
-        if (paper.code == device->paperCode)
-            picked = &paper; // the last match wins
-    }
-    if (!picked || picked->name.size() < 2 || picked->name.size() > 29)
-        return std::nullopt;
-    return picked->name;
+    return device->paperName;
 }
 
 } // namespace
