@@ -232,6 +232,24 @@ void PrinterRegistry::StartPaperQuery(int row, const QString &name)
     });
 }
 
+void PrinterRegistry::ResumePrinter(int row)
+{
+    if (row < 0 || row >= m_model.RowCount())
+        return;
+    const QString name = m_model.Text(row, Column::NameColumn);
+    m_passPool.start([this, name] {
+        const SpoolerAnswer answer = m_spooler.ResumePrinter(name);
+        if (answer.accepted) {
+            WriteRunLog(name + QStringLiteral("恢复打印机"));
+            RequestRefresh(true);
+            return;
+        }
+        WriteRunLog(name + QStringLiteral("恢复打印机失败:") + answer.reason);
+        const QString message = QStringLiteral("未能恢复打印机 ") + name + QStringLiteral("：") + answer.reason;
+        QMetaObject::invokeMethod(this, [this, message] { emit ResumeRefused(message); }, Qt::QueuedConnection);
+    });
+}
+
 void PrinterRegistry::PaperQueryWorker(const PaperQueryRequest &request)
 {
     const std::lock_guard lock(paper_query_cs);

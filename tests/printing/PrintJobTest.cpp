@@ -251,6 +251,46 @@ TEST_F(PrintJobOverCups, LandscapePhotoIsTurnedAndStretchedOverThePrintableArea)
     EXPECT_EQ(ColourAt(page, printed.left() + 8, printed.bottom() - 8), "blue");
 }
 
+// Paper runs out: the backend stops the queue, which keeps the job. The row
+// says so; "恢复打印机" starts the queue again and the kept job prints. A
+// resume the spooler refuses is told to the operator.
+TEST_F(PrintJobOverCups, StoppedQueueIsShownAndResumed)
+{
+    PrinterListModel model;
+    PrinterRegistry registry(*m_spooler, model);
+    PrinterTable.clear();
+    QSignalSpy enumerated(&registry, &PrinterRegistry::Enumerated);
+    registry.Enumerate();
+    ASSERT_TRUE(enumerated.wait(10000));
+    const int row = Index("Spare");
+
+    m_cups.RunOutOfPaper();
+    Print("Spare", MakePhoto("kept.jpg", 900, 600));
+    const uint32_t paperOut = PrinterStatusBit::Paused | PrinterStatusBit::PaperOut;
+    const auto stopped = [&] {
+        const auto info = m_spooler->Information({"Spare"});
+        return info && (info->status & paperOut) == paperOut;
+    };
+    for (int i = 0; i < 200 && !stopped(); ++i)
+        QThread::msleep(50);
+    ASSERT_TRUE(stopped());
+    registry.RefreshPrinters();
+    EXPECT_EQ(model.Text(row, PrinterListModel::StatusColumn), "打印暂停中...");
+    EXPECT_TRUE(m_cups.ReceivedJobs().empty());
+
+    registry.ResumePrinter(row);
+    ASSERT_TRUE(m_cups.WaitForReceived(1, 60s));
+    EXPECT_EQ(m_cups.ReceivedJobs()[0].title, "kept.jpg");
+    registry.WaitIdle();
+    EXPECT_TRUE(PrintHarness::RunLog().contains("Spare恢复打印机"));
+
+    QSignalSpy refused(&registry, &PrinterRegistry::ResumeRefused);
+    ASSERT_TRUE(m_cups.DeleteQueue("Spare"));
+    registry.ResumePrinter(row);
+    ASSERT_TRUE(refused.wait(10000));
+    EXPECT_TRUE(refused.at(0).at(0).toString().startsWith("未能恢复打印机 Spare：")) << refused.at(0).at(0).toString().toStdString();
+}
+
 TEST_F(PrintJobOverCups, ThreeCopiesGoAsOneJobNamedAfterThePicture)
 {
     Print("Portrait", MakePhoto("20260504-0007.jpg", 1200, 800), 3);

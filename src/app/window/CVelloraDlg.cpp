@@ -87,6 +87,7 @@ void CVelloraDlg::CreateControls()
     CreateTabs();
     CreatePrinterList();
     new PrinterListBinding(*m_printerList, *m_registry);
+    connect(m_registry.get(), &PrinterRegistry::ResumeRefused, this, [this](const QString &message) { ShowNotice(this, message); });
     m_registry->Enumerate();
 }
 
