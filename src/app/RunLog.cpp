@@ -19,5 +19,7 @@ QString RunLogSectionName(const QDateTime &moment)
 void WriteRunLog(const QString &text)
 {
     const QDateTime now = Clock::Now();
-    Profile::Write(RunLogFileName(now).toStdString(), RunLogSectionName(now), QStringLiteral("Code"), text);
+    // Entries whose names meet (the same millisecond, or unpadded times that
+    // read alike) each keep a section of their own.
+    Profile::AddSection(RunLogFileName(now).toStdString(), RunLogSectionName(now), QStringLiteral("Code"), text);
 }
