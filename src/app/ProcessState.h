@@ -31,6 +31,10 @@ inline std::atomic<bool> NoPrinterChosen{true};
 inline std::atomic<bool> ComposingNow{false};
 inline std::atomic<bool> PendingQueueIdle{true};
 inline std::atomic<bool> PrintedListReady{false};
+// Set while the printer enumeration at start-up has not filled the printer
+// table yet: the printed-folder scan, which restores the printers' printed
+// counts into that table, waits for it.
+inline std::atomic<bool> PrinterEnumerationRunning{false};
 inline std::atomic<bool> PendingScanRunning{false};
 
 // Reprints.

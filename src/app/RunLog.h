@@ -13,3 +13,7 @@ void WriteRunLog(const QString &text);
 // The file and section an entry written at the given moment goes to.
 QString RunLogFileName(const QDateTime &moment);
 QString RunLogSectionName(const QDateTime &moment);
+
+// The text of the last entry written under the name of that moment (the
+// latest of "name", "name-2", ...); empty when there is none.
+QString LastRunLogEntry(const QDateTime &moment);

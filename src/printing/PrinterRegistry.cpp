@@ -59,24 +59,33 @@ PrinterRegistry::~PrinterRegistry()
 
 void PrinterRegistry::Enumerate()
 {
+    PrinterEnumerationRunning = true;
     m_passPool.start([this] {
         QList<QStringList> rows;
+        std::vector<PrinterEntry> entries;
         for (const QString &name : m_spooler.EnumeratePrinters().value_or(QStringList())) {
             const auto printer = m_spooler.Open(name);
             if (!printer)
                 continue;
             rows.append({name, QueryPrinterStatus(m_spooler, printer, name), QStringLiteral("NULL"),
                          QStringLiteral("0"), QStringLiteral("0"), QString()});
+            entries.push_back(PrinterEntry{.name = name});
         }
-        // Rows belong to the model's thread; the table grows there too, before
-        // the list is ready, so no pass reads it meanwhile.
+        // The table grows once, under its lock, so the printed-folder scan
+        // restoring the printed counts never reads it while it is resized;
+        // that scan waits for this (PrinterEnumerationRunning), however slow
+        // the spooler, so no restored count is lost.
+        {
+            const std::lock_guard table(printer_table_cs);
+            PrinterTable.insert(PrinterTable.end(), entries.begin(), entries.end());
+        }
+        PrinterEnumerationRunning = false;
+        // Rows belong to the model's thread; the list is ready once they are in.
         QMetaObject::invokeMethod(
             this,
             [this, rows] {
-                for (const QStringList &row : rows) {
+                for (const QStringList &row : rows)
                     m_model.AppendRow(row);
-                    PrinterTable.push_back(PrinterEntry{.name = row[Column::NameColumn]});
-                }
                 m_listReady = true;
                 emit Enumerated();
             },

@@ -119,10 +119,7 @@ TEST_F(WindowFixture, YesRecordsEverythingStoppedThenClosesAndTheNextStartDoesNo
         EXPECT_EQ(Sys("AutoPrint").toStdString(), "Stop");
         EXPECT_EQ(Sys("ChoosePrinter").toStdString(), "False");
         EXPECT_EQ(Sys("Action").toStdString(), "Close");
-        EXPECT_EQ(Profile::Read(RunLogFileName(kNow).toStdString(), RunLogSectionName(kNow), QStringLiteral("Code"),
-                                QString())
-                      .toStdString(),
-                  "关闭软件");
+        EXPECT_EQ(LastRunLogEntry(kNow).toStdString(), "关闭软件");
     }
     const auto nextStart = OpenWindow();
     EXPECT_FALSE(nextStart->RecoveryPending());

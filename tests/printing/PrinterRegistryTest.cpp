@@ -1,8 +1,12 @@
 #include "tests/printing/RegistryHarness.h"
 
+#include "app/Locks.h"
+#include "app/ProcessState.h"
 #include "app/SysValues.h"
 
 #include <QDesktopServices>
+#include <QSignalSpy>
+#include <QTest>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -64,6 +68,25 @@ TEST(PrinterRegistry, EnumeratesRowsAndQueriesDefaultPapers)
     EXPECT_EQ(h.Text(3, Column::PaperColumn), "A4");
     EXPECT_EQ(h.Text(4, Column::PaperColumn), "") << "no default paper";
     EXPECT_EQ(Row(h, 0).mid(1, 4), (QStringList{"空闲", "...", "0", "随机"}));
+}
+
+// The table is filled on the worker under its lock, and the flag the
+// printed-folder scan waits for stays set until it is.
+TEST(PrinterRegistry, EnumerationFillsTheTableUnderItsLock)
+{
+    RegistryHarness h({FakePrinter("Photo-A"), FakePrinter("Photo-B")});
+    QSignalSpy done(h.registry.get(), &PrinterRegistry::Enumerated);
+    {
+        const std::lock_guard table(printer_table_cs);
+        h.registry->Enumerate();
+        QTest::qWait(300);
+        EXPECT_TRUE(PrinterTable.empty());
+        EXPECT_TRUE(PrinterEnumerationRunning);
+    }
+    ASSERT_TRUE(done.wait(5000));
+    ASSERT_EQ(PrinterTable.size(), 2u);
+    EXPECT_EQ(PrinterTable[1].name, "Photo-B");
+    EXPECT_FALSE(PrinterEnumerationRunning);
 }
 
 TEST(PrinterRegistry, ColumnZeroClicksCheckAndRecordTheChoice)
