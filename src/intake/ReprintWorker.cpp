@@ -78,7 +78,7 @@ void ReprintWorker::RunPass()
         ReprintWorkerBusy = true;
         const auto &[key, row] = *first;
         const int quantity = DecimalValue(row.quantity);
-        if (PrinterTakesReprintsNow() && !DispatchBusy) {
+        if (PrinterTakesReprintsNow() && !DispatchSuspended()) {
             PrintingName.Set(row.name);
             const int printedRow = DecimalValue(row.id);
             bool done = true;

@@ -189,7 +189,7 @@ void PrinterRegistry::RunPasses()
 
 bool PrinterRegistry::OnTimerTick()
 {
-    if (DispatchBusy || PrintCyclePhase != 1)
+    if (DispatchSuspended() || PrintCyclePhase != 1)
         return false;
     return RequestRefresh();
 }

@@ -241,7 +241,10 @@ void CVelloraDlg::closeEvent(QCloseEvent *event)
 {
     // Nothing dispatches or refreshes while the question is open.
     DispatchBusy = true;
-    if (!AskToQuit()) {
+    CloseQuestionOpen = true;
+    const bool quit = AskToQuit();
+    CloseQuestionOpen = false;
+    if (!quit) {
         DispatchBusy = false;
         event->ignore();
         return;
