@@ -93,9 +93,27 @@ std::optional<PrinterDevice> FakeSpooler::DefaultDevice(const QString &name)
     return found ? found->device : std::nullopt;
 }
 
-SpoolerAnswer FakeSpooler::PrintJpeg(const QString &, const JpegDocument &)
+SpoolerAnswer FakeSpooler::PrintJpeg(const QString &printer, const JpegDocument &document)
 {
-    return SpoolerAnswer{false, 0, QStringLiteral("the fake spooler prints nothing")};
+    const std::lock_guard lock(m_mutex);
+    if (!Find(printer))
+        return SpoolerAnswer{false, 0, QStringLiteral("not found")};
+    m_documents.push_back(document);
+    if (!m_acceptDocuments)
+        return SpoolerAnswer{false, 0, QStringLiteral("the fake spooler prints nothing")};
+    return SpoolerAnswer{true, static_cast<int>(m_documents.size()), {}};
+}
+
+void FakeSpooler::AcceptDocuments(bool accept)
+{
+    const std::lock_guard lock(m_mutex);
+    m_acceptDocuments = accept;
+}
+
+std::vector<JpegDocument> FakeSpooler::Documents() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_documents;
 }
 
 SpoolerAnswer FakeSpooler::ResumePrinter(const QString &name)

@@ -46,8 +46,10 @@ public:
     std::optional<PrinterInfo> Information(const PrinterHandle &printer) override;
     std::optional<std::vector<PrintJobInfo>> Jobs(const PrinterHandle &printer, int first, int count) override;
     std::optional<PrinterDevice> DefaultDevice(const QString &name) override;
-    // Documents are refused: the fake prints nothing.
+    // Documents are kept as sent; they are refused unless AcceptDocuments(true).
     SpoolerAnswer PrintJpeg(const QString &printer, const JpegDocument &document) override;
+    void AcceptDocuments(bool accept);
+    std::vector<JpegDocument> Documents() const;
     SpoolerAnswer ResumePrinter(const QString &name) override;
     std::optional<Printer> Get(const QString &name);
     QUrl PreferencesPage(const QString &name) const override;
@@ -58,5 +60,7 @@ private:
     mutable std::mutex m_mutex;
     std::vector<Printer> m_printers;
     bool m_reachable = true;
+    bool m_acceptDocuments = false;
+    std::vector<JpegDocument> m_documents;
     int m_calls = 0;
 };
