@@ -6,7 +6,6 @@
 #include "app/RunLog.h"
 #include "compose/ExifOrientation.h"
 #include "compose/ImageFiles.h"
-#include "compose/ImageRoutines.h"
 #include "platform/CodePage936.h"
 #include "platform/Pause.h"
 #include "printing/PageShape.h"
@@ -16,6 +15,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QPainter>
 
 #include <atomic>
 #include <future>
@@ -62,6 +62,30 @@ PhotoHeader ReadHeader(const std::filesystem::path &path)
     return PhotoHeader{reader.size(), reader.format() == "jpeg"};
 }
 
+// The photo as it goes on the page, made in one pass (one picture in
+// memory besides the photo): turned a quarter clockwise when `turn`, and
+// stretched to the proportions of `area`.
+QImage PreparedPage(const QImage &photo, bool turn, QSizeF area)
+{
+    const QSize upright = turn ? photo.size().transposed() : photo.size();
+    const QSize size = StretchedSize(upright, area);
+    if (!turn && size == photo.size())
+        return photo;
+    QImage page(size, QImage::Format_RGB32);
+    QPainter painter(&page);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    QTransform transform;
+    transform.scale(static_cast<double>(size.width()) / upright.width(), static_cast<double>(size.height()) / upright.height());
+    if (turn) {
+        transform.translate(upright.width(), 0);
+        transform.rotate(90);
+    }
+    painter.setTransform(transform);
+    painter.drawImage(0, 0, photo);
+    painter.end();
+    return page;
+}
+
 // One run of a print job. Its destructor is the clean-up that every way out
 // of the job passes through.
 class PrintJobRun final
@@ -80,7 +104,6 @@ private:
     PrinterEntry *Entry() const;
     void CopyPause() const;
     bool LoadPhoto();
-    void TurnForPage();
     bool PrintPage();
     void EndPrintingPhase();
     void CountCopies();
@@ -91,7 +114,8 @@ private:
     PrinterDevice m_device;
     QSizeF m_area;               // printable area of the page, in points
     bool m_sendFile = false;     // the photo file goes as it is: nothing to turn or stretch
-    QImage m_image;              // otherwise the photo as it goes on the page
+    bool m_turn = false;         // otherwise the photo is turned for the page,
+    QImage m_image;              // and this is the photo
 };
 
 PrintJobRun::PrintJobRun(const PrintJobParams &params)
@@ -154,7 +178,9 @@ void PrintJobRun::Run()
     CopyPause();
 
     Log(QStringLiteral(" GlobalLock(pPrintdlg.m_pd.hDevMode)"));
-    TurnForPage();
+    m_turn = !m_sendFile && TurnsForPage(m_image.size(), m_device);
+    if (m_turn)
+        Log(QStringLiteral(" ImageRotation(&Print_Img,&source_IMG,angle)"));
     Log(QStringLiteral(" GlobalUnlock(pPrintdlg.m_pd.hDevMode)"));
     Log(QStringLiteral(" - ResetDC"));
 
@@ -191,16 +217,6 @@ bool PrintJobRun::LoadPhoto()
     return !m_image.isNull();
 }
 
-void PrintJobRun::TurnForPage()
-{
-    if (m_sendFile || !TurnsForPage(m_image.size(), m_device))
-        return;
-    QImage turned;
-    ImageRotation(turned, m_image, QuarterTurn);
-    m_image = std::move(turned);
-    Log(QStringLiteral(" ImageRotation(&Print_Img,&source_IMG,angle)"));
-}
-
 // Sends the page; true when the spooler took the document.
 bool PrintJobRun::PrintPage()
 {
@@ -211,8 +227,9 @@ bool PrintJobRun::PrintPage()
     // Stretched over the printable area without keeping the photo's proportions.
     JpegDocument document{picture, m_params.copies, {}, m_params.picturePath};
     if (!m_sendFile) {
-        document.data = EncodeJpeg(StretchImage(m_image, StretchedSize(m_image.size(), m_area)));
+        QImage page = PreparedPage(m_image, m_turn, m_area);
         m_image = QImage();
+        document.data = EncodeJpeg(page);
     }
     Log(QStringLiteral(" - ImageScale"));
     CopyPause();
