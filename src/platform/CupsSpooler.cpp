@@ -188,19 +188,32 @@ void ReadIppPaper(ipp_t *response, PrinterDevice &device)
                                     points(Integer(media, "media-bottom-margin", 0)));
 }
 
-// Frees what libcups gave for one destination.
-struct Destination
+// A queue of this daemon as libcups' destination calls take it, made here
+// rather than asked for: libcups' own look-up of a destination ignores the
+// connection's time limit and waits minutes for a hung daemon.
+class Destination final
 {
-    cups_dest_t *dest = nullptr;
-    cups_dinfo_t *info = nullptr;
-    Destination() = default;
+public:
+    Destination(const QString &name, const std::string &uri)
+        : m_name(name.toUtf8())
+    {
+        m_dest.name = m_name.data();
+        m_dest.num_options = cupsAddOption("printer-uri-supported", uri.c_str(), 0, &m_dest.options);
+    }
     Destination(const Destination &) = delete;
     Destination &operator=(const Destination &) = delete;
     ~Destination()
     {
         cupsFreeDestInfo(info);
-        cupsFreeDests(dest ? 1 : 0, dest);
+        cupsFreeOptions(m_dest.num_options, m_dest.options);
     }
+
+    cups_dest_t *Dest() { return &m_dest; }
+    cups_dinfo_t *info = nullptr;
+
+private:
+    QByteArray m_name;
+    cups_dest_t m_dest{};
 };
 
 SpoolerAnswer Refused(const QString &reason)
@@ -439,11 +452,10 @@ SpoolerAnswer CupsSpooler::PrintJpeg(const QString &printer, const JpegDocument 
     if (!connection)
         return Refused(QStringLiteral("the spooler cannot be reached"));
     http_t *http = AsHttp(connection);
-    Destination destination;
-    destination.dest = cupsGetNamedDest(http, printer.toUtf8().constData(), nullptr);
-    if (!destination.dest)
-        return Refused(QStringLiteral("no such printer"));
-    destination.info = cupsCopyDestInfo(http, destination.dest);
+    Destination destination(printer, PrinterUri(printer));
+    destination.info = cupsCopyDestInfo(http, destination.Dest());
+    if (!destination.info)
+        return Refused(QStringLiteral("the printer does not answer"));
 
     // Only copies and the job's name: paper, orientation and quality stay the
     // queue's own. "fit" keeps CUPS from cropping or bordering a picture
@@ -454,16 +466,16 @@ SpoolerAnswer CupsSpooler::PrintJpeg(const QString &printer, const JpegDocument 
     const QByteArray title = document.jobName.toUtf8();
     int jobId = 0;
     const ipp_status_t created =
-        cupsCreateDestJob(http, destination.dest, destination.info, &jobId, title.constData(), count, options);
+        cupsCreateDestJob(http, destination.Dest(), destination.info, &jobId, title.constData(), count, options);
     cupsFreeOptions(count, options);
     if (created > IPP_STATUS_OK_CONFLICTING || jobId <= 0)
         return Refused(StatusReason(created));
 
     const auto cancel = [&](const QString &reason) {
-        cupsCancelDestJob(http, destination.dest, jobId);
+        cupsCancelDestJob(http, destination.Dest(), jobId);
         return Refused(reason);
     };
-    if (cupsStartDestDocument(http, destination.dest, destination.info, jobId, title.constData(), CUPS_FORMAT_JPEG,
+    if (cupsStartDestDocument(http, destination.Dest(), destination.info, jobId, title.constData(), CUPS_FORMAT_JPEG,
                               0, nullptr, 1)
         != HTTP_STATUS_CONTINUE)
         return cancel(QStringLiteral("the document was not taken"));
@@ -485,7 +497,7 @@ SpoolerAnswer CupsSpooler::PrintJpeg(const QString &printer, const JpegDocument 
         }
         written = written && in.eof();
     }
-    const ipp_status_t finished = cupsFinishDestDocument(http, destination.dest, destination.info);
+    const ipp_status_t finished = cupsFinishDestDocument(http, destination.Dest(), destination.info);
     if (!written)
         return cancel(QStringLiteral("the document could not be sent whole"));
     if (finished > IPP_STATUS_OK_CONFLICTING)

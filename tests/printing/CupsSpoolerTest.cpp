@@ -157,6 +157,19 @@ TEST_F(CupsSpoolerTest, DefaultPaperIsTheQueuesOwn)
     EXPECT_EQ(spooler.PreferencesPage("Office-A4"), QUrl("http://localhost:631/printers/Office-A4"));
 }
 
+TEST_F(CupsSpoolerTest, HungDaemonNeverHoldsAPrintJob)
+{
+    ASSERT_TRUE(s_cups->AddQueue("HangJob"));
+    CupsSpooler spooler;
+    s_cups->Freeze();
+    const auto started = std::chrono::steady_clock::now();
+    const SpoolerAnswer answer = spooler.PrintJpeg("HangJob", JpegDocument{"hung.jpg", 1, QByteArray(4096, 'x'), {}});
+    const auto took = std::chrono::steady_clock::now() - started;
+    s_cups->Thaw();
+    EXPECT_FALSE(answer.accepted);
+    EXPECT_LT(took, 3 * CupsSpooler::kJobTimeout);
+}
+
 TEST_F(CupsSpoolerTest, HungDaemonCostsOneTimeout)
 {
     ASSERT_TRUE(s_cups->AddQueue("Hang"));
