@@ -19,6 +19,16 @@ inline std::atomic<bool> PrintWorkersReady{false};
 
 // Dispatcher and print job.
 inline std::atomic<bool> DispatchBusy{false};
+// Set while the window asks whether to quit: nothing is dispatched and no
+// refresh runs meanwhile, even when a job's end or the dispatcher's
+// one-second hold clears DispatchBusy before the answer.
+inline std::atomic<bool> CloseQuestionOpen{false};
+
+// True while no dispatch and no printer refresh may start.
+inline bool DispatchSuspended()
+{
+    return DispatchBusy || CloseQuestionOpen;
+}
 inline std::atomic<bool> PrintersBusy{false};
 inline std::atomic<bool> PrintingNow{false};
 
@@ -31,6 +41,10 @@ inline std::atomic<bool> NoPrinterChosen{true};
 inline std::atomic<bool> ComposingNow{false};
 inline std::atomic<bool> PendingQueueIdle{true};
 inline std::atomic<bool> PrintedListReady{false};
+// Set while the printer enumeration at start-up has not filled the printer
+// table yet: the printed-folder scan, which restores the printers' printed
+// counts into that table, waits for it.
+inline std::atomic<bool> PrinterEnumerationRunning{false};
 inline std::atomic<bool> PendingScanRunning{false};
 
 // Reprints.

@@ -19,5 +19,21 @@ QString RunLogSectionName(const QDateTime &moment)
 void WriteRunLog(const QString &text)
 {
     const QDateTime now = Clock::Now();
-    Profile::Write(RunLogFileName(now).toStdString(), RunLogSectionName(now), QStringLiteral("Code"), text);
+    // Entries whose names meet (the same millisecond, or unpadded times that
+    // read alike) each keep a section of their own.
+    Profile::AddSection(RunLogFileName(now).toStdString(), RunLogSectionName(now), QStringLiteral("Code"), text);
+}
+
+QString LastRunLogEntry(const QDateTime &moment)
+{
+    const std::filesystem::path file = RunLogFileName(moment).toStdString();
+    const QString name = RunLogSectionName(moment);
+    QString last;
+    for (int number = 1;; ++number) {
+        const QString section = number == 1 ? name : name + QLatin1Char('-') + QString::number(number);
+        const QString text = Profile::Read(file, section, QStringLiteral("Code"), QString(), 4096);
+        if (text.isEmpty())
+            return last;
+        last = text;
+    }
 }

@@ -302,7 +302,7 @@ PhotoQueue::PrintNowResult PhotoQueue::PrintNow(int row, bool autoPrintPaused)
     const std::lock_guard listLock(pending_list_cs);
 
     const QString name = m_pending->Text(row, PendingNameColumn);
-    if (name.isEmpty() || DispatchBusy)
+    if (name.isEmpty() || DispatchSuspended())
         return PrintNowResult::NotNow;
 
     bool standbyIdle = false;

@@ -183,7 +183,9 @@ void PrintManager::Tick()
     CheckStuckPrinting();
     if (!SourceScanWalking && !PrintingNow && !PrintersBusy && !ComposingNow && AutoPrintRunning)
         m_queue->DispatchStep(m_startChecked);
-    if (m_firstTick) {
+    // The printed-folder scan restores the printers' counts into the printer
+    // table: it starts only once the enumeration has filled that table.
+    if (m_firstTick && !PrinterEnumerationRunning) {
         m_firstTick = false;
         m_queue->StartPrintedFolderScan();
         m_queue->StartPendingFolderScan();

@@ -78,7 +78,7 @@ void ReprintWorker::RunPass()
         ReprintWorkerBusy = true;
         const auto &[key, row] = *first;
         const int quantity = DecimalValue(row.quantity);
-        if (PrinterTakesReprintsNow() && !DispatchBusy) {
+        if (PrinterTakesReprintsNow() && !DispatchSuspended()) {
             PrintingName.Set(row.name);
             const int printedRow = DecimalValue(row.id);
             bool done = true;
@@ -158,8 +158,10 @@ bool PrintReprintRowOnStandby(ReprintListModel &reprints, int row)
         return false;
     const auto &[key, texts] = *keyed;
     {
-        const std::lock_guard table(printer_table_cs);
-        if (!AnyIdleChecked([](int32_t mode) { return mode == WorkModeStandby; }))
+        // Runs on the window's thread: a refresh pass holding the table (for
+        // as long as a slow spooler takes) makes the click do nothing, never wait.
+        const std::unique_lock table(printer_table_cs, std::try_to_lock);
+        if (!table.owns_lock() || !AnyIdleChecked([](int32_t mode) { return mode == WorkModeStandby; }))
             return false;
     }
     const int quantity = DecimalValue(texts.quantity);

@@ -47,5 +47,6 @@ private:
 // Double click on a reprint row while automatic printing runs: the row is
 // printed at once on an idle printer in standby, once one has been put on
 // standby; the row goes and the counters and the file follow. The printed
-// list's quantity stays. True when it was dispatched.
+// list's quantity stays. True when it was dispatched. Never waits for the
+// printer table: while another thread holds it, nothing happens.
 bool PrintReprintRowOnStandby(ReprintListModel &reprints, int row);

@@ -1,10 +1,19 @@
 #include "platform/CupsSpooler.h"
 
 #include <cups/cups.h>
+// The PPD reader is old but still the only way to a driver queue's own
+// default paper; silence its deprecation notes.
+#define _PPD_DEPRECATED
+#include <cups/ppd.h>
 #include <cups/pwg.h>
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <span>
 #include <string_view>
 
@@ -141,12 +150,85 @@ int Integer(ipp_t *response, const char *name, int fallback)
     return attribute ? ippGetInteger(attribute, 0) : fallback;
 }
 
-// The name an operator knows a paper by: "A4", "Letter", or the keyword itself.
+http_t *AsHttp(const std::shared_ptr<void> &connection)
+{
+    return static_cast<http_t *>(connection.get());
+}
+
+// The name an operator knows a paper by: "4x6", "A4", "Letter", or the keyword itself.
 QString PaperName(const QString &keyword)
 {
-    const pwg_media_t *media = pwgMediaForPWG(keyword.toUtf8().constData());
+    const QByteArray utf8 = keyword.toUtf8();
+    const pwg_media_t *media = pwgMediaForPWG(utf8.constData());
+    if (!media)
+        media = pwgMediaForPPD(utf8.constData());
+    // A driver's own size keyword "w288h432" names the size in points.
+    const auto points = QRegularExpression(QStringLiteral("^w(\\d+)h(\\d+)$")).match(keyword);
+    if (!media && points.hasMatch())
+        media = pwgMediaForSize(PWG_FROM_POINTS(points.captured(1).toInt()), PWG_FROM_POINTS(points.captured(2).toInt()));
     return media && media->ppd ? QString::fromUtf8(media->ppd) : keyword;
 }
+
+// The default paper of a queue without a PPD, from its media-col-default.
+void ReadIppPaper(ipp_t *response, PrinterDevice &device)
+{
+    const QString keyword = Text(response, "media-default");
+    if (!keyword.isEmpty() && keyword != QLatin1String("unknown"))
+        device.paperName = PaperName(keyword);
+    ipp_attribute_t *collection = ippFindAttribute(response, "media-col-default", IPP_TAG_BEGIN_COLLECTION);
+    ipp_t *media = collection ? ippGetCollection(collection, 0) : nullptr;
+    ipp_attribute_t *sizeAttribute = media ? ippFindAttribute(media, "media-size", IPP_TAG_BEGIN_COLLECTION) : nullptr;
+    ipp_t *size = sizeAttribute ? ippGetCollection(sizeAttribute, 0) : nullptr;
+    if (!size)
+        return;
+    const auto points = [](int hundredths) { return hundredths * 72.0 / 2540.0; };
+    device.paperSize = QSizeF(points(Integer(size, "x-dimension", 0)), points(Integer(size, "y-dimension", 0)));
+    device.paperMargins = QMarginsF(points(Integer(media, "media-left-margin", 0)), points(Integer(media, "media-top-margin", 0)),
+                                    points(Integer(media, "media-right-margin", 0)),
+                                    points(Integer(media, "media-bottom-margin", 0)));
+}
+
+// A queue of this daemon as libcups' destination calls take it, made here
+// rather than asked for: libcups' own look-up of a destination ignores the
+// connection's time limit and waits minutes for a hung daemon.
+class Destination final
+{
+public:
+    Destination(const QString &name, const std::string &uri)
+        : m_name(name.toUtf8())
+    {
+        m_dest.name = m_name.data();
+        m_dest.num_options = cupsAddOption("printer-uri-supported", uri.c_str(), 0, &m_dest.options);
+    }
+    Destination(const Destination &) = delete;
+    Destination &operator=(const Destination &) = delete;
+    ~Destination()
+    {
+        cupsFreeDestInfo(info);
+        cupsFreeOptions(m_dest.num_options, m_dest.options);
+    }
+
+    cups_dest_t *Dest() { return &m_dest; }
+    cups_dinfo_t *info = nullptr;
+
+private:
+    QByteArray m_name;
+    cups_dest_t m_dest{};
+};
+
+SpoolerAnswer Refused(const QString &reason)
+{
+    return SpoolerAnswer{false, 0, reason};
+}
+
+QString StatusReason(ipp_status_t status)
+{
+    // Read right after the call on the same thread: the daemon's own message for that answer.
+    const QString message = QString::fromUtf8(cupsLastErrorString());
+    return message.isEmpty() ? QString::fromUtf8(ippErrorString(status)) : message;
+}
+
+constexpr qint64 kDocumentChunk = 64 * 1024;
 
 } // namespace
 
@@ -183,25 +265,36 @@ bool CupsSpooler::Reachable() const
     return Clock::now().time_since_epoch().count() >= m_unreachableUntil.load();
 }
 
+std::shared_ptr<void> CupsSpooler::Connect(std::chrono::milliseconds timeout)
+{
+    if (!Reachable())
+        return {};
+    http_t *http = httpConnect2(m_server.c_str(), m_port, nullptr, AF_UNSPEC, HTTP_ENCRYPTION_IF_REQUESTED, 1,
+                                static_cast<int>(timeout.count()), nullptr);
+    if (!http) {
+        MarkUnreachable();
+        return {};
+    }
+    httpSetTimeout(http, std::chrono::duration<double>(timeout).count(), AbortOnTimeout, nullptr);
+    return std::shared_ptr<void>(http, [](void *connection) { httpClose(static_cast<http_t *>(connection)); });
+}
+
+void CupsSpooler::MarkUnreachable()
+{
+    m_unreachableUntil = (Clock::now() + kUnreachableHold).time_since_epoch().count();
+}
+
 std::shared_ptr<void> CupsSpooler::Request(void *request, const char *resource)
 {
     auto *ipp = static_cast<ipp_t *>(request);
-    if (!Reachable()) {
+    const auto http = Connect(kTimeout);
+    if (!http) {
         ippDelete(ipp);
         return {};
     }
-    http_t *http = httpConnect2(m_server.c_str(), m_port, nullptr, AF_UNSPEC, HTTP_ENCRYPTION_IF_REQUESTED, 1,
-                                static_cast<int>(kTimeout.count()), nullptr);
-    ipp_t *response = nullptr;
-    if (http) {
-        httpSetTimeout(http, std::chrono::duration<double>(kTimeout).count(), AbortOnTimeout, nullptr);
-        response = cupsDoRequest(http, ipp, resource); // frees the request
-        httpClose(http);
-    } else {
-        ippDelete(ipp);
-    }
+    ipp_t *response = cupsDoRequest(AsHttp(http), ipp, resource); // frees the request
     if (!response) {
-        m_unreachableUntil = (Clock::now() + kUnreachableHold).time_since_epoch().count();
+        MarkUnreachable();
         return {};
     }
     return std::shared_ptr<void>(response, [](void *message) { ippDelete(static_cast<ipp_t *>(message)); });
@@ -300,7 +393,7 @@ std::optional<std::vector<PrintJobInfo>> CupsSpooler::Jobs(const PrinterHandle &
 std::optional<PrinterDevice> CupsSpooler::DefaultDevice(const QString &name)
 {
     const auto response = PrinterAttributes(name, {"printer-make-and-model", "device-uri", "media-default",
-                                                   "media-supported", "orientation-requested-default",
+                                                   "media-col-default", "orientation-requested-default",
                                                    "copies-default"});
     if (!response)
         return std::nullopt;
@@ -309,22 +402,130 @@ std::optional<PrinterDevice> CupsSpooler::DefaultDevice(const QString &name)
     device.driver = Text(ipp, "printer-make-and-model");
     device.printer = name;
     device.port = Text(ipp, "device-uri");
-    device.paperCode = static_cast<int>(Texts(ipp, "media-supported").indexOf(Text(ipp, "media-default"))) + 1;
-    device.orientation = Integer(ipp, "orientation-requested-default", IPP_ORIENT_PORTRAIT) == IPP_ORIENT_LANDSCAPE ? 2 : 1;
     device.copies = Integer(ipp, "copies-default", 1);
+    // A queue's PPD knows its default paper even where the daemon cannot
+    // name it (a driver's own sizes give "media-default" "unknown").
+    const auto http = Connect(kTimeout);
+    if (!http || !ReadPpdPaper(http.get(), name, device))
+        ReadIppPaper(ipp, device);
+    const int requested = Integer(ipp, "orientation-requested-default", IPP_ORIENT_PORTRAIT);
+    const bool turned = requested == IPP_ORIENT_LANDSCAPE || requested == IPP_ORIENT_REVERSE_LANDSCAPE;
+    const bool wide = device.paperSize.width() > device.paperSize.height();
+    device.orientation = turned != wide ? 2 : 1;
     return device;
 }
 
-std::vector<PaperInfo> CupsSpooler::Papers(const QString &name)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+bool CupsSpooler::ReadPpdPaper(void *http, const QString &name, PrinterDevice &device)
 {
-    const auto response = PrinterAttributes(name, {"media-supported"});
-    std::vector<PaperInfo> papers;
+    // Our own file name, so libcups writes there (or links the daemon's
+    // file there) and the file goes away with the object.
+    QTemporaryFile file;
+    if (!file.open())
+        return false;
+    file.close();
+    QByteArray path = QFile::encodeName(file.fileName());
+    path.resize(HTTP_MAX_URI);
+    time_t modified = 0;
+    if (cupsGetPPD3(static_cast<http_t *>(http), name.toUtf8().constData(), &modified, path.data(), path.size())
+        != HTTP_STATUS_OK)
+        return false;
+    ppd_file_t *ppd = ppdOpenFile(path.constData());
+    if (!ppd)
+        return false;
+    ppdMarkDefaults(ppd);
+    const ppd_size_t *size = ppdPageSize(ppd, nullptr);
+    if (size) {
+        device.paperName = PaperName(QString::fromUtf8(size->name));
+        device.paperSize = QSizeF(size->width, size->length);
+        device.paperMargins = QMarginsF(size->left, size->length - size->top, size->width - size->right, size->bottom);
+    }
+    ppdClose(ppd);
+    return size != nullptr;
+}
+#pragma GCC diagnostic pop
+
+SpoolerAnswer CupsSpooler::PrintJpeg(const QString &printer, const JpegDocument &document)
+{
+    const auto connection = Connect(kJobTimeout);
+    if (!connection)
+        return Refused(QStringLiteral("the spooler cannot be reached"));
+    http_t *http = AsHttp(connection);
+    Destination destination(printer, PrinterUri(printer));
+    destination.info = cupsCopyDestInfo(http, destination.Dest());
+    if (!destination.info)
+        return Refused(QStringLiteral("the printer does not answer"));
+
+    // Only copies and the job's name: paper, orientation and quality stay the
+    // queue's own. "fit" keeps CUPS from cropping or bordering a picture
+    // already shaped like the printable area.
+    cups_option_t *options = nullptr;
+    int count = cupsAddOption("copies", QByteArray::number(std::max(document.copies, 1)).constData(), 0, &options);
+    count = cupsAddOption("print-scaling", "fit", count, &options);
+    const QByteArray title = document.jobName.toUtf8();
+    int jobId = 0;
+    const ipp_status_t created =
+        cupsCreateDestJob(http, destination.Dest(), destination.info, &jobId, title.constData(), count, options);
+    cupsFreeOptions(count, options);
+    if (created > IPP_STATUS_OK_CONFLICTING || jobId <= 0)
+        return Refused(StatusReason(created));
+
+    const auto cancel = [&](const QString &reason) {
+        cupsCancelDestJob(http, destination.Dest(), jobId);
+        return Refused(reason);
+    };
+    if (cupsStartDestDocument(http, destination.Dest(), destination.info, jobId, title.constData(), CUPS_FORMAT_JPEG,
+                              0, nullptr, 1)
+        != HTTP_STATUS_CONTINUE)
+        return cancel(QStringLiteral("the document was not taken"));
+    bool written = true;
+    if (!document.data.isEmpty()) {
+        for (qint64 at = 0; written && at < document.data.size(); at += kDocumentChunk) {
+            const qint64 length = std::min(kDocumentChunk, document.data.size() - at);
+            written = cupsWriteRequestData(http, document.data.constData() + at, static_cast<size_t>(length))
+                == HTTP_STATUS_CONTINUE;
+        }
+    } else {
+        std::ifstream in(document.file, std::ios::binary);
+        std::vector<char> chunk(kDocumentChunk);
+        written = static_cast<bool>(in);
+        while (written && in) {
+            in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+            if (in.gcount() > 0)
+                written = cupsWriteRequestData(http, chunk.data(), static_cast<size_t>(in.gcount())) == HTTP_STATUS_CONTINUE;
+        }
+        written = written && in.eof();
+    }
+    const ipp_status_t finished = cupsFinishDestDocument(http, destination.Dest(), destination.info);
+    if (!written)
+        return cancel(QStringLiteral("the document could not be sent whole"));
+    if (finished > IPP_STATUS_OK_CONFLICTING)
+        return cancel(StatusReason(finished));
+    return SpoolerAnswer{true, jobId, {}};
+}
+
+SpoolerAnswer CupsSpooler::PrinterOperation(int operation, const QString &name)
+{
+    ipp_t *request = PrinterRequest(static_cast<ipp_op_t>(operation), name);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    const auto response = Request(request, "/admin/");
     if (!response)
-        return papers;
-    const QStringList keywords = Texts(AsIpp(response), "media-supported");
-    for (int i = 0; i < keywords.size(); ++i)
-        papers.push_back({PaperName(keywords[i]), i + 1});
-    return papers;
+        return Refused(QStringLiteral("the spooler cannot be reached"));
+    const ipp_status_t status = ippGetStatusCode(AsIpp(response));
+    if (status > IPP_STATUS_OK_CONFLICTING) {
+        const QString message = Text(AsIpp(response), "status-message");
+        return Refused(message.isEmpty() ? QString::fromUtf8(ippErrorString(status)) : message);
+    }
+    return SpoolerAnswer{true, 0, {}};
+}
+
+SpoolerAnswer CupsSpooler::ResumePrinter(const QString &name)
+{
+    SpoolerAnswer answer = PrinterOperation(IPP_OP_RESUME_PRINTER, name);
+    if (answer.accepted)
+        answer = PrinterOperation(IPP_OP_RELEASE_HELD_NEW_JOBS, name);
+    return answer;
 }
 
 QUrl CupsSpooler::PreferencesPage(const QString &name) const

@@ -36,7 +36,8 @@ public:
     std::optional<PrinterInfo> Information(const PrinterHandle &printer) override;
     std::optional<std::vector<PrintJobInfo>> Jobs(const PrinterHandle &printer, int first, int count) override;
     std::optional<PrinterDevice> DefaultDevice(const QString &name) override;
-    std::vector<PaperInfo> Papers(const QString &name) override;
+    SpoolerAnswer PrintJpeg(const QString &printer, const JpegDocument &document) override;
+    SpoolerAnswer ResumePrinter(const QString &name) override;
     QUrl PreferencesPage(const QString &name) const override;
 
     // The status word of any job the daemon still remembers, finished ones included.
@@ -44,12 +45,21 @@ public:
 
     // Longest wait for a connection and for an answer.
     static constexpr std::chrono::milliseconds kTimeout{2000};
+    // Longest wait for any one step of sending a print job: the daemon may
+    // be busy starting filters, but a hung one never holds a job for good.
+    static constexpr std::chrono::milliseconds kJobTimeout{10000};
 
 private:
     // Sends one IPP request (taking it over) and returns the response, or null
     // when the daemon could not be reached or did not answer in time.
     std::shared_ptr<void> Request(void *request, const char *resource);
     std::shared_ptr<void> PrinterAttributes(const QString &name, std::initializer_list<const char *> attributes);
+    // A connection with the given time limits, or null when the daemon cannot be reached.
+    std::shared_ptr<void> Connect(std::chrono::milliseconds timeout);
+    void MarkUnreachable();
+    // The queue's PPD default paper into `device`; false when the queue has no PPD.
+    bool ReadPpdPaper(void *http, const QString &name, PrinterDevice &device);
+    SpoolerAnswer PrinterOperation(int operation, const QString &name);
     bool Reachable() const;
 
     std::string m_server;

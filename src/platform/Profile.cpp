@@ -476,6 +476,29 @@ bool Write(const std::filesystem::path &file, const QString &section, const QStr
     return SaveWhole(*state);
 }
 
+QString AddSection(const std::filesystem::path &file, const QString &section, const QString &key, const QString &value)
+{
+    const QString sectionName = OneLine(section);
+    const QString entryText = OneLine(key) + QLatin1Char('=') + OneLine(value);
+
+    const std::shared_ptr<FileState> state = Files().Get(file);
+    const std::lock_guard guard(state->lock);
+    switch (Load(*state)) {
+    case Loaded::Unreadable:
+        return {};
+    case Loaded::Missing:
+        state->document = std::make_unique<Document>(Document::Empty());
+        state->document->CommitAppended(sectionName, entryText);
+        return SaveWhole(*state) ? sectionName : QString();
+    case Loaded::Ready:
+        break;
+    }
+    QString name = sectionName;
+    for (int number = 2; state->document->FindSection(NameKey(name)); ++number)
+        name = sectionName + QLatin1Char('-') + QString::number(number);
+    return AppendSection(*state, name, entryText) ? name : QString();
+}
+
 bool DeleteSection(const std::filesystem::path &file, const QString &section)
 {
     const QString nameKey = NameKey(OneLine(section));

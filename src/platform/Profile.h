@@ -27,6 +27,12 @@ QString Read(const std::filesystem::path &file, const QString &section, const QS
 bool Write(const std::filesystem::path &file, const QString &section, const QString &key,
            const QString &value);
 
+// Adds a section with one key at the end of the file. When the file has a
+// section of that name already, the new one is named name + "-2", "-3", ...,
+// the first that is free, so nothing written before is replaced. Returns
+// the name used, or an empty text when the file could not be written.
+QString AddSection(const std::filesystem::path &file, const QString &section, const QString &key, const QString &value);
+
 // Removes the section with all its keys; true when the file is as asked afterwards.
 bool DeleteSection(const std::filesystem::path &file, const QString &section);
 

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QByteArray>
+#include <QMarginsF>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -74,17 +78,34 @@ struct PrinterDevice
 {
     QString driver;
     QString printer;
-    QString port;       // empty when the printer reports none
-    int paperCode = 0;  // matches a PaperInfo::code; 0 when there is no default paper
-    int orientation = 1; // 1 portrait, 2 landscape
+    QString port;         // the device URI; empty when the printer reports none
+    // The queue's default paper: the name an operator knows it by ("4x6",
+    // "A4", "Letter", else its keyword such as "w288h432"; empty when the
+    // queue names none), its size as the driver lists it and its unprintable
+    // margins, both in points.
+    QString paperName;
+    QSizeF paperSize;
+    QMarginsF paperMargins;
+    int orientation = 1;  // 1 portrait, 2 landscape
     int copies = 1;
 };
 
-// One paper the printer's driver offers.
-struct PaperInfo
+// A JPEG document for a printer's queue: the prepared picture in memory, or
+// else the file itself.
+struct JpegDocument
 {
-    QString name;
-    int code = 0;
+    QString jobName;
+    int copies = 1;
+    QByteArray data;
+    std::filesystem::path file;
+};
+
+// The spooler's answer to a request that changes something.
+struct SpoolerAnswer
+{
+    bool accepted = false;
+    int jobId = 0;  // the job made, for a document
+    QString reason; // why it was refused, in the spooler's words
 };
 
 // The print spooler. Every operation answers within a few seconds, also when
@@ -105,8 +126,13 @@ public:
     virtual std::optional<std::vector<PrintJobInfo>> Jobs(const PrinterHandle &printer, int first, int count) = 0;
     // The printer's default paper, orientation, copies and port.
     virtual std::optional<PrinterDevice> DefaultDevice(const QString &name) = 0;
-    // The papers the driver offers, in the driver's order; empty when unknown.
-    virtual std::vector<PaperInfo> Papers(const QString &name) = 0;
+    // Queues one JPEG document as a job of its own: the given copies and job
+    // name, scaled by the spooler to fit the printable area of the queue's
+    // default paper (neither cropped nor bordered when its shape matches),
+    // and nothing else asked for. Accepted only when the spooler took it whole.
+    virtual SpoolerAnswer PrintJpeg(const QString &printer, const JpegDocument &document) = 0;
+    // Starts a stopped queue again and releases the jobs it held back.
+    virtual SpoolerAnswer ResumePrinter(const QString &name) = 0;
     // The page where the operator changes the printer's preferences.
     virtual QUrl PreferencesPage(const QString &name) const = 0;
 };

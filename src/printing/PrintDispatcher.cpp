@@ -107,7 +107,7 @@ bool DispatchPhoto(const std::filesystem::path &picturePath, int copies, const Q
 {
     WriteRunLog(QStringLiteral("分配打印机打印照片"));
     bool idle = false;
-    if (!DispatchBusy.compare_exchange_strong(idle, true))
+    if (CloseQuestionOpen || !DispatchBusy.compare_exchange_strong(idle, true))
         return false;
 
     const auto choice = Choose(excludedMode);

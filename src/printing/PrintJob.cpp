@@ -4,17 +4,18 @@
 #include "app/PrinterTable.h"
 #include "app/ProcessState.h"
 #include "app/RunLog.h"
+#include "compose/ExifOrientation.h"
 #include "compose/ImageFiles.h"
-#include "compose/ImageRoutines.h"
 #include "platform/CodePage936.h"
 #include "platform/Pause.h"
+#include "printing/PageShape.h"
 #include "printing/PrinterStatus.h"
 #include "printing/SavePrintInfo.h"
 
+#include <QBuffer>
+#include <QImageReader>
+#include <QImageWriter>
 #include <QPainter>
-#include <QPrinter>
-
-#include <cups/cups.h>
 
 #include <atomic>
 #include <future>
@@ -34,7 +35,56 @@ std::shared_ptr<Spooler> CurrentSpooler()
     return g_spooler;
 }
 
-constexpr double kMillimetresPerInch = 25.4;
+// A prepared page is encoded once, finely: the photo was encoded once already.
+constexpr int kPageJpegQuality = 95;
+
+QByteArray EncodeJpeg(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(kPageJpegQuality);
+    return writer.write(image) ? bytes : QByteArray();
+}
+
+// What the photo file's header says, read without decoding its pixels.
+struct PhotoHeader
+{
+    QSize size;
+    bool jpeg = false;
+};
+
+PhotoHeader ReadHeader(const std::filesystem::path &path)
+{
+    QImageReader reader(PathText(path));
+    reader.setAutoTransform(false);
+    return PhotoHeader{reader.size(), reader.format() == "jpeg"};
+}
+
+// The photo as it goes on the page, made in one pass (one picture in
+// memory besides the photo): turned a quarter clockwise when `turn`, and
+// stretched to the proportions of `area`.
+QImage PreparedPage(const QImage &photo, bool turn, QSizeF area)
+{
+    const QSize upright = turn ? photo.size().transposed() : photo.size();
+    const QSize size = StretchedSize(upright, area);
+    if (!turn && size == photo.size())
+        return photo;
+    QImage page(size, QImage::Format_RGB32);
+    QPainter painter(&page);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    QTransform transform;
+    transform.scale(static_cast<double>(size.width()) / upright.width(), static_cast<double>(size.height()) / upright.height());
+    if (turn) {
+        transform.translate(upright.width(), 0);
+        transform.rotate(90);
+    }
+    painter.setTransform(transform);
+    painter.drawImage(0, 0, photo);
+    painter.end();
+    return page;
+}
 
 // One run of a print job. Its destructor is the clean-up that every way out
 // of the job passes through.
@@ -53,8 +103,7 @@ private:
     // The job's printer entry, unless the table no longer has it where the dispatcher found it.
     PrinterEntry *Entry() const;
     void CopyPause() const;
-    void SetUpPage(const PrinterDevice &device);
-    QSize PrintableArea() const;
+    bool ReadPhoto();
     bool PrintPage();
     void EndPrintingPhase();
     void CountCopies();
@@ -62,10 +111,11 @@ private:
     const PrintJobParams &m_params;
     const std::shared_ptr<Spooler> m_spooler;
     std::unique_lock<std::recursive_mutex> m_printing{print_thread_cs, std::defer_lock};
-    QImage m_source;             // the photo as loaded
-    QImage m_turned;             // the photo turned for a portrait page
-    const QImage *m_image = &m_source; // what goes on the page
-    std::unique_ptr<QPrinter> m_printer;
+    PrinterDevice m_device;
+    QSizeF m_area;               // printable area of the page, in points
+    bool m_sendFile = false;     // the photo file goes as it is: nothing to turn or stretch
+    bool m_turn = false;         // otherwise the photo is turned for the page,
+    QImage m_image;              // and this is the photo
 };
 
 PrintJobRun::PrintJobRun(const PrintJobParams &params)
@@ -76,10 +126,7 @@ PrintJobRun::PrintJobRun(const PrintJobParams &params)
 
 PrintJobRun::~PrintJobRun()
 {
-    m_printer.reset();
-    m_image = nullptr;
-    m_turned = QImage();
-    m_source = QImage();
+    m_image = QImage();
     if (m_printing.owns_lock())
         EndPrintingPhase();
     PrintingName.Set(QString());
@@ -116,22 +163,24 @@ void PrintJobRun::Run()
         WriteRunLog(QStringLiteral("不能调用打印机:") + name);
         return;
     }
+    m_device = *device;
+    m_area = PrintableArea(m_device, QSizeF(PaperWidthMm, PaperHeightMm));
     Log(QStringLiteral(" - GetPrinterDevice"));
-    m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    m_printer->setPrinterName(name);
     Log(QStringLiteral(" - SelectPrinter"));
 
-    m_source = LoadPhoto(m_params.picturePath);
+    const bool loaded = ReadPhoto();
     Log(QStringLiteral(" - source_IMG.Load(ImagePath)"));
     // A photo that cannot be read would come out as a blank sheet of photo paper.
-    if (m_source.isNull()) {
+    if (!loaded) {
         WriteRunLog(QStringLiteral("不能读取图片:") + picture);
         return;
     }
     CopyPause();
 
     Log(QStringLiteral(" GlobalLock(pPrintdlg.m_pd.hDevMode)"));
-    SetUpPage(*device);
+    m_turn = !m_sendFile && TurnsForPage(m_image.size(), m_device);
+    if (m_turn)
+        Log(QStringLiteral(" ImageRotation(&Print_Img,&source_IMG,angle)"));
     Log(QStringLiteral(" GlobalUnlock(pPrintdlg.m_pd.hDevMode)"));
     Log(QStringLiteral(" - ResetDC"));
 
@@ -149,31 +198,23 @@ void PrintJobRun::Run()
     } else {
         WriteRunLog(name + QStringLiteral("打印作业未被接受:") + picture);
     }
-    m_printer.reset();
     WriteRunLog(name + QStringLiteral("打印照片线程结束:") + picture);
 }
 
-void PrintJobRun::SetUpPage(const PrinterDevice &device)
+// Decodes the photo only when the page needs it changed: a JPEG already
+// upright, needing no turn and shaped like the printable area goes to the
+// spooler as the file itself, so its pixels are never encoded a second time.
+bool PrintJobRun::ReadPhoto()
 {
-    const bool portrait = device.orientation != 2;
-    if (portrait && m_source.width() > m_source.height()) {
-        ImageRotation(m_turned, m_source, QuarterTurn);
-        m_image = &m_turned;
-        Log(QStringLiteral(" ImageRotation(&Print_Img,&source_IMG,angle)"));
-    }
-    m_printer->setPageOrientation(portrait ? QPageLayout::Portrait : QPageLayout::Landscape);
-    // The driver makes the copies of one page: the queue gets one job asking for all of them.
-    m_printer->setCopyCount(m_params.copies);
-}
-
-QSize PrintJobRun::PrintableArea() const
-{
-    const QRect page = m_printer->pageRect(QPrinter::DevicePixel).toRect();
-    if (page.width() >= 1 && page.height() >= 1)
-        return page.size();
-    // A printer without a printable area: the page's paper size, taken crosswise.
-    const double dotsPerMillimetre = m_printer->resolution() / kMillimetresPerInch;
-    return QSize(static_cast<int>(PaperHeightMm * dotsPerMillimetre), static_cast<int>(PaperWidthMm * dotsPerMillimetre));
+    const PhotoHeader header = ReadHeader(m_params.picturePath);
+    if (header.size.isEmpty())
+        return false;
+    m_sendFile = header.jpeg && ExifOrientation(m_params.picturePath) == 1 && !TurnsForPage(header.size, m_device)
+        && StretchedSize(header.size, m_area) == header.size;
+    if (m_sendFile)
+        return true;
+    m_image = LoadPhoto(m_params.picturePath);
+    return !m_image.isNull();
 }
 
 // Sends the page; true when the spooler took the document.
@@ -182,23 +223,24 @@ bool PrintJobRun::PrintPage()
     const QString &picture = m_params.pictureName;
     if (PrinterEntry *entry = Entry())
         entry->queueDocuments = CodePage936::FromUnicode(picture);
-    m_printer->setDocName(picture);
-    const bool native = m_printer->isValid() && m_printer->outputFormat() == QPrinter::NativeFormat;
-    QPainter painter;
-    const bool begun = native && painter.begin(m_printer.get());
     Log(QStringLiteral(" - GetDeviceCaps"));
-    const QSize area = PrintableArea();
+    // Stretched over the printable area without keeping the photo's proportions.
+    JpegDocument document{picture, m_params.copies, {}, m_params.picturePath};
+    if (!m_sendFile) {
+        QImage page = PreparedPage(m_image, m_turn, m_area);
+        m_image = QImage();
+        document.data = EncodeJpeg(page);
+    }
     Log(QStringLiteral(" - ImageScale"));
     CopyPause();
-    if (begun)
-        painter.drawImage(QRect(QPoint(0, 0), area), *m_image);
     if (PrinterEntry *entry = Entry())
         entry->statusText = QStringLiteral("正在打印:") + picture;
-    const bool ended = begun && painter.end();
+    const bool encoded = m_sendFile || !document.data.isEmpty();
+    const SpoolerAnswer answer = encoded ? m_spooler->PrintJpeg(m_params.printerName, document) : SpoolerAnswer{};
     Log(QStringLiteral(" - EndDoc"));
-    // Qt's CUPS engine hands the finished document to the spooler on this
-    // thread and drops the answer; libcups keeps it as this thread's last error.
-    return ended && cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE;
+    if (!answer.accepted && !answer.reason.isEmpty())
+        Log(QStringLiteral(" - ") + answer.reason);
+    return answer.accepted;
 }
 
 void PrintJobRun::EndPrintingPhase()

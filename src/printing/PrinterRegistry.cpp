@@ -15,9 +15,6 @@ namespace {
 
 using Column = PrinterListModel::Column;
 
-// Port names this long are not real ports; such a printer shows A4.
-constexpr int kLongestPort = 49;
-
 QString UnreadableState()
 {
     return QStringLiteral("不能获取状态");
@@ -33,22 +30,14 @@ QByteArray QueueDocuments(const std::vector<PrintJobInfo> &jobs)
     return documents;
 }
 
+// The queue's own default paper. (A device URI of any length is a real
+// port here: the rule that long or empty ports mean A4 does not hold for CUPS.)
 std::optional<QString> DefaultPaperName(Spooler &spooler, const QString &name)
 {
     const auto device = GetPrinterDevice(spooler, name);
-    if (!device)
+    if (!device || device->paperName.isEmpty())
         return std::nullopt;
-    if (device->port.isEmpty() || device->port.size() > kLongestPort)
-        return QStringLiteral("A4");
-    const std::vector<PaperInfo> papers = spooler.Papers(name);
-    const PaperInfo *picked = nullptr;
-    for (const PaperInfo &paper : papers) {
-        if (paper.code == device->paperCode)
-            picked = &paper; // the last match wins
-    }
-    if (!picked || picked->name.size() < 2 || picked->name.size() > 29)
-        return std::nullopt;
-    return picked->name;
+    return device->paperName;
 }
 
 } // namespace
@@ -70,24 +59,33 @@ PrinterRegistry::~PrinterRegistry()
 
 void PrinterRegistry::Enumerate()
 {
+    PrinterEnumerationRunning = true;
     m_passPool.start([this] {
         QList<QStringList> rows;
+        std::vector<PrinterEntry> entries;
         for (const QString &name : m_spooler.EnumeratePrinters().value_or(QStringList())) {
             const auto printer = m_spooler.Open(name);
             if (!printer)
                 continue;
             rows.append({name, QueryPrinterStatus(m_spooler, printer, name), QStringLiteral("NULL"),
                          QStringLiteral("0"), QStringLiteral("0"), QString()});
+            entries.push_back(PrinterEntry{.name = name});
         }
-        // Rows belong to the model's thread; the table grows there too, before
-        // the list is ready, so no pass reads it meanwhile.
+        // The table grows once, under its lock, so the printed-folder scan
+        // restoring the printed counts never reads it while it is resized;
+        // that scan waits for this (PrinterEnumerationRunning), however slow
+        // the spooler, so no restored count is lost.
+        {
+            const std::lock_guard table(printer_table_cs);
+            PrinterTable.insert(PrinterTable.end(), entries.begin(), entries.end());
+        }
+        PrinterEnumerationRunning = false;
+        // Rows belong to the model's thread; the list is ready once they are in.
         QMetaObject::invokeMethod(
             this,
             [this, rows] {
-                for (const QStringList &row : rows) {
+                for (const QStringList &row : rows)
                     m_model.AppendRow(row);
-                    PrinterTable.push_back(PrinterEntry{.name = row[Column::NameColumn]});
-                }
                 m_listReady = true;
                 emit Enumerated();
             },
@@ -191,7 +189,7 @@ void PrinterRegistry::RunPasses()
 
 bool PrinterRegistry::OnTimerTick()
 {
-    if (DispatchBusy || PrintCyclePhase != 1)
+    if (DispatchSuspended() || PrintCyclePhase != 1)
         return false;
     return RequestRefresh();
 }
@@ -240,6 +238,24 @@ void PrinterRegistry::StartPaperQuery(int row, const QString &name)
         PaperQueryWorker(request);
         const std::lock_guard lock(m_paperMutex);
         m_paperPending.erase(request.row);
+    });
+}
+
+void PrinterRegistry::ResumePrinter(int row)
+{
+    if (row < 0 || row >= m_model.RowCount())
+        return;
+    const QString name = m_model.Text(row, Column::NameColumn);
+    m_passPool.start([this, name] {
+        const SpoolerAnswer answer = m_spooler.ResumePrinter(name);
+        if (answer.accepted) {
+            WriteRunLog(name + QStringLiteral("恢复打印机"));
+            RequestRefresh(true);
+            return;
+        }
+        WriteRunLog(name + QStringLiteral("恢复打印机失败:") + answer.reason);
+        const QString message = QStringLiteral("未能恢复打印机 ") + name + QStringLiteral("：") + answer.reason;
+        QMetaObject::invokeMethod(this, [this, message] { emit ResumeRefused(message); }, Qt::QueuedConnection);
     });
 }
 

@@ -58,6 +58,11 @@ public:
 
     void StartPaperQuery(int row, const QString &name);
 
+    // "恢复打印机": starts the row's stopped queue again and releases the
+    // jobs it held back, on the worker, with a run-log entry; a refresh pass
+    // follows. When the spooler refuses, ResumeRefused() says why.
+    void ResumePrinter(int row);
+
     // Printer list notifications. A row of -1 is a click outside the rows.
     void OnCheckChanged(int row, bool wasChecked, bool isChecked);
     void OnClicked(int row, int column);
@@ -87,6 +92,8 @@ signals:
     void WorkModeEditorRequested(int row);
     // The view closes an open work-mode editor, keeping its text.
     void WorkModeEditorCloseRequested();
+    // The spooler refused to resume a printer; the message tells the operator.
+    void ResumeRefused(const QString &message);
 
 private:
     void RefreshRow(int row, int &reprintCapable);

@@ -69,8 +69,7 @@ void AddPrinters(PrinterListModel &list)
 
 QString LogEntryNow()
 {
-    return Profile::Read(RunLogFileName(kNow).toStdString(), RunLogSectionName(kNow), QStringLiteral("Code"),
-                         QStringLiteral("none"));
+    return LastRunLogEntry(kNow);
 }
 
 } // namespace

@@ -1,10 +1,15 @@
 #include "app/PrinterListModel.h"
+#include "app/PrinterTable.h"
 #include "app/ProcessState.h"
 #include "app/RunLog.h"
 #include "app/SysValues.h"
 #include "app/window/CVelloraDlg.h"
 #include "platform/Clock.h"
 #include "platform/Profile.h"
+#include "printing/PrintDispatcher.h"
+#include "printing/PrintJob.h"
+#include "printing/PrinterRegistry.h"
+#include "printing/WorkMode.h"
 #include "tests/support/ProgramFolder.h"
 
 #include <QAbstractButton>
@@ -35,7 +40,8 @@ struct AnsweredQuestion
 };
 
 std::optional<AnsweredQuestion> AnswerNextQuestion(QMessageBox::StandardButton answer,
-                                                   const std::function<void()> &action)
+                                                   const std::function<void()> &action,
+                                                   const std::function<void()> &whileOpen = {})
 {
     std::optional<AnsweredQuestion> asked;
     QTimer poll;
@@ -46,6 +52,8 @@ std::optional<AnsweredQuestion> AnswerNextQuestion(QMessageBox::StandardButton a
         asked = AnsweredQuestion{box->windowTitle(), box->text(), box->standardButtons(),
                                  box->defaultButton() ? box->standardButton(box->defaultButton())
                                                       : QMessageBox::NoButton};
+        if (whileOpen)
+            whileOpen();
         box->button(answer)->click();
     });
     poll.start(10);
@@ -100,6 +108,33 @@ TEST_F(WindowFixture, CloseAsksFirstAndNoResumesEverything)
     EXPECT_EQ(Sys("Action").toStdString(), "Start");
 }
 
+// A job that ends, or the dispatcher's one-second hold running out, clears
+// DispatchBusy while the question is open: still nothing is dispatched and
+// no refresh starts until it is answered.
+TEST_F(WindowFixture, NothingIsDispatchedWhileTheCloseQuestionIsOpen)
+{
+    auto window = OpenWindow();
+    QTRY_VERIFY(window->Registry().ListReady());
+    bool dispatched = true;
+    bool refreshed = true;
+    const auto asked = AnswerNextQuestion(QMessageBox::No, [&] { window->close(); }, [&] {
+        DispatchBusy = false;
+        PrinterTable.push_back(PrinterEntry{.name = QStringLiteral("Idle"), .checked = true});
+        SelectedPrinterCount = 1;
+        dispatched = DispatchPhoto("Pic_R/late.jpg", 1, QStringLiteral("late.jpg"), WorkModeReprint);
+        PrintCyclePhase = 1;
+        refreshed = window->Registry().OnTimerTick();
+    });
+    ASSERT_TRUE(asked.has_value());
+    EXPECT_FALSE(dispatched);
+    EXPECT_FALSE(refreshed);
+    EXPECT_FALSE(DispatchSuspended());
+    QTRY_VERIFY(PrintThreadsRunning() == 0);
+    PrinterTable.clear();
+    SelectedPrinterCount = 0;
+    PrintCyclePhase = 0;
+}
+
 TEST_F(WindowFixture, YesRecordsEverythingStoppedThenClosesAndTheNextStartDoesNotRecover)
 {
     {
@@ -119,10 +154,7 @@ TEST_F(WindowFixture, YesRecordsEverythingStoppedThenClosesAndTheNextStartDoesNo
         EXPECT_EQ(Sys("AutoPrint").toStdString(), "Stop");
         EXPECT_EQ(Sys("ChoosePrinter").toStdString(), "False");
         EXPECT_EQ(Sys("Action").toStdString(), "Close");
-        EXPECT_EQ(Profile::Read(RunLogFileName(kNow).toStdString(), RunLogSectionName(kNow), QStringLiteral("Code"),
-                                QString())
-                      .toStdString(),
-                  "关闭软件");
+        EXPECT_EQ(LastRunLogEntry(kNow).toStdString(), "关闭软件");
     }
     const auto nextStart = OpenWindow();
     EXPECT_FALSE(nextStart->RecoveryPending());

@@ -5,6 +5,7 @@
 #include "intake/IntakeState.h"
 #include "intake/PrintManager.h"
 #include "intake/ReprintState.h"
+#include "platform/CodePage936.h"
 #include "platform/Pause.h"
 #include "platform/Profile.h"
 #include "settings/SystemSettings.h"
@@ -138,6 +139,28 @@ TEST_F(Manager, PausedTicksPutTheRadioBackAndF4SwitchesManualMode)
     manager.Tick();
     EXPECT_FALSE(ManualMode.load()) << "the first tick of automatic printing ends manual mode";
     EXPECT_TRUE(AutoPrintActive.load());
+}
+
+// A slow spooler at start: the printed-folder scan, which restores the
+// printers' counts, waits until the enumeration has filled the printer table.
+TEST_F(Manager, FirstTickScansOnlyOnceThePrintersAreEnumerated)
+{
+    const auto scanned = [] {
+        QString log;
+        for (const auto &file : std::filesystem::directory_iterator("Config/LOG")) {
+            QFile text(QString::fromStdString(file.path().string()));
+            if (text.open(QIODevice::ReadOnly))
+                log += CodePage936::ToUnicode(text.readAll());
+        }
+        return log.contains("开始检查已打印目录线程");
+    };
+    PrinterEnumerationRunning = true;
+    manager.Tick();
+    QTest::qWait(200);
+    EXPECT_FALSE(scanned());
+    PrinterEnumerationRunning = false;
+    manager.Tick();
+    QTRY_VERIFY(scanned());
 }
 
 TEST_F(Manager, TickStartsTheReprintWorkerOnlyWhenItMayRun)

@@ -1,3 +1,4 @@
+#include "app/Locks.h"
 #include "app/PrinterEntryAccess.h"
 #include "app/ProcessState.h"
 #include "app/WorkingFolders.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <thread>
 
 // One pass of the reprint worker over a fake spooler: which rows it prints,
@@ -85,4 +87,34 @@ TEST(ReprintWorkerPass, PrintsKeepsOrDropsRowZero)
     PrintCyclePhase = 0;
     ReprintFileCount = 0;
     ReprintTotalCount = 0;
+}
+
+// The double click runs on the window's thread: while a refresh pass holds
+// the printer table, it returns at once and leaves the row; afterwards it prints.
+TEST(ReprintOnStandby, NeverWaitsForThePrinterTable)
+{
+    PrintHarness harness(std::make_shared<FakeSpooler>(), 0.01);
+    CreateWorkingFolders();
+    harness.AddPrinter(QStringLiteral("Standby"), true, 0, WorkModeStandby);
+    StandbyInUse = true;
+    ReprintListModel reprints;
+    reprints.InsertRow(0, {"0", "1234", "Pic_R/1234.jpg", "2"});
+
+    std::promise<void> held;
+    std::thread pass([&] {
+        const std::lock_guard table(printer_table_cs);
+        held.set_value();
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+    });
+    held.get_future().wait();
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(PrintReprintRowOnStandby(reprints, 0));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
+    EXPECT_EQ(reprints.RowCount(), 1);
+    pass.join();
+
+    EXPECT_TRUE(PrintReprintRowOnStandby(reprints, 0));
+    EXPECT_EQ(reprints.RowCount(), 0);
+    EXPECT_TRUE(PrintHarness::WaitForPrintThreads());
+    StandbyInUse = false;
 }

@@ -119,20 +119,55 @@ TEST_F(CupsSpoolerTest, CommandLineStatesGiveTheirStatusWords)
     EXPECT_EQ(s_cups->ReceivedJobs().back().title, "second.jpg");
 }
 
-TEST_F(CupsSpoolerTest, DefaultDeviceAndPapers)
+TEST_F(CupsSpoolerTest, DefaultPaperIsTheQueuesOwn)
 {
-    ASSERT_TRUE(s_cups->AddQueue("Paper"));
-    ASSERT_TRUE(s_cups->SetOption("Paper", "PageSize", "A4"));
+    struct Case
+    {
+        const char *queue;
+        QString model;
+        const char *pageSize;
+        const char *name;
+        QSizeF size;        // points
+        QMarginsF margins;  // points
+    };
+    const Case cases[] = {
+        {"Office-A4", {}, "A4", "A4", {595, 842}, {12, 12, 12, 12}},
+        {"Office-Letter", {}, "Letter", "Letter", {612, 792}, {12, 12, 12, 12}},
+        // The dye-sublimation driver's 4x6 sheet, which the daemon itself cannot name.
+        {"DyeSub", PrivateCups::kDyeSublimationModel, "w288h432", "4x6", {297.6, 460.8}, {0, 9.12, 0, 9.12}},
+    };
     CupsSpooler spooler;
-    const auto device = spooler.DefaultDevice("Paper");
-    ASSERT_TRUE(device);
-    EXPECT_EQ(device->port, "vtest:/Paper");
-    const auto papers = spooler.Papers("Paper");
-    const auto a4 = std::find_if(papers.begin(), papers.end(), [](const PaperInfo &p) { return p.name == "A4"; });
-    ASSERT_NE(a4, papers.end());
-    EXPECT_EQ(a4->code, device->paperCode);
+    for (const Case &test : cases) {
+        SCOPED_TRACE(test.queue);
+        ASSERT_TRUE(s_cups->AddQueue(test.queue, test.model));
+        ASSERT_TRUE(s_cups->SetOption(test.queue, "PageSize", test.pageSize));
+        const auto device = spooler.DefaultDevice(test.queue);
+        ASSERT_TRUE(device);
+        EXPECT_EQ(device->port, QStringLiteral("vtest:/") + test.queue);
+        EXPECT_EQ(device->paperName, test.name);
+        EXPECT_NEAR(device->paperSize.width(), test.size.width(), 0.5);
+        EXPECT_NEAR(device->paperSize.height(), test.size.height(), 0.5);
+        EXPECT_NEAR(device->paperMargins.left(), test.margins.left(), 0.5);
+        EXPECT_NEAR(device->paperMargins.top(), test.margins.top(), 0.5);
+        EXPECT_NEAR(device->paperMargins.right(), test.margins.right(), 0.5);
+        EXPECT_NEAR(device->paperMargins.bottom(), test.margins.bottom(), 0.5);
+        EXPECT_EQ(device->orientation, 1);
+    }
     EXPECT_FALSE(spooler.Open("Nobody"));
-    EXPECT_EQ(spooler.PreferencesPage("Paper"), QUrl("http://localhost:631/printers/Paper"));
+    EXPECT_EQ(spooler.PreferencesPage("Office-A4"), QUrl("http://localhost:631/printers/Office-A4"));
+}
+
+TEST_F(CupsSpoolerTest, HungDaemonNeverHoldsAPrintJob)
+{
+    ASSERT_TRUE(s_cups->AddQueue("HangJob"));
+    CupsSpooler spooler;
+    s_cups->Freeze();
+    const auto started = std::chrono::steady_clock::now();
+    const SpoolerAnswer answer = spooler.PrintJpeg("HangJob", JpegDocument{"hung.jpg", 1, QByteArray(4096, 'x'), {}});
+    const auto took = std::chrono::steady_clock::now() - started;
+    s_cups->Thaw();
+    EXPECT_FALSE(answer.accepted);
+    EXPECT_LT(took, 3 * CupsSpooler::kJobTimeout);
 }
 
 TEST_F(CupsSpoolerTest, HungDaemonCostsOneTimeout)

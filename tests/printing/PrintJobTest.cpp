@@ -62,6 +62,47 @@ QString RedCorner(const std::filesystem::path &file)
     return corners.join('+');
 }
 
+// A composed photo's shape (152 x 102 mm), small: blue with its top-left
+// quarter red, so the page shows where the photo went and which way it turned.
+std::filesystem::path MakeComposedPhoto(const QString &name)
+{
+    QImage photo(608, 408, QImage::Format_RGB32);
+    photo.fill(qRgb(0, 0, 255));
+    for (int y = 0; y < photo.height() / 2; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(photo.scanLine(y));
+        std::fill(line, line + photo.width() / 2, qRgb(255, 0, 0));
+    }
+    std::filesystem::create_directories("Pic_R");
+    const std::filesystem::path path = std::filesystem::path("Pic_R") / name.toStdString();
+    EXPECT_TRUE(SaveJpeg(path, 90, photo));
+    return path;
+}
+
+// The first page of what a PostScript or PDF printer received, rendered by
+// Ghostscript at one pixel per point.
+QImage RenderedPage(const std::filesystem::path &file)
+{
+    const QString png = QString::fromStdString(file.string()) + QStringLiteral("-72.png");
+    const int status = QProcess::execute(QStringLiteral("gs"), {"-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=png16m",
+                                                                "-r72", "-dFirstPage=1", "-dLastPage=1",
+                                                                "-sOutputFile=" + png, QString::fromStdString(file.string())});
+    return status == 0 ? QImage(png) : QImage();
+}
+
+// "white", "red", "blue" or "other" for the pixel at (x, y) points from the top left.
+QString ColourAt(const QImage &page, int x, int y)
+{
+    const QRgb pixel = page.pixel(x, y);
+    const auto near = [](int value, int target) { return std::abs(value - target) < 70; };
+    if (near(qRed(pixel), 255) && near(qGreen(pixel), 255) && near(qBlue(pixel), 255))
+        return QStringLiteral("white");
+    if (near(qRed(pixel), 255) && near(qGreen(pixel), 0) && near(qBlue(pixel), 0))
+        return QStringLiteral("red");
+    if (near(qRed(pixel), 0) && near(qGreen(pixel), 0) && near(qBlue(pixel), 255))
+        return QStringLiteral("blue");
+    return QStringLiteral("other");
+}
+
 // A private daemon with a portrait queue, a landscape queue and a spare
 // one, the program's printer table over them (all checked), and print jobs
 // asking the daemon.
@@ -140,6 +181,114 @@ TEST_F(PrintJobOverCups, LandscapePhotosTurnOnlyForPortraitPages)
         EXPECT_EQ(jobs[i].printer, cases[i].queue);
         EXPECT_EQ(RedCorner(jobs[i].file), cases[i].corner) << jobs[i].title.toStdString();
     }
+}
+
+// The dye-sublimation photo printer set to its 4x6 sheet: the job asks for
+// no paper of its own, so the driver prints on the queue's sheet, and the
+// printer list names that sheet.
+TEST_F(PrintJobOverCups, ComposedPhotoPrintsOnTheDyeSublimationPrintersOwnPaper)
+{
+    ASSERT_TRUE(m_cups.AddQueue("DyeSub", PrivateCups::kDyeSublimationModel));
+    ASSERT_TRUE(m_cups.SetOption("DyeSub", "PageSize", "w288h432"));
+    PrinterListModel model;
+    PrinterRegistry registry(*m_spooler, model);
+    PrinterTable.clear();
+    QSignalSpy enumerated(&registry, &PrinterRegistry::Enumerated);
+    registry.Enumerate();
+    ASSERT_TRUE(enumerated.wait(10000));
+    registry.RefreshPrinters();
+    registry.WaitIdle();
+    const int row = Index("DyeSub");
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(model.Text(row, PrinterListModel::PaperColumn), "4x6");
+
+    Print("DyeSub", MakeComposedPhoto("20260504-0001.jpg"));
+    ASSERT_TRUE(m_cups.WaitForReceived(1, 60s)) << PrintHarness::RunLog().join('\n').toStdString();
+    const auto job = m_cups.ReceivedJobs().at(0);
+    EXPECT_EQ(job.printer, "DyeSub");
+    EXPECT_FALSE(job.options.contains("media")) << job.options.toStdString();
+    EXPECT_FALSE(job.options.contains("PageSize")) << job.options.toStdString();
+    // What reaches the printer is the driver's own command stream, not the picture.
+    std::ifstream data(job.file, std::ios::binary);
+    std::string start(16, '\0');
+    data.read(start.data(), 16);
+    ASSERT_EQ(data.gcount(), 16);
+    EXPECT_EQ(start[0], '\x1b') << "a DNP command";
+    EXPECT_GT(std::filesystem::file_size(job.file), 100000u) << "a whole 4x6 sheet of pixels";
+    EXPECT_EQ(PrinterTable[row].printedCount, 1);
+}
+
+// A queue defaulting to A4 portrait: the landscape photo is turned a
+// quarter clockwise and stretched over exactly the printable area, inside
+// the driver's 12-point margins.
+TEST_F(PrintJobOverCups, LandscapePhotoIsTurnedAndStretchedOverThePrintableArea)
+{
+    ASSERT_TRUE(m_cups.SetOption("Portrait", "PageSize", "A4"));
+    Print("Portrait", MakeComposedPhoto("a4.jpg"));
+    ASSERT_TRUE(m_cups.WaitForReceived(1, 60s));
+    const QImage page = RenderedPage(m_cups.ReceivedJobs().at(0).file);
+    ASSERT_EQ(page.size(), QSize(595, 842));
+    // The driver's printable area is (12, 12) to (583, 830); CUPS places the
+    // picture within a few points of it.
+    QRect printed;
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            if (ColourAt(page, x, y) != "white")
+                printed |= QRect(x, y, 1, 1);
+        }
+    }
+    constexpr int kPlacement = 5;
+    EXPECT_NEAR(printed.left(), 12, kPlacement);
+    EXPECT_NEAR(printed.top(), 12, kPlacement);
+    EXPECT_NEAR(printed.right(), 583, kPlacement);
+    EXPECT_NEAR(printed.bottom(), 830, kPlacement);
+    // Turned clockwise and stretched: the red quarter fills the top right.
+    const QPoint centre = printed.center();
+    EXPECT_EQ(ColourAt(page, printed.right() - 8, printed.top() + 8), "red");
+    EXPECT_EQ(ColourAt(page, centre.x() + 8, centre.y() - 8), "red");
+    EXPECT_EQ(ColourAt(page, centre.x() - 8, centre.y() - 8), "blue");
+    EXPECT_EQ(ColourAt(page, centre.x() + 8, centre.y() + 8), "blue");
+    EXPECT_EQ(ColourAt(page, printed.left() + 8, printed.bottom() - 8), "blue");
+}
+
+// Paper runs out: the backend stops the queue, which keeps the job. The row
+// says so; "恢复打印机" starts the queue again and the kept job prints. A
+// resume the spooler refuses is told to the operator.
+TEST_F(PrintJobOverCups, StoppedQueueIsShownAndResumed)
+{
+    PrinterListModel model;
+    PrinterRegistry registry(*m_spooler, model);
+    PrinterTable.clear();
+    QSignalSpy enumerated(&registry, &PrinterRegistry::Enumerated);
+    registry.Enumerate();
+    ASSERT_TRUE(enumerated.wait(10000));
+    const int row = Index("Spare");
+
+    m_cups.RunOutOfPaper();
+    Print("Spare", MakePhoto("kept.jpg", 900, 600));
+    const uint32_t paperOut = PrinterStatusBit::Paused | PrinterStatusBit::PaperOut;
+    const auto stopped = [&] {
+        const auto info = m_spooler->Information({"Spare"});
+        return info && (info->status & paperOut) == paperOut;
+    };
+    for (int i = 0; i < 200 && !stopped(); ++i)
+        QThread::msleep(50);
+    ASSERT_TRUE(stopped());
+    registry.RefreshPrinters();
+    EXPECT_EQ(model.Text(row, PrinterListModel::StatusColumn), "打印暂停中...");
+    EXPECT_TRUE(m_cups.ReceivedJobs().empty());
+
+    registry.ResumePrinter(row);
+    ASSERT_TRUE(m_cups.WaitForReceived(1, 60s));
+    EXPECT_EQ(m_cups.ReceivedJobs()[0].title, "kept.jpg");
+    registry.WaitIdle();
+    EXPECT_TRUE(PrintHarness::RunLog().contains("Spare恢复打印机"));
+
+    QSignalSpy refused(&registry, &PrinterRegistry::ResumeRefused);
+    ASSERT_TRUE(m_cups.DeleteQueue("Spare"));
+    registry.ResumePrinter(row);
+    ASSERT_TRUE(refused.wait(10000));
+    EXPECT_TRUE(refused.at(0).at(0).toString().startsWith("未能恢复打印机 Spare：")) << refused.at(0).at(0).toString().toStdString();
 }
 
 TEST_F(PrintJobOverCups, ThreeCopiesGoAsOneJobNamedAfterThePicture)

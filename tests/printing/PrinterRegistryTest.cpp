@@ -1,8 +1,12 @@
 #include "tests/printing/RegistryHarness.h"
 
+#include "app/Locks.h"
+#include "app/ProcessState.h"
 #include "app/SysValues.h"
 
 #include <QDesktopServices>
+#include <QSignalSpy>
+#include <QTest>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -31,24 +35,24 @@ QStringList Row(const RegistryHarness &h, int row)
     return texts;
 }
 
-FakeSpooler::Printer WithPaper(const QString &name, const QString &port, std::vector<PaperInfo> papers, int code)
+FakeSpooler::Printer WithPaper(const QString &name, const QString &port, const QString &paper)
 {
     FakeSpooler::Printer printer = FakePrinter(name);
     printer.device->port = port;
-    printer.device->paperCode = code;
-    printer.papers = std::move(papers);
+    printer.device->paperName = paper;
     return printer;
 }
 
 TEST(PrinterRegistry, EnumeratesRowsAndQueriesDefaultPapers)
 {
-    const QString longPort(50, QLatin1Char('p'));
+    // Device URIs are often long; neither a long nor an empty one says anything about the paper.
+    const QString longPort = "usb://Vendor/Photo%20Printer%20DS620?serial=0123456789ABCDEF";
     RegistryHarness h({
-        WithPaper("Photo-A", "usb://a", {{"A4", 1}, {"Letter", 2}, {"Letter Duplicate", 2}}, 2),
-        WithPaper("Fax", "", {}, 0),
-        WithPaper("Photo-B", longPort, {{"Letter", 1}}, 1),
-        WithPaper("Long-Name", "usb://c", {{QString(30, QLatin1Char('x')), 1}}, 1),
-        WithPaper("No-Match", "usb://d", {{"A5", 3}}, 1),
+        WithPaper("Photo-A", "usb://a", "4x6"),
+        WithPaper("Fax", "", "Letter"),
+        WithPaper("Photo-B", longPort, "w288h432"),
+        WithPaper("Long-Name", "usb://c", "A4"),
+        WithPaper("No-Match", "usb://d", ""),
     });
     ASSERT_TRUE(h.Enumerate());
     ASSERT_EQ(h.model.RowCount(), 5);
@@ -58,12 +62,31 @@ TEST(PrinterRegistry, EnumeratesRowsAndQueriesDefaultPapers)
     EXPECT_EQ(PrinterTable[2].name, "Photo-B");
 
     h.Refresh();
-    EXPECT_EQ(h.Text(0, Column::PaperColumn), "Letter Duplicate") << "the last paper with the default code";
-    EXPECT_EQ(h.Text(1, Column::PaperColumn), "A4") << "empty port";
-    EXPECT_EQ(h.Text(2, Column::PaperColumn), "A4") << "port of 50 characters";
-    EXPECT_EQ(h.Text(3, Column::PaperColumn), "") << "paper name too long";
-    EXPECT_EQ(h.Text(4, Column::PaperColumn), "") << "no paper with the default code";
+    EXPECT_EQ(h.Text(0, Column::PaperColumn), "4x6");
+    EXPECT_EQ(h.Text(1, Column::PaperColumn), "Letter") << "empty port";
+    EXPECT_EQ(h.Text(2, Column::PaperColumn), "w288h432") << "long port";
+    EXPECT_EQ(h.Text(3, Column::PaperColumn), "A4");
+    EXPECT_EQ(h.Text(4, Column::PaperColumn), "") << "no default paper";
     EXPECT_EQ(Row(h, 0).mid(1, 4), (QStringList{"空闲", "...", "0", "随机"}));
+}
+
+// The table is filled on the worker under its lock, and the flag the
+// printed-folder scan waits for stays set until it is.
+TEST(PrinterRegistry, EnumerationFillsTheTableUnderItsLock)
+{
+    RegistryHarness h({FakePrinter("Photo-A"), FakePrinter("Photo-B")});
+    QSignalSpy done(h.registry.get(), &PrinterRegistry::Enumerated);
+    {
+        const std::lock_guard table(printer_table_cs);
+        h.registry->Enumerate();
+        QTest::qWait(300);
+        EXPECT_TRUE(PrinterTable.empty());
+        EXPECT_TRUE(PrinterEnumerationRunning);
+    }
+    ASSERT_TRUE(done.wait(5000));
+    ASSERT_EQ(PrinterTable.size(), 2u);
+    EXPECT_EQ(PrinterTable[1].name, "Photo-B");
+    EXPECT_FALSE(PrinterEnumerationRunning);
 }
 
 TEST(PrinterRegistry, ColumnZeroClicksCheckAndRecordTheChoice)
@@ -181,7 +204,7 @@ TEST(PrinterRegistry, RefreshKeyRefillsDefaultPapersUnlessAutoPrintIsActive)
     ASSERT_TRUE(h.Enumerate());
     h.Refresh();
     auto changed = FakePrinter("Photo-B");
-    changed.papers = {{"Letter", 1}};
+    changed.device->paperName = "Letter";
     h.spooler.Set(changed);
 
     AutoPrintActive = true;

@@ -35,7 +35,7 @@ int FakeSpooler::CallCount() const
     return m_calls;
 }
 
-const FakeSpooler::Printer *FakeSpooler::Find(const QString &name)
+FakeSpooler::Printer *FakeSpooler::Find(const QString &name)
 {
     ++m_calls;
     if (!m_reachable)
@@ -93,11 +93,44 @@ std::optional<PrinterDevice> FakeSpooler::DefaultDevice(const QString &name)
     return found ? found->device : std::nullopt;
 }
 
-std::vector<PaperInfo> FakeSpooler::Papers(const QString &name)
+SpoolerAnswer FakeSpooler::PrintJpeg(const QString &printer, const JpegDocument &document)
+{
+    const std::lock_guard lock(m_mutex);
+    if (!Find(printer))
+        return SpoolerAnswer{false, 0, QStringLiteral("not found")};
+    m_documents.push_back(document);
+    if (!m_acceptDocuments)
+        return SpoolerAnswer{false, 0, QStringLiteral("the fake spooler prints nothing")};
+    return SpoolerAnswer{true, static_cast<int>(m_documents.size()), {}};
+}
+
+void FakeSpooler::AcceptDocuments(bool accept)
+{
+    const std::lock_guard lock(m_mutex);
+    m_acceptDocuments = accept;
+}
+
+std::vector<JpegDocument> FakeSpooler::Documents() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_documents;
+}
+
+SpoolerAnswer FakeSpooler::ResumePrinter(const QString &name)
+{
+    const std::lock_guard lock(m_mutex);
+    Printer *found = Find(name);
+    if (!found)
+        return SpoolerAnswer{false, 0, QStringLiteral("not found")};
+    ++found->resumed;
+    return found->resumeAnswer;
+}
+
+std::optional<FakeSpooler::Printer> FakeSpooler::Get(const QString &name)
 {
     const std::lock_guard lock(m_mutex);
     const Printer *found = Find(name);
-    return found ? found->papers : std::vector<PaperInfo>{};
+    return found ? std::optional(*found) : std::nullopt;
 }
 
 QUrl FakeSpooler::PreferencesPage(const QString &name) const

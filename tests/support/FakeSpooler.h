@@ -15,8 +15,15 @@ public:
         QString name;
         PrinterInfo info;
         std::vector<PrintJobInfo> jobs;
-        std::optional<PrinterDevice> device = PrinterDevice{QStringLiteral("Generic"), {}, QStringLiteral("usb://x"), 1, 1, 1};
-        std::vector<PaperInfo> papers{{QStringLiteral("A4"), 1}};
+        std::optional<PrinterDevice> device = PrinterDevice{.driver = QStringLiteral("Generic"),
+                                                            .printer = {},
+                                                            .port = QStringLiteral("usb://x"),
+                                                            .paperName = QStringLiteral("A4"),
+                                                            .paperSize = QSizeF(595, 842),
+                                                            .paperMargins = QMarginsF(12, 12, 12, 12)};
+        // How the spooler answers a resume, and how many it was asked for.
+        SpoolerAnswer resumeAnswer{true, 0, {}};
+        int resumed = 0;
 
         static Printer Named(const QString &name)
         {
@@ -39,14 +46,21 @@ public:
     std::optional<PrinterInfo> Information(const PrinterHandle &printer) override;
     std::optional<std::vector<PrintJobInfo>> Jobs(const PrinterHandle &printer, int first, int count) override;
     std::optional<PrinterDevice> DefaultDevice(const QString &name) override;
-    std::vector<PaperInfo> Papers(const QString &name) override;
+    // Documents are kept as sent; they are refused unless AcceptDocuments(true).
+    SpoolerAnswer PrintJpeg(const QString &printer, const JpegDocument &document) override;
+    void AcceptDocuments(bool accept);
+    std::vector<JpegDocument> Documents() const;
+    SpoolerAnswer ResumePrinter(const QString &name) override;
+    std::optional<Printer> Get(const QString &name);
     QUrl PreferencesPage(const QString &name) const override;
 
 private:
-    const Printer *Find(const QString &name);
+    Printer *Find(const QString &name);
 
     mutable std::mutex m_mutex;
     std::vector<Printer> m_printers;
     bool m_reachable = true;
+    bool m_acceptDocuments = false;
+    std::vector<JpegDocument> m_documents;
     int m_calls = 0;
 };

@@ -72,6 +72,8 @@ QString PrivateCups::Server() const
 void PrivateCups::UseInThisProcess() const
 {
     qputenv("CUPS_SERVER", Server().toUtf8());
+    // libcups run as root reads a local daemon's PPDs from its server root.
+    qputenv("CUPS_SERVERROOT", QString::fromStdString(Path("etc").string()).toUtf8());
 }
 
 void PrivateCups::WriteConfiguration()
@@ -127,6 +129,11 @@ if [ $# -eq 0 ]; then
   exit 0
 fi
 out='%1'
+if [ -e "$out/paper-out" ]; then
+  rm -f "$out/paper-out"
+  echo "STATE: +media-empty-error" >&2
+  exit 4
+fi
 dir="$out/$1"
 mkdir -p "$dir"
 if [ -n "$6" ]; then cat "$6"; else cat; fi > "$dir/data"
@@ -213,9 +220,13 @@ std::optional<QString> PrivateCups::Run(const QString &program, const QStringLis
     return QString::fromUtf8(tool.readAllStandardOutput());
 }
 
-bool PrivateCups::AddQueue(const QString &name)
+bool PrivateCups::AddQueue(const QString &name, const QString &model)
 {
     const QString uri = QLatin1String(kBackendScheme) + QStringLiteral(":/") + name;
+    if (!model.isEmpty())
+        return Run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), uri,
+                                               QStringLiteral("-m"), model})
+            .has_value();
     if (Run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), uri,
                                         QStringLiteral("-m"), QStringLiteral("drv:///sample.drv/generic.ppd")}))
         return true;
@@ -284,6 +295,11 @@ void PrivateCups::StallBackend(bool stall)
         WriteFile(flag, {});
     else
         std::filesystem::remove(flag);
+}
+
+void PrivateCups::RunOutOfPaper()
+{
+    WriteFile(Path("received/paper-out"), {});
 }
 
 std::vector<PrivateCups::ReceivedJob> PrivateCups::ReceivedJobs() const

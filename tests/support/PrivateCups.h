@@ -50,8 +50,12 @@ public:
     // Points this process's CUPS clients at the daemon.
     void UseInThisProcess() const;
 
-    // Adds an enabled queue that accepts jobs and prints through the test backend.
-    bool AddQueue(const QString &name);
+    // A real dye-sublimation photo printer's driver (gutenprint), as `lpadmin -m` names it.
+    static constexpr const char *kDyeSublimationModel = "gutenprint.5.3://dnp-ds620/expert";
+
+    // Adds an enabled queue that accepts jobs and prints through the test
+    // backend, with the given driver or else the generic office one.
+    bool AddQueue(const QString &name, const QString &model = {});
     bool DeleteQueue(const QString &name);
     // A default option of the queue, as `lpadmin -o key=value` sets it.
     bool SetOption(const QString &name, const QString &key, const QString &value);
@@ -67,6 +71,10 @@ public:
     bool CancelJob(int id);
     // While stalled, the test backend does not finish its jobs: they stay "processing".
     void StallBackend(bool stall);
+    // The next job the backend gets finds the paper out: it reports
+    // "media-empty" and stops its queue, which keeps the job, as a photo
+    // printer's backend does.
+    void RunOutOfPaper();
 
     // Jobs the backend has finished receiving, oldest first.
     std::vector<ReceivedJob> ReceivedJobs() const;

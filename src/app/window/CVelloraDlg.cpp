@@ -87,6 +87,7 @@ void CVelloraDlg::CreateControls()
     CreateTabs();
     CreatePrinterList();
     new PrinterListBinding(*m_printerList, *m_registry);
+    connect(m_registry.get(), &PrinterRegistry::ResumeRefused, this, [this](const QString &message) { ShowNotice(this, message); });
     m_registry->Enumerate();
 }
 
@@ -243,7 +244,10 @@ void CVelloraDlg::closeEvent(QCloseEvent *event)
 {
     // Nothing dispatches or refreshes while the question is open.
     DispatchBusy = true;
-    if (!AskToQuit()) {
+    CloseQuestionOpen = true;
+    const bool quit = AskToQuit();
+    CloseQuestionOpen = false;
+    if (!quit) {
         DispatchBusy = false;
         event->ignore();
         return;

@@ -4,6 +4,7 @@
 #include "printing/ui/WorkModeDelegate.h"
 
 #include <QAbstractItemView>
+#include <QMenu>
 #include <QMouseEvent>
 
 PrinterListBinding::PrinterListBinding(QAbstractItemView &view, PrinterRegistry &registry)
@@ -21,8 +22,17 @@ PrinterListBinding::PrinterListBinding(QAbstractItemView &view, PrinterRegistry 
             [this](const QModelIndex &index) { m_registry.OnDoubleClicked(index.row(), index.column()); });
     connect(&m_view, &QWidget::customContextMenuRequested, &m_registry, [this](const QPoint &position) {
         const QModelIndex index = m_view.indexAt(position);
-        if (index.isValid())
+        if (!index.isValid())
+            return;
+        // The printer's name opens its preferences; the rest of the row offers the row's actions.
+        if (index.column() == 0) {
             m_registry.OnRightClicked(index.row(), index.column());
+            return;
+        }
+        QMenu menu(&m_view);
+        const QAction *resume = menu.addAction(QStringLiteral("恢复打印机"));
+        if (menu.exec(m_view.viewport()->mapToGlobal(position)) == resume)
+            m_registry.ResumePrinter(index.row());
     });
 }
 
