@@ -177,7 +177,9 @@ void PrintManager::Tick()
     if (TemplateReloadRequested)
         LoadTemplateSettings();
     CheckStuckPrinting();
-    if (!SourceScanWalking && !PrintingNow && !PrintersBusy && !ComposingNow && AutoPrintRunning)
+    // A composed photo goes out whatever the source folder holds: a burst
+    // being composed never keeps the printers waiting.
+    if (!PrintingNow && !PrintersBusy && AutoPrintRunning)
         m_queue->DispatchStep(m_startChecked);
     if (m_firstTick) {
         m_firstTick = false;
@@ -250,9 +252,10 @@ void PrintManager::RequestSourceScanNow()
     fields.paperWidthText = m_paperWidth;
     fields.paperHeightText = m_paperHeight;
     fields.sourceFolder = m_sourceFolder;
-    RequestSourceScan(fields, [this](std::unique_ptr<ScanTaskParams> task) {
-        m_queue->StartComposition(std::move(task));
-    });
+    RequestSourceScan(
+        fields, [this](std::unique_ptr<ScanTaskParams> task) { m_queue->StartComposition(std::move(task)); },
+        // A walk through a burst ends when the operator pauses.
+        [] { return AutoPrintRunning || ManualMode; });
 }
 
 void PrintManager::CountIdleSeconds()
