@@ -1,6 +1,9 @@
 #include "intake/KeptInPlace.h"
 
+#include "app/WorkingFolders.h"
 #include "platform/FileIo.h"
+
+#include <QFileInfo>
 
 #include <map>
 #include <mutex>
@@ -30,4 +33,19 @@ bool KnownKeptInPlace(const QString &sourcePath)
     const std::lock_guard lock(keptMutex);
     const auto known = kept.find(sourcePath);
     return known != kept.end() && stamp == known->second;
+}
+
+bool KeptByAnEarlierRun(const QString &sourcePath)
+{
+    const QString keptPath = SourcePrefix + QFileInfo(sourcePath).fileName();
+    const std::optional<FileIo::Stamp> kept = FileIo::StampOf(keptPath.toStdString());
+    const std::optional<FileIo::Stamp> source = FileIo::StampOf(sourcePath.toStdString());
+    if (!kept || !source || kept->size != source->size)
+        return false;
+    const std::optional<FileIo::Contents> keptBytes = FileIo::ReadAll(keptPath.toStdString());
+    const std::optional<FileIo::Contents> sourceBytes = FileIo::ReadAll(sourcePath.toStdString());
+    if (!keptBytes || !sourceBytes || keptBytes->bytes != sourceBytes->bytes)
+        return false;
+    RememberKeptInPlace(sourcePath);
+    return true;
 }

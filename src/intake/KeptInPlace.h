@@ -13,3 +13,9 @@ bool RememberKeptInPlace(const QString &sourcePath);
 
 // True while the file is the version that was remembered.
 bool KnownKeptInPlace(const QString &sourcePath);
+
+// True when an earlier run kept this photo already: Pic_S holds a file of
+// its name with the same bytes (a moved photo leaves no source behind, so
+// only a folder that refused the move shows one). The photo is remembered
+// as kept in place, so later walks do not read it again.
+bool KeptByAnEarlierRun(const QString &sourcePath);

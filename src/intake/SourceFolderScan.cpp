@@ -46,7 +46,7 @@ void WaitForCompositions()
 bool TakenNow(const QFileInfo &entry)
 {
     return HasJpegExtension(entry.filePath()) && !KnownUncomposable(entry.filePath())
-        && !KnownKeptInPlace(entry.filePath());
+        && !KnownKeptInPlace(entry.filePath()) && !KeptByAnEarlierRun(entry.filePath());
 }
 
 std::unique_ptr<ScanTaskParams> CompositionOf(const QFileInfo &file, const ScanTaskParams &scan)

@@ -297,6 +297,10 @@ TEST_F(Queue, APhotoInAFolderThatRefusesMovesIsComposedOnceAndToldOnce)
     const QByteArray photo = JpegBytes(QSize(160, 120), Qt::red);
     WriteFile(QStringLiteral("in/IMG_0001.jpg"), photo);
     WriteFile(QStringLiteral("in/IMG_0002.jpg"), photo);
+    // Composed by a run before a restart, with the card still in the folder.
+    const QByteArray earlier = JpegBytes(QSize(160, 120), Qt::green);
+    WriteFile(QStringLiteral("in/IMG_0003.jpg"), earlier);
+    WriteFile(QStringLiteral("Pic_S/IMG_0003.jpg"), earlier);
     const FolderRefusingMoves readOnly("in");
     if (!readOnly.Refusing())
         GTEST_SKIP() << "this file system cannot make a folder refuse moves";
@@ -306,7 +310,7 @@ TEST_F(Queue, APhotoInAFolderThatRefusesMovesIsComposedOnceAndToldOnce)
         ScanUntil(queue, fields, [] { return false; });
 
     EXPECT_EQ(QDir(QStringLiteral("Pic_P")).entryList(QDir::Files), QStringList({"0001.jpg", "0002.jpg"}))
-        << "each photo composed once, not once per scan";
+        << "each photo composed once, not once per scan nor again after a restart";
     EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"0001.jpg", "0002.jpg"}));
     EXPECT_EQ(PictureCounter, 2);
     EXPECT_EQ(ReadFile(QStringLiteral("Pic_S/IMG_0001.jpg")), photo) << "kept as received all the same";
