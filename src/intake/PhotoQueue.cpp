@@ -271,24 +271,12 @@ void PhotoQueue::DispatchStep(bool startChecked)
     const bool printerFound = IdlePrinterForNewPhotos();
     if (!NoPrinterEverChecked && startChecked && PendingScanCount == 0 && !name.isEmpty() && printerFound
         && MoveReplacing(pendingPath, printedPath)) {
-        if (DispatchPhoto(PathOf(printedPath), 1, name, WorkModeReprint)) {
+        if (DispatchPhoto(PathOf(printedPath), 1, name, WorkModeReprint))
             HandOver(0, name, 500ms);
-            m_handedOverWaiting = name;
-        }
         else
             QFile::rename(printedPath, pendingPath);
     }
     PendingQueueIdle = true;
-}
-
-bool PhotoQueue::HandOverWaiting()
-{
-    // The job shows its photo's name while it holds the printing phase. A job
-    // that ended unseen keeps this set: the page then waits for the printing
-    // phase to be free, as it always did.
-    if (!m_handedOverWaiting.isEmpty() && PrintingName.Get() == m_handedOverWaiting)
-        m_handedOverWaiting.clear();
-    return !m_handedOverWaiting.isEmpty();
 }
 
 void PhotoQueue::HandOver(int row, const QString &name, std::chrono::milliseconds settle)

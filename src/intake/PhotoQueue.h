@@ -37,12 +37,6 @@ public:
     // One tick's try to hand the first pending photo to a printer.
     // `startChecked`: the page's "开始" is the checked radio button.
     void DispatchStep(bool startChecked);
-    // True while the print job of the photo last handed out has not yet been
-    // seen in its printing phase: it waits for the job printing now. Called
-    // every tick; the page hands out the next photo while a job prints only
-    // when none waits, so the printing phase never idles during a burst and
-    // jobs never pile up behind it.
-    bool HandOverWaiting();
 
     // Rebuilds the printed list from Pic_R, then restores today's records;
     // PrintedListReady is set once the rows and records are in, without
@@ -85,6 +79,4 @@ private:
     std::unique_ptr<PhotoListModel> m_pending;
     std::unique_ptr<PhotoListModel> m_printed;
     int m_idleEmptyTicks = 0;
-    QString m_handedOverWaiting; // the user-interface thread's only
-
 };

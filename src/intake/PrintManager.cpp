@@ -178,11 +178,8 @@ void PrintManager::Tick()
         LoadTemplateSettings();
     CheckStuckPrinting();
     // A composed photo goes out whatever the source folder holds: a burst
-    // being composed never keeps the printers waiting. While a job prints,
-    // the next photo may go to another printer as long as no job waits for
-    // the printing phase already.
-    const bool handOverWaiting = m_queue->HandOverWaiting();
-    if ((!PrintingNow || !handOverWaiting) && !PrintersBusy && AutoPrintRunning)
+    // being composed never keeps the printers waiting.
+    if (!PrintingNow && !PrintersBusy && AutoPrintRunning)
         m_queue->DispatchStep(m_startChecked);
     if (m_firstTick) {
         m_firstTick = false;

@@ -1,3 +1,4 @@
+#include "app/Locks.h"
 #include "app/ProcessState.h"
 #include "app/WorkingFolders.h"
 #include "compose/TemplateSettings.h"
@@ -367,4 +368,16 @@ TEST_F(Queue, CollidingNamesArePrintedAndReprintedEachByItsOwnName)
     EXPECT_GT(qBlue(second.pixel(second.width() / 2, second.height() / 2)), 150) << "the second camera's photo";
     PrintedListReady = false;
     PrintedNextIndex = 0;
+}
+
+TEST_F(Queue, PendingFolderScansNeverPileUp)
+{
+    {
+        // A long dispatch step or walk holds the pending folder while every tick asks for a scan.
+        const std::lock_guard held(pending_folder_cs);
+        for (int tick = 0; tick < 6; ++tick)
+            queue.StartPendingFolderScan();
+        EXPECT_EQ(PendingScanCount, 2) << "one walks, one waits, the others were never started";
+    }
+    QTRY_VERIFY(PendingScanCount == 0);
 }
