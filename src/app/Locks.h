@@ -12,10 +12,12 @@ inline std::recursive_mutex print_thread_cs;
 // One default-paper query at a time.
 inline std::recursive_mutex paper_query_cs;
 
-// The pending folder Pic_P: held for a whole composition, a whole dispatch
-// step and the pending-folder scan, so these never interleave; it also
-// serialises the picture counter. Taken before pending_list_cs; the printer
-// table lock may be taken inside it but is released before pending_list_cs.
+// The pending folder Pic_P: held for a whole dispatch step and the
+// pending-folder scan, and by a composition while it lists its photo and
+// keeps its source (the composition itself, with the picture number it takes,
+// runs under a lock of its own), so a dispatch never waits for a composition.
+// Taken before pending_list_cs; the printer table lock may be taken inside it
+// but is released before pending_list_cs.
 inline std::recursive_mutex pending_folder_cs;
 // The pending list and its thumbnails.
 inline std::recursive_mutex pending_list_cs;

@@ -12,8 +12,12 @@
 #include "compose/PictureNumber.h"
 #include "compose/SinglePhoto.h"
 #include "compose/TemplateSettings.h"
+#include "intake/DistinctNames.h"
 #include "intake/IntakeState.h"
+#include "intake/KeptInPlace.h"
 #include "intake/PhotoNames.h"
+#include "intake/ReprintState.h"
+#include "intake/ReprintTexts.h"
 #include "intake/SourceFolderScan.h"
 #include "platform/Clock.h"
 #include "platform/DecimalText.h"
@@ -27,13 +31,13 @@
 #include <QFile>
 #include <QTimer>
 
+#include <mutex>
 #include <thread>
 
 using namespace std::chrono_literals;
 
 namespace {
 
-const QString kRestoringHint = QStringLiteral("正在恢复文件信息列表，请稍候.......................");
 const QString kReprintHint = QStringLiteral("补打：鼠标左键点击要补打的照片，输入数量然后按回车键。");
 
 enum PendingColumn { PendingNameColumn = 1 };
@@ -60,6 +64,9 @@ QFileInfoList ListFolder(const QString &folder)
     return QDir(folder).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
                                       QDir::Name | QDir::IgnoreCase);
 }
+
+// One composition at a time, across every thread that may start one.
+std::mutex g_compositionMutex;
 
 std::chrono::milliseconds ThumbnailPause()
 {
@@ -107,19 +114,24 @@ void PhotoQueue::StartComposition(std::unique_ptr<ScanTaskParams> task)
 void PhotoQueue::Compose(const ScanTaskParams &task)
 {
     ComposingNow = true;
-    const QString pendingName = MakePendingName(task.fileName, Clock::Now());
-    const QString pendingPath = PendingPrefix + pendingName;
-    ComposingName.Set(task.fileName);
+    {
+        // One composition at a time: the pending name it reserves and the picture number it takes.
+        const std::lock_guard compositionLock(g_compositionMutex);
+        const QString pendingName = DistinctPendingName(MakePendingName(task.fileName, Clock::Now()));
+        const QString pendingPath = PendingPrefix + pendingName;
+        ComposingName.Set(task.fileName);
 
-    if (!task.sourcePath.isEmpty()) {
-        WriteRunLog(QStringLiteral("图片合成:") + task.fileName);
-        if (!task.frameFile.isEmpty())
-            ComposeWithTemplate(task, pendingName, pendingPath);
-        else
-            CopyWithoutTemplate(task, pendingName, pendingPath);
+        if (!task.sourcePath.isEmpty()) {
+            WriteRunLog(QStringLiteral("图片合成:") + task.fileName);
+            if (!task.frameFile.isEmpty())
+                ComposeWithTemplate(task, pendingName, pendingPath);
+            else
+                CopyWithoutTemplate(task, pendingName, pendingPath);
+        }
     }
 
-    Pause(300ms);
+    // The walk that started this composition waits for it; no pause is needed
+    // to keep the next one from starting early.
     --ComposeThreadCount;
     ComposingNow = false;
     ComposingName.Set(QString());
@@ -147,9 +159,11 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
         return false;
     }
 
-    const std::lock_guard folderLock(pending_folder_cs);
     if (FileIo::StampOf(source) != before) // grew while it was decoded
         return false;
+    // The pending name is reserved and the JPEG appears whole under it, so the
+    // pending folder is held only to list the photo and keep its source: a
+    // dispatch step never waits for a composition.
     QImage output;
     bool composed =
         ComposeSinglePhoto(*photo, frameTemplate, output, PathOf(pendingPath), pendingName, settings, paperWidth,
@@ -161,6 +175,7 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
         composed = false;
     }
     if (composed) {
+        const std::lock_guard folderLock(pending_folder_cs);
         AddPendingUnlessListed(pendingName, pendingPath);
         KeepSource(task);
     }
@@ -176,16 +191,10 @@ void PhotoQueue::CopyWithoutTemplate(const ScanTaskParams &task, const QString &
         RememberUncomposable(task.sourcePath);
         return;
     }
-    const QString keepPath = SourcePrefix + task.fileName;
+    // QFile::copy writes a temporary file and renames it: never half a photo in the queue.
+    QFile::copy(task.sourcePath, pendingPath);
     const std::lock_guard folderLock(pending_folder_cs);
-    QFile::remove(keepPath);
-    {
-        const std::lock_guard listLock(pending_list_cs);
-        // QFile::copy writes a temporary file and renames it: never half a photo in the queue.
-        QFile::remove(pendingPath);
-        QFile::copy(task.sourcePath, pendingPath);
-        AddPendingUnlessListed(pendingName, pendingPath);
-    }
+    AddPendingUnlessListed(pendingName, pendingPath);
     KeepSource(task);
 }
 
@@ -201,9 +210,22 @@ void PhotoQueue::AddPendingUnlessListed(const QString &pendingName, const QStrin
 
 void PhotoQueue::KeepSource(const ScanTaskParams &task)
 {
-    const QString keepPath = SourcePrefix + task.fileName;
-    if (!MoveReplacing(task.sourcePath, keepPath))
-        MoveReplacing(task.sourcePath, keepPath);
+    // A photo kept earlier under the same name (a second camera's IMG_1234.JPG) stays.
+    const QString keepPath = SourcePrefix + DistinctKeepName(task.fileName);
+    if (MoveReplacing(task.sourcePath, keepPath) || MoveReplacing(task.sourcePath, keepPath))
+        return;
+    KeepUnmovableSource(task, keepPath);
+}
+
+void PhotoQueue::KeepUnmovableSource(const ScanTaskParams &task, const QString &keepPath)
+{
+    // The source folder refuses moves: Pic_S still gets the photo as received,
+    // and the walks pass the original over, so it is not printed again.
+    QFile::copy(task.sourcePath, keepPath);
+    if (!RememberKeptInPlace(task.sourcePath))
+        return;
+    WriteRunLog(QStringLiteral("照片无法移出数据源目录:") + task.fileName);
+    emit HintChanged(QStringLiteral("照片已合成，但无法移出数据源目录（只读？）：") + task.fileName);
 }
 
 // ---- Dispatch -------------------------------------------------------------
@@ -359,7 +381,11 @@ void PhotoQueue::StartPrintedFolderScan()
 void PhotoQueue::WalkPrintedFolder()
 {
     WriteRunLog(QStringLiteral("开始检查已打印目录线程"));
+    // Today's reprint list file is read by the restore below; nothing may write it before.
+    ReprintFileUnread = true;
     bool anyJpeg = false;
+    // The list is ready as soon as its rows are: the thumbnails follow off
+    // this thread, so a restart late on a big day gets the desk back in seconds.
     for (const QFileInfo &entry : ListFolder(QStringLiteral("Pic_R"))) {
         if (entry.isDir())
             continue;
@@ -368,13 +394,13 @@ void PhotoQueue::WalkPrintedFolder()
             AddPrintedItem(PictureNumberKey(entry.fileName()), QStringLiteral("0"), path);
             ++PrintedNextIndex;
             anyJpeg = true;
-            Pause(ThumbnailPause());
         }
         PrintedListReady = false;
-        emit HintChanged(kRestoringHint);
+        emit HintChanged(ReprintText::ListsRestoring);
     }
     if (anyJpeg && restoreFromRecords)
         restoreFromRecords(*m_printed);
+    ReprintFileUnread = false;
     emit HintChanged(kReprintHint);
     PrintedListReady = true;
     WriteRunLog(QStringLiteral("检查已打印目录线程结束"));
@@ -382,7 +408,12 @@ void PhotoQueue::WalkPrintedFolder()
 
 void PhotoQueue::StartPendingFolderScan()
 {
-    ++PendingScanCount;
+    // One scan walks and one may wait for it; a further request adds nothing.
+    int scans = PendingScanCount.load();
+    do {
+        if (scans >= 2)
+            return;
+    } while (!PendingScanCount.compare_exchange_weak(scans, scans + 1));
     std::thread([this] { WalkPendingFolder(); }).detach();
 }
 
@@ -399,21 +430,31 @@ void PhotoQueue::WalkPendingFolder()
             if (entry.isDir())
                 continue;
             const QString path = PendingPrefix + entry.fileName();
-            if (HasJpegExtension(path)) {
-                if (PendingQueueIdle) {
-                    const std::lock_guard listLock(pending_list_cs);
-                    // Rows already in place stay; a photo the list lacks goes in at its listing position.
-                    if (m_pending->Text(row, PendingNameColumn) != entry.fileName())
-                        AddPendingItem(entry.fileName(), path, row);
-                }
-                Pause(ThumbnailPause());
-                ++row;
+            if (!HasJpegExtension(path)) {
+                Pause(300ms);
+                continue;
             }
-            Pause(300ms);
+            // Rows already in place stay and cost nothing, so a check of a long
+            // queue holds the pending folder only for what it adds.
+            if (PendingQueueIdle && AddPendingUnlessInPlace(entry.fileName(), path, row)) {
+                Pause(ThumbnailPause());
+                Pause(300ms);
+            }
+            ++row;
         }
     }
     PendingScanRunning = false;
     emit HintChanged(kReprintHint);
     --PendingScanCount;
     WriteRunLog(QStringLiteral("检查待打印目录线程结束"));
+}
+
+bool PhotoQueue::AddPendingUnlessInPlace(const QString &fileName, const QString &path, int row)
+{
+    const std::lock_guard listLock(pending_list_cs);
+    // A photo the list lacks goes in at its listing position.
+    if (m_pending->Text(row, PendingNameColumn) == fileName)
+        return false;
+    AddPendingItem(fileName, path, row);
+    return true;
 }

@@ -38,7 +38,11 @@ public:
     // `startChecked`: the page's "开始" is the checked radio button.
     void DispatchStep(bool startChecked);
 
+    // Rebuilds the printed list from Pic_R, then restores today's records;
+    // PrintedListReady is set once the rows and records are in, without
+    // waiting for the thumbnails.
     void StartPrintedFolderScan();
+    // At most one pending-folder scan walks and one waits; a request beyond that does nothing.
     void StartPendingFolderScan();
 
     enum class PrintNowResult { Started, NotNow, PrintersBusy };
@@ -62,12 +66,15 @@ private:
     void CopyWithoutTemplate(const ScanTaskParams &task, const QString &pendingName, const QString &pendingPath);
     void AddPendingUnlessListed(const QString &pendingName, const QString &pendingPath);
     void KeepSource(const ScanTaskParams &task);
+    void KeepUnmovableSource(const ScanTaskParams &task, const QString &keepPath);
     bool IdlePrinterForNewPhotos() const;
     // Moves a dispatched photo from the pending to the printed list.
     void HandOver(int row, const QString &name, std::chrono::milliseconds settle);
     void RemoveRowAndRenumber(int row);
     void WalkPrintedFolder();
     void WalkPendingFolder();
+    // True when the photo was not listed at that row and was inserted there.
+    bool AddPendingUnlessInPlace(const QString &fileName, const QString &path, int row);
 
     std::unique_ptr<PhotoListModel> m_pending;
     std::unique_ptr<PhotoListModel> m_printed;

@@ -181,7 +181,9 @@ void PrintManager::Tick()
     if (TemplateReloadRequested)
         LoadTemplateSettings();
     CheckStuckPrinting();
-    if (!SourceScanWalking && !PrintingNow && !PrintersBusy && !ComposingNow && AutoPrintRunning)
+    // A composed photo goes out whatever the source folder holds: a burst
+    // being composed never keeps the printers waiting.
+    if (!PrintingNow && !PrintersBusy && AutoPrintRunning)
         m_queue->DispatchStep(m_startChecked);
     // The printed-folder scan restores the printers' counts into the printer
     // table: it starts only once the enumeration has filled that table.
@@ -256,9 +258,10 @@ void PrintManager::RequestSourceScanNow()
     fields.paperWidthText = m_paperWidth;
     fields.paperHeightText = m_paperHeight;
     fields.sourceFolder = m_sourceFolder;
-    RequestSourceScan(fields, [this](std::unique_ptr<ScanTaskParams> task) {
-        m_queue->StartComposition(std::move(task));
-    });
+    RequestSourceScan(
+        fields, [this](std::unique_ptr<ScanTaskParams> task) { m_queue->StartComposition(std::move(task)); },
+        // A walk through a burst ends when the operator pauses.
+        [] { return AutoPrintRunning || ManualMode; });
 }
 
 void PrintManager::CountIdleSeconds()

@@ -75,6 +75,10 @@ ReprintDesk::Outcome ReprintDesk::Request(Kind kind, const QString &nameField, c
 {
     m_nameField = nameField;
     m_quantityField = quantityField;
+    if (!PrintedListReady) {
+        m_ui.showHint(ReprintText::ListsRestoring);
+        return Outcome::ListsRestoring;
+    }
     if (NoPrinterChosen && !PrintingNow) {
         m_ui.showMessage(ReprintText::NoPrinter);
         return Outcome::NoPrinter;

@@ -41,6 +41,7 @@ public:
 
     enum class Kind { Reprint, Priority };
     enum class Outcome {
+        ListsRestoring,  // the start-up restore runs: hint, nothing added
         NoPrinter,       // message box, nothing added
         PrinterBusy,     // a print job runs: busy hint
         AlreadyHandling, // a previous click is still being handled
@@ -66,7 +67,9 @@ public:
     // "补打" (Kind::Reprint, also Enter) and "优先补打" (Kind::Priority) with
     // the fields' texts. A priority click sets PriorityNext before it checks
     // the fields, so when it is refused for an empty quantity or a busy list
-    // the next row added by any path still goes to the top.
+    // the next row added by any path still goes to the top. While the
+    // start-up restore runs (PrintedListReady clear) every click is refused
+    // with the restoring hint: the day's reprint list is not read yet.
     Outcome Click(Kind kind, const QString &nameField, const QString &quantityField);
 
     const ChosenPhoto &Chosen() const { return m_chosen; }

@@ -13,7 +13,7 @@ constexpr int64_t EnterRepeatMs = 500;
 bool MoveReprintRowToTop(ReprintListModel &reprints, int row, int column)
 {
     const bool onIdOrName = column == ReprintListModel::IdColumn || column == ReprintListModel::NameColumn;
-    if (AutoPrintRunning || !onIdOrName || row < 1 || row >= reprints.RowCount())
+    if (AutoPrintRunning || !PrintedListReady || !onIdOrName || row < 1 || row >= reprints.RowCount())
         return false;
     reprints.MoveRowToTop(row);
     ReprintListChanged(reprints);
@@ -22,7 +22,7 @@ bool MoveReprintRowToTop(ReprintListModel &reprints, int row, int column)
 
 bool DeleteReprintRow(ReprintListModel &reprints, int row, int column)
 {
-    if (AutoPrintRunning || column == ReprintListModel::QuantityColumn)
+    if (AutoPrintRunning || !PrintedListReady || column == ReprintListModel::QuantityColumn)
         return false;
     const std::optional<ReprintListModel::Key> key = reprints.KeyOf(row);
     if (!key)
@@ -45,7 +45,7 @@ QuantityEditResult FinishQuantityEdit(const QString &quantityBefore, const QStri
 
 bool QuantityEditor::Open(ReprintListModel &reprints, int row, int column, const QString &openText)
 {
-    if (AutoPrintRunning || column != ReprintListModel::QuantityColumn)
+    if (AutoPrintRunning || !PrintedListReady || column != ReprintListModel::QuantityColumn)
         return false;
     const std::optional<ReprintListModel::Key> key = reprints.KeyOf(row);
     if (!key)

@@ -8,7 +8,9 @@
 #include <optional>
 
 // What the operator does to the reprint list itself while automatic printing
-// is paused (AutoPrintRunning clear; each refuses otherwise): move a row to the top, delete a row, edit a quantity in place.
+// is paused (AutoPrintRunning clear) and the start-up restore is over
+// (PrintedListReady set); each refuses otherwise: move a row to the top,
+// delete a row, edit a quantity in place.
 // Each change that happens also sets the counters and saves the list file.
 
 // Double click on a row while paused: a row other than the first, clicked on

@@ -80,12 +80,25 @@ void RestorePrinterCounts(const QString &stamp)
     }
 }
 
-void RestoreReprintList(ReprintListModel &reprints, const QString &stamp)
+// Printed row index by name: the printed list is rebuilt in name order, not
+// in the order the photos were printed, so a saved row index is stale.
+QHash<QString, int> PrintedRowsByName(const PhotoListModel &printed)
 {
+    QHash<QString, int> rows;
+    for (int row = printed.RowCount() - 1; row >= 0; --row)
+        rows.insert(printed.Text(row, PrintedNameColumn), row);
+    return rows;
+}
+
+void RestoreReprintList(const PhotoListModel &printed, ReprintListModel &reprints, const QString &stamp)
+{
+    const QHash<QString, int> printedRows = PrintedRowsByName(printed);
     for (const QString &line : RecordLines(ReprintListFile(stamp))) {
-        const std::optional<ReprintRow> row = ParseReprintLine(line);
+        std::optional<ReprintRow> row = ParseReprintLine(line);
         if (!row)
             continue;
+        // A photo no longer in the printed list has no row to count on (-1).
+        row->id = QString::number(printedRows.value(row->name, -1));
         // Restored rows keep their saved order whatever a priority click left behind.
         reprints.InsertRow(reprints.RowCount(), *row);
         ReprintTotalCount += DecimalValue(row->quantity);
@@ -168,6 +181,8 @@ std::optional<ReprintRow> ParseReprintLine(QStringView line)
 bool SaveReprintList(const ReprintListModel &reprints)
 {
     const std::lock_guard lock(reprint_file_cs);
+    if (ReprintFileUnread)
+        return false;
     QString text;
     for (const ReprintRow &row : reprints.Rows())
         text += ReprintLine(row) + QLatin1Char('\n');
@@ -186,7 +201,7 @@ void RestoreFromRecords(PhotoListModel &printed, ReprintListModel &reprints, con
     const QString stamp = TodayStamp();
     RestorePrintedQuantities(printed, stamp);
     RestorePrinterCounts(stamp);
-    RestoreReprintList(reprints, stamp);
+    RestoreReprintList(printed, reprints, stamp);
     showHint(ReprintText::ReprintHowTo);
 }
 

@@ -24,6 +24,7 @@ std::optional<ReprintRow> ParseReprintLine(QStringView line);
 // replacing the file atomically: a crash during the save leaves the previous
 // or the new list. Safe from any thread; saves are serialised and each writes
 // the list it reads under the file lock, so the last save leaves the last list.
+// Writes nothing (false) while the start-up restore has yet to read the file.
 bool SaveReprintList(const ReprintListModel &reprints);
 // After rows were added or removed: ReprintFileCount follows the list and the list is saved.
 void ReprintListChanged(const ReprintListModel &reprints);
@@ -33,6 +34,8 @@ void ReprintListChanged(const ReprintListModel &reprints);
 // the copies of each print record line with its name), the printers' printed
 // counts (the last line of each printer), and the reprint rows, appended in
 // file order while ReprintTotalCount and ReprintFileCount grow with them.
+// A restored reprint row's ID becomes the index of the printed row with its
+// name (-1 when there is none), so its copies count on the right photo.
 // Missing files are created empty. A later day finds no files and restores
 // nothing. Run before anything else changes the printed list.
 void RestoreFromRecords(PhotoListModel &printed, ReprintListModel &reprints, const ShowHint &showHint);

@@ -15,3 +15,6 @@ inline std::atomic<bool> ReprintWorkerBusy{false};
 inline std::atomic<int> ReprintWorkerCount{0};
 // The quantity field has the focus, or a reprint click is being handled.
 inline std::atomic<bool> CountEditActive{false};
+// Set while the start-up restore has yet to read today's reprint list file:
+// the file is not written meanwhile, so the rows saved earlier today survive.
+inline std::atomic<bool> ReprintFileUnread{false};

@@ -13,6 +13,8 @@ namespace ReprintText {
 
 inline const QString ReprintHowTo = QStringLiteral("补打：鼠标左键点击要补打的照片，输入数量然后按回车键。");
 inline const QString Restoring = QStringLiteral("正在恢复已打印数量信息，请稍后。");
+// While the printed list is rebuilt at start-up; reprint requests are refused meanwhile.
+inline const QString ListsRestoring = QStringLiteral("正在恢复文件信息列表，请稍候.......................");
 inline const QString PrinterBusy = QStringLiteral("打印机繁忙，请稍后再试。");
 inline const QString NoPrinter = QStringLiteral("没有可用打印机进行补打操作，请重新选择.");
 inline const QString EnterQuantity = QStringLiteral("请输入要补打的数量。");

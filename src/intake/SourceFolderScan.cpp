@@ -3,6 +3,7 @@
 #include "app/ProcessState.h"
 #include "app/RunLog.h"
 #include "intake/IntakeState.h"
+#include "intake/KeptInPlace.h"
 #include "intake/PhotoNames.h"
 #include "platform/FileIo.h"
 #include "platform/Pause.h"
@@ -57,9 +58,20 @@ bool KnownUncomposable(const QString &path)
     return false;
 }
 
-bool MayStartComposition()
+// Compositions run one at a time; the walk waits for the one it started, so
+// the photos are composed in name order whatever a composition costs.
+void WaitForCompositions()
 {
-    return !ComposingNow && ComposeThreadCount <= 1 && !QueueRebuilding;
+    while (ComposingNow || ComposeThreadCount > 0)
+        std::this_thread::sleep_for(2ms);
+}
+
+// A JPEG the walk composes now: not one that failed or was composed already
+// and has not changed since.
+bool TakenNow(const QFileInfo &entry)
+{
+    return HasJpegExtension(entry.filePath()) && !KnownUncomposable(entry.filePath())
+        && !KnownKeptInPlace(entry.filePath()) && !KeptByAnEarlierRun(entry.filePath());
 }
 
 std::unique_ptr<ScanTaskParams> CompositionOf(const QFileInfo &file, const ScanTaskParams &scan)
@@ -74,12 +86,14 @@ std::unique_ptr<ScanTaskParams> CompositionOf(const QFileInfo &file, const ScanT
     return task;
 }
 
-void WalkSourceFolder(std::unique_ptr<ScanTaskParams> scan, StartComposition startComposition)
+void WalkSourceFolder(std::unique_ptr<ScanTaskParams> scan, StartComposition startComposition,
+                      std::function<bool()> keepWalking)
 {
     WriteRunLog(QStringLiteral("开始检查数据源目录会话线程"));
     SourceScanStarted = true;
 
-    // Name order, as the photographers number their files.
+    // Name order, as the photographers number their files; one listing per
+    // walk, so a walk costs what the folder holds, not its square.
     const QFileInfoList entries = QDir(scan->sourceFolder)
                                       .entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
                                                      QDir::Name | QDir::IgnoreCase);
@@ -87,11 +101,18 @@ void WalkSourceFolder(std::unique_ptr<ScanTaskParams> scan, StartComposition sta
         SourceScanWalking = true;
         if (entry.isDir())
             continue;
-        if (HasJpegExtension(entry.filePath()) && MayStartComposition() && !KnownUncomposable(entry.filePath())) {
-            ++ComposeThreadCount;
-            startComposition(CompositionOf(entry, *scan));
+        if (!HasJpegExtension(entry.filePath())) {
+            Pause(300ms); // what another file has always cost a walk
+            continue;
         }
-        Pause(300ms);
+        WaitForCompositions();
+        if (!keepWalking())
+            break; // automatic printing was paused meanwhile: the rest waits for a later walk
+        if (!TakenNow(entry) || !QFileInfo::exists(entry.filePath()))
+            continue;
+        ++ComposeThreadCount;
+        startComposition(CompositionOf(entry, *scan));
+        WaitForCompositions();
     }
 
     WriteRunLog(QStringLiteral("检查数据源目录线程结束"));
@@ -102,13 +123,16 @@ void WalkSourceFolder(std::unique_ptr<ScanTaskParams> scan, StartComposition sta
 
 } // namespace
 
-bool RequestSourceScan(const ScanTaskParams &fields, StartComposition startComposition)
+bool RequestSourceScan(const ScanTaskParams &fields, StartComposition startComposition,
+                       std::function<bool()> keepWalking)
 {
     if (fields.sourceFolder.isEmpty() || SourceScanCount >= 1 || ComposingNow || SourceScanStarted)
         return false;
     ++SourceScanCount;
     auto scan = std::make_unique<ScanTaskParams>(fields);
-    std::thread(WalkSourceFolder, std::move(scan), std::move(startComposition)).detach();
+    if (!keepWalking)
+        keepWalking = [] { return true; };
+    std::thread(WalkSourceFolder, std::move(scan), std::move(startComposition), std::move(keepWalking)).detach();
     return true;
 }
 

@@ -10,11 +10,15 @@ using StartComposition = std::function<void(std::unique_ptr<ScanTaskParams>)>;
 
 // Starts one walk of the source folder on its own thread, unless the folder
 // is empty, a scan is still running or a composition is under way; returns
-// whether it started. The walk starts a composition for a JPEG only while no
-// other runs, so the photos are taken one per scan in name order. Every file
-// costs a 300 ms pause. A file that cannot be composed yet stays in the
-// folder and is tried again by a later scan.
-bool RequestSourceScan(const ScanTaskParams &fields, StartComposition startComposition);
+// whether it started. The walk lists the folder once and composes its JPEGs
+// in name order, one at a time: it starts a composition and waits for it to
+// end before it looks at the next photo, so a burst is numbered in name
+// order however quick a composition is. Every other file costs a 300 ms
+// pause. Before each photo the walk asks `keepWalking` (none: always) and
+// ends when it says no, leaving the rest for a later walk. A file that
+// cannot be composed yet stays in the folder and is tried again by a later scan.
+bool RequestSourceScan(const ScanTaskParams &fields, StartComposition startComposition,
+                       std::function<bool()> keepWalking = {});
 
 // A photo that could not be composed (unreadable, cut short, still being
 // written) is passed over by later scans until the file changes, so one

@@ -113,6 +113,42 @@ TEST_F(AutomaticPrinting, CameraAndPhonePhotosOfEveryKindArePrinted)
     EXPECT_EQ(Files("Pic_R").size(), 9);
 }
 
+TEST_F(AutomaticPrinting, ABurstIsComposedAndPrintedInNameOrderWhileItArrives)
+{
+    ASSERT_TRUE(m_cups.AddQueue(QStringLiteral("Photo-B")));
+    OpenWindow();
+    // The one-second timers run four times as fast, like the pauses.
+    for (QTimer *timer : m_window->findChildren<QTimer *>()) {
+        if (timer->interval() == 1000)
+            timer->setInterval(250);
+    }
+    CheckPrinter(0);
+    CheckPrinter(1);
+    QTRY_VERIFY_WITH_TIMEOUT(PrintedListReady, 10000);
+    Page().StartButton()->click();
+    ASSERT_TRUE(AutoPrintRunning);
+
+    // A card of twelve photos emptied into the source folder at once, in no particular order.
+    QStringList names;
+    for (int photo = 12; photo >= 1; --photo)
+        names << QStringLiteral("IMG_%1.JPG").arg(photo, 4, 10, QLatin1Char('0'));
+    std::swap(names[3], names[8]);
+    DropPhotos(names);
+
+    QTRY_VERIFY_WITH_TIMEOUT(Files("Pic_R").size() == 12, 60000);
+    for (int number = 1; number <= 12; ++number) {
+        const QString key = QStringLiteral("%1").arg(number, 4, 10, QLatin1Char('0'));
+        EXPECT_EQ(PictureNumberOf(key), number) << "numbered in name order: " << key.toStdString();
+        // The printed list grows in the order the photos were handed to the printers.
+        EXPECT_EQ(Queue().Printed().Text(number - 1, 2), key) << "dispatched in name order";
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(m_cups.ReceivedJobs().size() >= 12, 30000);
+    QStringList printers;
+    for (const PrivateCups::ReceivedJob &job : m_cups.ReceivedJobs())
+        printers << job.printer;
+    EXPECT_TRUE(printers.contains(QStringLiteral("Photo-A")) && printers.contains(QStringLiteral("Photo-B")));
+}
+
 TEST_F(AutomaticPrinting, RestartRebuildsTheListsAndNumberingGoesOn)
 {
     // What an earlier run left: three photos waiting, one printed, numbers recorded.

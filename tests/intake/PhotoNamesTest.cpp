@@ -1,4 +1,9 @@
+#include "app/WorkingFolders.h"
+#include "intake/DistinctNames.h"
 #include "intake/PhotoNames.h"
+#include "tests/support/ProgramFolder.h"
+
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -36,4 +41,30 @@ TEST(PhotoNames, OnlyJpegExtensionsAreTaken)
     };
     for (const auto &c : cases)
         EXPECT_EQ(HasJpegExtension(QString::fromUtf8(c.path)), c.taken) << c.path;
+}
+
+TEST(PhotoNames, ATakenNameGetsTheNextFreeCopyNumberBeforeItsFirstDot)
+{
+    const ProgramFolder folder;
+    CreateWorkingFolders();
+    // Same key as 1234.JPG: in the queue as 1234.jpg, printed as 1234-2.jpeg.
+    for (const char *file : {"Pic_P/1234.jpg", "Pic_R/1234-2.jpeg", "Pic_R/77", "Pic_S/IMG_5.JPG", "Pic_R/12345.JPG"})
+        std::ofstream(file) << "x";
+    const struct
+    {
+        const char *name;
+        const char *distinct;
+    } pending[] = {
+        {"1234.JPG", "1234-3.JPG"},      // the key counts, not the extension or its case
+        {"12.34.JPG", "12.34.JPG"},      // key 12: free
+        {"77.jpg", "77-2.jpg"},          // a file without extension has its whole name as key
+        {"5.jpg", "5.jpg"},              // Pic_S does not take pending names
+        {"123.JPG", "123.JPG"},          // 12345 is another key
+    };
+    for (const auto &c : pending)
+        EXPECT_EQ(DistinctPendingName(QString::fromUtf8(c.name)).toStdString(), c.distinct) << c.name;
+    EXPECT_EQ(DistinctKeepName(QStringLiteral("IMG_5.JPG")).toStdString(), "IMG_5-2.JPG");
+    EXPECT_EQ(DistinctKeepName(QStringLiteral("IMG_6.JPG")).toStdString(), "IMG_6.JPG");
+    EXPECT_EQ(WithCopyNumber(QStringLiteral(".5.jpg"), 2).toStdString(), ".5-2.jpg") << "a leading dot is part of the name";
+    EXPECT_EQ(WithCopyNumber(QStringLiteral("jpg"), 3).toStdString(), "jpg-3");
 }

@@ -1,9 +1,13 @@
+#include "app/Locks.h"
 #include "app/ProcessState.h"
 #include "app/RunLog.h"
 #include "app/WorkingFolders.h"
 #include "compose/TemplateSettings.h"
 #include "intake/IntakeState.h"
+#include "compose/PictureNumber.h"
 #include "intake/PhotoQueue.h"
+#include "intake/ReprintDesk.h"
+#include "intake/ReprintRecords.h"
 #include "intake/SourceFolderScan.h"
 #include "platform/CodePage936.h"
 #include "platform/Clock.h"
@@ -16,11 +20,18 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <mutex>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -181,20 +192,25 @@ TEST_F(Queue, APhotoThatCannotBeComposedIsReportedOnceAndWaitsUntilItChanges)
     EXPECT_TRUE(QFile::exists(QStringLiteral("Pic_S/broken.jpg")));
 }
 
-TEST_F(Queue, WithoutTemplatePhotosAreCopiedUnnumberedAndOneNameKeepsOneRow)
+TEST_F(Queue, WithoutTemplatePhotosAreCopiedUnnumberedAndCollidingNamesKeepEveryPhoto)
 {
     const QByteArray first = JpegBytes(QSize(64, 48), Qt::green);
     const QByteArray second = JpegBytes(QSize(64, 48), Qt::blue);
+    const QByteArray third = JpegBytes(QSize(64, 48), Qt::red);
     WriteFile(QStringLiteral("in/DSC0001.jpg"), first);
     WriteFile(QStringLiteral("in/IMG_0001.jpg"), second);
+    // What an earlier card left: the same camera name already kept.
+    WriteFile(QStringLiteral("Pic_S/IMG_0001.jpg"), third);
 
     ScanUntil(queue, fields, [] { return QDir(QStringLiteral("in")).isEmpty(); });
 
-    EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"0001.jpg"}));
+    EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"0001.jpg", "0001-2.jpg"}));
     EXPECT_EQ(queue.Pending().Text(0, 2).toStdString(), "0") << "no picture number: the row index";
-    EXPECT_EQ(ReadFile(QStringLiteral("Pic_P/0001.jpg")), second) << "the later photo replaced the first";
+    EXPECT_EQ(ReadFile(QStringLiteral("Pic_P/0001.jpg")), first);
+    EXPECT_EQ(ReadFile(QStringLiteral("Pic_P/0001-2.jpg")), second) << "the later photo has a name of its own";
     EXPECT_EQ(ReadFile(QStringLiteral("Pic_S/DSC0001.jpg")), first);
-    EXPECT_EQ(ReadFile(QStringLiteral("Pic_S/IMG_0001.jpg")), second);
+    EXPECT_EQ(ReadFile(QStringLiteral("Pic_S/IMG_0001.jpg")), third) << "a kept photo is never replaced";
+    EXPECT_EQ(ReadFile(QStringLiteral("Pic_S/IMG_0001-2.jpg")), second);
 }
 
 TEST_F(Queue, PendingScanListsThePendingFolderInOrderAndTakeOutCopesWithMissingFiles)
@@ -259,4 +275,138 @@ TEST_F(Queue, DispatchStepDropsARowWhoseFileIsGoneAndKeepsThePrintedPhotoOfThatN
     queue.DispatchStep(true);
     EXPECT_EQ(queue.Pending().RowCount(), 0);
     EXPECT_EQ(ReadFile(QStringLiteral("Pic_R/8.jpg")), QByteArray("printed earlier"));
+}
+
+namespace {
+
+// Makes a folder refuse moves out of it, as a read-only card or another
+// user's inbox does, for as long as it lives. Root may move out of a folder
+// without write permission, so for root the folder is made immutable.
+class FolderRefusingMoves final
+{
+public:
+    explicit FolderRefusingMoves(const char *folder)
+        : m_folder(folder)
+    {
+        m_refusing = SetRefusing(true);
+    }
+    ~FolderRefusingMoves() { SetRefusing(false); }
+    bool Refusing() const { return m_refusing; }
+
+private:
+    bool SetRefusing(bool refuse) const
+    {
+        if (geteuid() != 0)
+            return chmod(m_folder, refuse ? 0555 : 0755) == 0;
+        const int fd = open(m_folder, O_RDONLY | O_DIRECTORY);
+        if (fd < 0)
+            return false;
+        int flags = 0;
+        bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = refuse ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        close(fd);
+        return done;
+    }
+
+    const char *m_folder;
+    bool m_refusing = false;
+};
+
+int CountOf(const QStringList &texts, const QString &text)
+{
+    return static_cast<int>(texts.count(text));
+}
+
+} // namespace
+
+TEST_F(Queue, APhotoInAFolderThatRefusesMovesIsComposedOnceAndToldOnce)
+{
+    fields.frameFile = WriteTemplate();
+    PictureCounter = 0;
+    const QByteArray photo = JpegBytes(QSize(160, 120), Qt::red);
+    WriteFile(QStringLiteral("in/IMG_0001.jpg"), photo);
+    WriteFile(QStringLiteral("in/IMG_0002.jpg"), photo);
+    // Composed by a run before a restart, with the card still in the folder.
+    const QByteArray earlier = JpegBytes(QSize(160, 120), Qt::green);
+    WriteFile(QStringLiteral("in/IMG_0003.jpg"), earlier);
+    WriteFile(QStringLiteral("Pic_S/IMG_0003.jpg"), earlier);
+    const FolderRefusingMoves readOnly("in");
+    if (!readOnly.Refusing())
+        GTEST_SKIP() << "this file system cannot make a folder refuse moves";
+    QSignalSpy hints(&queue, &PhotoQueue::HintChanged);
+
+    for (int scan = 0; scan < 4; ++scan)
+        ScanUntil(queue, fields, [] { return false; });
+
+    EXPECT_EQ(QDir(QStringLiteral("Pic_P")).entryList(QDir::Files), QStringList({"0001.jpg", "0002.jpg"}))
+        << "each photo composed once, not once per scan nor again after a restart";
+    EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"0001.jpg", "0002.jpg"}));
+    EXPECT_EQ(PictureCounter, 2);
+    EXPECT_EQ(ReadFile(QStringLiteral("Pic_S/IMG_0001.jpg")), photo) << "kept as received all the same";
+    const QStringList log = PrintHarness::RunLog();
+    EXPECT_EQ(CountOf(log, QStringLiteral("照片无法移出数据源目录:IMG_0001.jpg")), 1);
+    EXPECT_EQ(CountOf(log, QStringLiteral("照片无法移出数据源目录:IMG_0002.jpg")), 1);
+    ASSERT_EQ(hints.size(), 2);
+    EXPECT_TRUE(hints[1][0].toString().endsWith(QStringLiteral("IMG_0002.jpg")));
+}
+
+TEST_F(Queue, CollidingNamesArePrintedAndReprintedEachByItsOwnName)
+{
+    fields.frameFile = WriteTemplate();
+    // Two cameras both number a photo 1234; the second card arrives later.
+    WriteFile(QStringLiteral("in/IMG_1234.JPG"), JpegBytes(QSize(160, 120), Qt::red));
+    ScanUntil(queue, fields, [] { return QDir(QStringLiteral("in")).isEmpty(); });
+    WriteFile(QStringLiteral("in/IMG_1234.JPG"), JpegBytes(QSize(160, 120), Qt::blue));
+    ScanUntil(queue, fields, [] { return QDir(QStringLiteral("in")).isEmpty(); });
+    ASSERT_EQ(PendingNames(queue.Pending()), QStringList({"1234.JPG", "1234-2.JPG"}));
+    EXPECT_EQ(QDir(QStringLiteral("Pic_S")).entryList(QDir::Files), QStringList({"IMG_1234-2.JPG", "IMG_1234.JPG"}));
+
+    harness.AddPrinter(QStringLiteral("Photo-A"), true);
+    harness.AddPrinter(QStringLiteral("Photo-B"), true);
+    AutoPrintRunning = true;
+    NoPrinterEverChecked = false;
+    for (int photo = 0; photo < 2; ++photo) {
+        QTRY_VERIFY(!QueueRebuilding && !DispatchBusy);
+        queue.DispatchStep(true);
+    }
+    PrintHarness::WaitForPrintThreads();
+    EXPECT_EQ(QDir(QStringLiteral("Pic_R")).entryList(QDir::Files), QStringList({"1234-2.JPG", "1234.JPG"}));
+
+    // A restart rebuilds the printed list; each photo is found by its own name.
+    PrintedNextIndex = 0;
+    PhotoQueue restarted{QSize(12, 9)};
+    ReprintListModel reprints;
+    restarted.restoreFromRecords = [&reprints](PhotoListModel &printed) {
+        RestoreFromRecords(printed, reprints, [](const QString &) {});
+    };
+    PrintedListReady = false;
+    restarted.StartPrintedFolderScan();
+    QTRY_VERIFY(PrintedListReady);
+    for (const char *name : {"1234-2", "1234"}) {
+        ReprintListBusy = true;
+        ASSERT_TRUE(SearchPrintedList(restarted.Printed(), reprints, QString::fromUtf8(name), 1, false,
+                                      [](const QString &) {}));
+    }
+    const std::vector<ReprintRow> rows = reprints.Rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].path.toStdString(), "Pic_R/1234-2.JPG");
+    EXPECT_EQ(rows[1].path.toStdString(), "Pic_R/1234.JPG");
+    const QImage second(rows[0].path);
+    ASSERT_FALSE(second.isNull());
+    EXPECT_GT(qBlue(second.pixel(second.width() / 2, second.height() / 2)), 150) << "the second camera's photo";
+    PrintedListReady = false;
+    PrintedNextIndex = 0;
+}
+
+TEST_F(Queue, PendingFolderScansNeverPileUp)
+{
+    {
+        // A long dispatch step or walk holds the pending folder while every tick asks for a scan.
+        const std::lock_guard held(pending_folder_cs);
+        for (int tick = 0; tick < 6; ++tick)
+            queue.StartPendingFolderScan();
+        EXPECT_EQ(PendingScanCount, 2) << "one walks, one waits, the others were never started";
+    }
+    QTRY_VERIFY(PendingScanCount == 0);
 }

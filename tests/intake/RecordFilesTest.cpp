@@ -140,11 +140,28 @@ TEST_F(RecordFiles, RestoreSplitsLinesAsTheyWereWrittenAndSkipsBrokenOnes)
     EXPECT_EQ(PrinterTable[1].printedCount, 7);
     const std::vector<ReprintRow> expected = {
         {QStringLiteral("0"), QStringLiteral("1234"), QStringLiteral("Pic_R/1234.jpg"), QStringLiteral("2")},
-        {QStringLiteral("1"), QStringLiteral("5678"), QStringLiteral("Pic_R/5678.jpg"), QStringLiteral("3")},
+        // The ID follows the printed row of the name (5678 is row 2 here).
+        {QStringLiteral("2"), QStringLiteral("5678"), QStringLiteral("Pic_R/5678.jpg"), QStringLiteral("3")},
     };
     EXPECT_EQ(ReprintRows(), expected);
     EXPECT_EQ(ReprintTotalCount, 5);
     EXPECT_EQ(ReprintFileCount, 2);
+}
+
+TEST_F(RecordFiles, RestoredReprintRowsFindTheirPrintedRowByName)
+{
+    // Saved while the printed list was in printing order: 9012 was printed first.
+    WriteUtf16(ReprintListFile(Day), QStringLiteral("0,9012:Pic_R/9012.jpg}2;\n"
+                                                    "2,1234:Pic_R/1234.jpg}1;\n"
+                                                    "1,4444:Pic_R/4444.jpg}1;\n"));
+    // After the restart the list is in name order.
+    Restart({QStringLiteral("1234"), QStringLiteral("5678"), QStringLiteral("9012")});
+    RestoreFromRecords(*printed, *reprints, [](const QString &) {});
+    const std::vector<ReprintRow> rows = ReprintRows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].id.toStdString(), "2") << "9012's copies count on 9012";
+    EXPECT_EQ(rows[1].id.toStdString(), "0");
+    EXPECT_EQ(rows[2].id.toStdString(), "-1") << "a photo no longer printed counts on no row";
 }
 
 TEST_F(RecordFiles, JobsFinishingTogetherWriteWholeLines)

@@ -13,6 +13,8 @@ RecordFixture::RecordFixture()
     SetDay(QDate(2024, 3, 5));
     SetPauseScale(0.01);
     PrinterTable.clear();
+    // The start-up restore is over: the reprint paths take requests.
+    PrintedListReady = true;
     Restart({});
 }
 
@@ -26,6 +28,8 @@ RecordFixture::~RecordFixture()
     AutoPrintRunning = false;
     NoPrinterChosen = true;
     PrintingNow = false;
+    PrintedListReady = false;
+    ReprintFileUnread = false;
 }
 
 void RecordFixture::SetDay(const QDate &day)

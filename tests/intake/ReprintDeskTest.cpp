@@ -102,12 +102,17 @@ TEST_F(ReprintDeskTest, ClickOutcomes)
          {"1234x1", "9012x2"}, "", true},
         {"nothing chosen or typed", [](ReprintDesk &) {}, Kind::Reprint, "", "2", Outcome::NothingChosen,
          {"1234x1", "9012x2"}, "", false},
+        {"the start-up restore runs", [](ReprintDesk &d) { d.ChooseRow(1, false), PrintedListReady = false; },
+         Kind::Priority, "5678", "2", Outcome::ListsRestoring, {"1234x1", "9012x2"},
+         "正在恢复文件信息列表，请稍候.......................", false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         NoPrinterChosen = false;
         PrintingNow = false;
         ReprintListBusy = false;
+        PrintedListReady = true;
+        PriorityNext = false;
         hints.clear();
         messages.clear();
         searches.clear();
@@ -141,6 +146,40 @@ TEST_F(ReprintDeskTest, ClickOutcomes)
 // A priority click refused for an empty quantity or a busy list leaves
 // PriorityNext set, so the next row of any path that does not click itself
 // goes to the top; a plain click in between takes the request back.
+TEST_F(ReprintDeskTest, TheStartUpRestoreReadsTheDaysListBeforeAnythingChangesIt)
+{
+    // Earlier today two rows were saved; the program restarts and its
+    // printed-folder scan is still walking when the operator clicks.
+    ASSERT_TRUE(SaveReprintList(*reprints));
+    Restart({QStringLiteral("1234"), QStringLiteral("5678"), QStringLiteral("9012")});
+    PrintedListReady = false;
+    ReprintFileUnread = true;
+    ReprintDesk restarted(*printed, *reprints, {[this](const QString &hint) { hints.append(hint); },
+                                                [](const QString &) {}, {}, [](const QString &, int) {}});
+    restarted.ChooseRow(1, false);
+    EXPECT_EQ(restarted.Click(ReprintDesk::Kind::Reprint, QStringLiteral("5678"), QStringLiteral("2")),
+              ReprintDesk::Outcome::ListsRestoring);
+    EXPECT_EQ(hints.value(hints.size() - 1), ReprintText::ListsRestoring);
+    EXPECT_FALSE(SaveReprintList(*reprints)) << "nothing writes the file before the restore has read it";
+
+    RestoreFromRecords(*printed, *reprints, [](const QString &) {});
+    EXPECT_EQ(Names(), QStringList({"1234x1", "9012x2"})) << "each saved row once";
+    // The rows are back, but the list is not ready until the scan has ended.
+    QuantityEditor editor;
+    EXPECT_FALSE(editor.Open(*reprints, 0, ReprintListModel::QuantityColumn));
+    EXPECT_FALSE(MoveReprintRowToTop(*reprints, 1, ReprintListModel::NameColumn));
+    EXPECT_FALSE(DeleteReprintRow(*reprints, 0, ReprintListModel::NameColumn));
+    ReprintFileUnread = false;
+    PrintedListReady = true;
+
+    restarted.ChooseRow(1, false);
+    EXPECT_EQ(restarted.Click(ReprintDesk::Kind::Reprint, QStringLiteral("5678"), QStringLiteral("2")),
+              ReprintDesk::Outcome::Added);
+    EXPECT_EQ(SavedNames(), QStringList({"1234x1", "9012x2", "5678x2"}));
+    EXPECT_EQ(ReprintFileCount, 3);
+    EXPECT_EQ(ReprintTotalCount, 5);
+}
+
 TEST_F(ReprintDeskTest, RefusedPriorityClickPutsTheNextRowOfAnyPathOnTop)
 {
     const std::function<void()> refusals[] = {

@@ -322,7 +322,7 @@ void Scene_Print_Manager::OnPrintedDoubleClick(QPoint at)
 void Scene_Print_Manager::OnReprintListDoubleClick(QPoint at, Qt::MouseButton button)
 {
     const QModelIndex index = m_reprintList->indexAt(at);
-    if (!index.isValid())
+    if (!index.isValid() || RefusedWhileRestoring())
         return;
     if (button == Qt::RightButton) {
         DeleteReprintRow(*m_reprints, index.row(), index.column());
@@ -343,12 +343,22 @@ void Scene_Print_Manager::OnReprintListDoubleClick(QPoint at, Qt::MouseButton bu
 void Scene_Print_Manager::OnReprintListRightClick(QPoint at)
 {
     const QModelIndex index = m_reprintList->indexAt(at);
+    if (index.isValid() && RefusedWhileRestoring())
+        return;
     if (!m_editor.Open(*m_reprints, index.row(), index.column(), m_quantityEditor->text()))
         return;
     m_quantityEditor->setGeometry(m_reprintList->visualRect(index).adjusted(1, 1, -1, -1));
     m_quantityEditor->clear();
     m_quantityEditor->show();
     m_quantityEditor->setFocus();
+}
+
+bool Scene_Print_Manager::RefusedWhileRestoring()
+{
+    if (PrintedListReady)
+        return false;
+    m_hint->setText(ReprintText::ListsRestoring);
+    return true;
 }
 
 void Scene_Print_Manager::CloseQuantityEditor()

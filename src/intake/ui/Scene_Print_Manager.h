@@ -91,6 +91,8 @@ private:
     void OnReprintListDoubleClick(QPoint at, Qt::MouseButton button);
     void OnReprintListRightClick(QPoint at);
     void CloseQuantityEditor();
+    // The reprint list is not touched while the start-up restore runs; the hint says so.
+    bool RefusedWhileRestoring();
     void OnEnterReleased();
     void OnReprintClick(ReprintDesk::Kind kind);
     void ShowReprintFields();

@@ -1,0 +1,51 @@
+#include "intake/KeptInPlace.h"
+
+#include "app/WorkingFolders.h"
+#include "platform/FileIo.h"
+
+#include <QFileInfo>
+
+#include <map>
+#include <mutex>
+
+namespace {
+
+std::mutex keptMutex;
+std::map<QString, FileIo::Stamp> kept; // source path -> the file as it was composed
+
+} // namespace
+
+bool RememberKeptInPlace(const QString &sourcePath)
+{
+    const std::optional<FileIo::Stamp> stamp = FileIo::StampOf(sourcePath.toStdString());
+    if (!stamp)
+        return false;
+    const std::lock_guard lock(keptMutex);
+    FileIo::Stamp &known = kept[sourcePath];
+    const bool fresh = !(known == *stamp);
+    known = *stamp;
+    return fresh;
+}
+
+bool KnownKeptInPlace(const QString &sourcePath)
+{
+    const std::optional<FileIo::Stamp> stamp = FileIo::StampOf(sourcePath.toStdString());
+    const std::lock_guard lock(keptMutex);
+    const auto known = kept.find(sourcePath);
+    return known != kept.end() && stamp == known->second;
+}
+
+bool KeptByAnEarlierRun(const QString &sourcePath)
+{
+    const QString keptPath = SourcePrefix + QFileInfo(sourcePath).fileName();
+    const std::optional<FileIo::Stamp> kept = FileIo::StampOf(keptPath.toStdString());
+    const std::optional<FileIo::Stamp> source = FileIo::StampOf(sourcePath.toStdString());
+    if (!kept || !source || kept->size != source->size)
+        return false;
+    const std::optional<FileIo::Contents> keptBytes = FileIo::ReadAll(keptPath.toStdString());
+    const std::optional<FileIo::Contents> sourceBytes = FileIo::ReadAll(sourcePath.toStdString());
+    if (!keptBytes || !sourceBytes || keptBytes->bytes != sourceBytes->bytes)
+        return false;
+    RememberKeptInPlace(sourcePath);
+    return true;
+}
