@@ -26,5 +26,5 @@ struct ShotFiling
     // Called on the user-interface thread when the session closes, before it
     // waits for the processor: a review shown or about to be shown must let
     // the processor go at once, or the close would wait for it for good.
-    std::function<void()> endReview;
+    std::function<void()> endReview = {};
 };
