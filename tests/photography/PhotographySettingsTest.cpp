@@ -106,7 +106,8 @@ TEST_F(PhotographySettings, TemplateWindowsMustMatchTheMode)
         const char *file;
         bool accepted;
     };
-    const Case cases[] = {{1, "two.png", false}, {0, "two.png", true}, {1, "fourstack.png", true}, {0, "fourstack.png", false}};
+    // Only too few windows are refused: more than expected merge into the last one, as the analysis does.
+    const Case cases[] = {{1, "two.png", false}, {0, "two.png", true}, {1, "fourstack.png", true}};
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.file) + " in mode " + std::to_string(c.mode));
         fs::remove("Config/CombinationSeting.ini");
