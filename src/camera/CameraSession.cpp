@@ -55,7 +55,7 @@ std::unique_ptr<CameraSession> CameraSession::connect(std::unique_ptr<CameraSdk>
 }
 
 CameraSession::CameraSession(std::unique_ptr<CameraSdk> sdk, SdkRef camera, std::unique_ptr<CameraModel> model, ShotFiling filing)
-    : m_sdk(std::move(sdk)), m_camera(camera), m_model(std::move(model)),
+    : m_sdk(std::move(sdk)), m_camera(camera), m_model(std::move(model)), m_endReview(filing.endReview),
       m_controller(std::make_unique<CameraController>(*m_model, std::move(filing)))
 {
     SetCurrentCamera(m_model.get(), m_controller.get());
@@ -92,6 +92,8 @@ bool CameraSession::close()
     std::lock_guard closing(m_closing);
     if (m_closed)
         return true;
+    if (m_endReview)
+        m_endReview();
     if (!m_controller->close())
         return false;
     m_closed = true;

@@ -3,6 +3,7 @@
 #include "camera/ShotFiling.h"
 #include "camera/sdk/CameraSdk.h"
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -49,6 +50,7 @@ private:
     std::unique_ptr<CameraSdk> m_sdk; // destroyed last: the others give objects back to it
     SdkRef m_camera;
     std::unique_ptr<CameraModel> m_model;
+    std::function<void()> m_endReview; // before the controller, which takes the filing over
     std::unique_ptr<CameraController> m_controller;
     std::mutex m_closing;
     bool m_closed = false;

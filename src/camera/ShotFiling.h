@@ -23,4 +23,8 @@ struct ShotFiling
     // Runs on the command processor's thread and returns when the review
     // has closed; no other camera command runs meanwhile.
     std::function<void(const std::filesystem::path &shot)> review;
+    // Called on the user-interface thread when the session closes, before it
+    // waits for the processor: a review shown or about to be shown must let
+    // the processor go at once, or the close would wait for it for good.
+    std::function<void()> endReview = {};
 };

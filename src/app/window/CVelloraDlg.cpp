@@ -14,6 +14,8 @@
 #include "app/window/ProgramIcon.h"
 #include "intake/PrintManager.h"
 #include "intake/ui/Scene_Print_Manager.h"
+#include "photography/CombinationSettings.h"
+#include "photography/ui/Take_Pictures.h"
 #include "platform/CupsSpooler.h"
 #include "platform/Profile.h"
 #include "platform/ScreenSaver.h"
@@ -46,14 +48,6 @@ constexpr int kStatusBarHeight = 21;
 constexpr int kMinimumTabsSize = 200;
 
 enum Tab { PrintManagerTab, SettingsTab, PhotographyTab };
-
-// Until a page's own widget exists, its tab holds an empty page of its name.
-QWidget *CreateEmptyPage(const QString &name)
-{
-    auto *page = new QWidget;
-    page->setObjectName(name);
-    return page;
-}
 
 } // namespace
 
@@ -107,7 +101,8 @@ void CVelloraDlg::CreateTabs()
     m_printManager = new Scene_Print_Manager;
     m_tabs->addTab(m_printManager, QStringLiteral("现场打印"));
     m_tabs->addTab(new DLG_Help, QStringLiteral("系统设置"));
-    m_tabs->addTab(CreateEmptyPage(QStringLiteral("Take_Pictures")), QStringLiteral("互动拍照"));
+    m_photography = new Take_Pictures;
+    m_tabs->addTab(m_photography, QStringLiteral("互动拍照"));
 
     auto *about = new QPushButton(QStringLiteral("关于 Vellora(&A)..."), m_tabs);
     about->setFlat(true);
@@ -186,6 +181,8 @@ void CVelloraDlg::LayOut()
     const int top = client.top();
     const int right = client.left() + client.width();
     const int bottom = client.top() + client.height();
+    // The photography page draws its template previews again at the new size.
+    CombinationPreviewsDrawn = false;
 
     // A tab area smaller than 200 pixels either way stays where it was.
     const int tabsWidth = right - left - 3;
@@ -216,6 +213,7 @@ void CVelloraDlg::OnTabChanged(int index)
         CaptureOnTop = Profile::Read("Config/SystemSeting.ini", QStringLiteral("CombinationTakePicturesSetting"),
                                      QStringLiteral("Set_Capture_On_Top"), QStringLiteral("0"))
             != QStringLiteral("0");
+        CombinationPreviewsDrawn = false;
         m_screenSaver->Forbid();
         break;
     default:

@@ -14,6 +14,7 @@ class QTimer;
 class Scene_Print_Manager;
 class ScreenSaver;
 class Spooler;
+class Take_Pictures;
 
 // The program's only top-level window: three tab pages above the printer
 // list and a status line. It owns the two one-second timers that drive the
@@ -35,6 +36,7 @@ public:
     PrinterListModel &Printers() const { return *m_printers; }
     PrinterRegistry &Registry() const { return *m_registry; }
     Scene_Print_Manager &PrintManagerPage() const { return *m_printManager; }
+    Take_Pictures &PhotographyPage() const { return *m_photography; }
 
     bool RecoveryPending() const { return m_recoveryPending; }
     int TickCount() const { return m_tickCount; }
@@ -70,6 +72,7 @@ private:
     PrinterListModel *m_printers = nullptr;
     QTabWidget *m_tabs = nullptr;
     Scene_Print_Manager *m_printManager = nullptr;
+    Take_Pictures *m_photography = nullptr;
     QTableView *m_printerList = nullptr;
     QStatusBar *m_statusBar = nullptr;
     QTimer *m_timer1 = nullptr;
