@@ -27,7 +27,8 @@ int main(int argc, char **argv)
                                  "TempPicture");
     review.setGeometry(0, 0, 1366, 768);
     review.show();
-    QTest::qWaitFor([&] { return review.scanFinished(); }, 10000);
+    if (!QTest::qWaitFor([&] { return review.scanFinished(); }, 10000))
+        return 1;
     QTest::qWait(1200);
     return review.grab().save(QString::fromLocal8Bit(argv[1]), "PNG") ? 0 : 1;
 }
