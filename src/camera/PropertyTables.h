@@ -1,5 +1,7 @@
 #pragma once
 
+#include "camera/sdk/PropertyValues.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -8,10 +10,13 @@
 // The labels of the camera settings the camera window lets the user choose:
 // for each of the eight properties, its action and control, and the value
 // and label of every setting it can show, in the order the lists show them.
-// Labels are UTF-8; the shutter speed's seconds mark is "″" ("30″", "0″5").
+// The values and their order are the camera's (PropertyValues.h); a label is
+// the camera's text, but for shutter speeds: whole and decimal seconds with
+// the seconds mark "″" ("30″", "0″5"), fractions of a second by their
+// denominator ("125" is 1/125). Labels are UTF-8.
 
 // The value a camera reports when it cannot tell.
-constexpr std::uint32_t kUnknownValue = 0xFFFFFFFF;
+constexpr std::uint32_t kUnknownValue = kUnknownPropertyValue;
 
 struct PropertyRow
 {

@@ -1,6 +1,7 @@
 #include "camera/sdk/GphotoCamera.h"
 
 #include "camera/sdk/GphotoProperties.h"
+#include "camera/sdk/PropertyValues.h"
 
 #include <gphoto2/gphoto2-port-result.h>
 #include <gphoto2/gphoto2-result.h>
@@ -375,37 +376,6 @@ void GphotoCamera::watchFiles()
         reportShot(file);
 }
 
-void GphotoCamera::deliver(const Event &event)
-{
-    std::unique_lock state(m_stateMutex);
-    switch (event.kind) {
-    case Event::Kind::Property:
-        if (const auto handler = m_propertyHandler) {
-            void *context = m_propertyContext;
-            state.unlock();
-            handler(event.event, event.parameter, 0, context);
-        }
-        return;
-    case Event::Kind::Object:
-        if (const auto handler = m_objectHandler) {
-            void *context = m_objectContext;
-            state.unlock();
-            handler(event.event, event.object, context); // the handler owns the item now
-        } else {
-            state.unlock();
-            release(event.object);
-        }
-        return;
-    case Event::Kind::State:
-        if (const auto handler = m_stateHandler) {
-            void *context = m_stateContext;
-            state.unlock();
-            handler(event.event, event.parameter, context);
-        }
-        return;
-    }
-}
-
 // --- The library and its cameras ---
 
 SdkError GphotoCamera::start()
@@ -427,9 +397,7 @@ SdkError GphotoCamera::stop()
     }
     std::lock_guard state(m_stateMutex);
     m_opened = m_session = false;
-    m_propertyHandler = nullptr;
-    m_objectHandler = nullptr;
-    m_stateHandler = nullptr;
+    clearHandlers();
     if (m_started) {
         m_started = false;
         --g_started;
@@ -500,31 +468,9 @@ SdkError GphotoCamera::deviceInfo(SdkRef camera, DeviceInfo *info)
     return kSdkOk;
 }
 
-template <class Handler>
-SdkError GphotoCamera::registerHandler(SdkRef camera, std::uint32_t mask, std::uint32_t wanted, Handler handler, void *context,
-                                       Handler &slot, void *&contextSlot)
+bool GphotoCamera::acceptsHandlers(SdkRef camera) const
 {
-    if (!object<CameraObject>(camera) || mask != wanted)
-        return kSdkInvalidParameter;
-    std::lock_guard state(m_stateMutex);
-    slot = handler;
-    contextSlot = context;
-    return kSdkOk;
-}
-
-SdkError GphotoCamera::setPropertyEventHandler(SdkRef camera, std::uint32_t mask, PropertyEventHandler handler, void *context)
-{
-    return registerHandler(camera, mask, kPropertyEventMask, handler, context, m_propertyHandler, m_propertyContext);
-}
-
-SdkError GphotoCamera::setObjectEventHandler(SdkRef camera, std::uint32_t mask, ObjectEventHandler handler, void *context)
-{
-    return registerHandler(camera, mask, kObjectEventMask, handler, context, m_objectHandler, m_objectContext);
-}
-
-SdkError GphotoCamera::setStateEventHandler(SdkRef camera, std::uint32_t mask, StateEventHandler handler, void *context)
-{
-    return registerHandler(camera, mask, kStateEventMask, handler, context, m_stateHandler, m_stateContext);
+    return object<CameraObject>(camera) != nullptr;
 }
 
 // --- Session ---
@@ -615,12 +561,12 @@ SdkError GphotoCamera::readValue(std::uint32_t id, std::uint32_t *value)
     GphotoSetting setting;
     std::string widget;
     const int result = readSettingOf(id, &setting, &widget);
-    *value = GphotoProperties::kUnknown;
+    *value = kUnknownPropertyValue;
     if (IsAbsent(result))
         return kSdkOk;
     if (result < GP_OK)
         return translate(result);
-    *value = GphotoProperties::CodeForText(id, setting.value).value_or(GphotoProperties::kUnknown);
+    *value = GphotoProperties::CodeForText(id, setting.value).value_or(kUnknownPropertyValue);
     return kSdkOk;
 }
 
@@ -693,7 +639,7 @@ SdkError GphotoCamera::readProperty(SdkRef ref, std::uint32_t id, std::int32_t, 
     }
     if (GphotoProperties::WidgetNames(id).empty() || size < 4)
         return kSdkInvalidParameter;
-    std::uint32_t value = GphotoProperties::kUnknown;
+    std::uint32_t value = kUnknownPropertyValue;
     CallLock call(*this);
     const SdkError code = readValue(id, &value);
     if (code == kSdkOk)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "camera/sdk/CameraEventSource.h"
 #include "camera/sdk/CameraSdk.h"
 #include "camera/sdk/GphotoCalls.h"
 
@@ -30,7 +31,7 @@ constexpr bool IsGphotoError(SdkError code) { return (code & 0xFFFF0000) == kGph
 // operation asked for meanwhile. A camera that stops answering (unplugged,
 // switched off) is reported once as shut down and answers nothing after.
 // Every member may be called from any thread.
-class GphotoCamera final : public CameraSdk
+class GphotoCamera final : public CameraEventSource
 {
 public:
     // Looks for cameras with libgphoto2's detection, or takes the one camera
@@ -53,9 +54,6 @@ public:
     SdkError childAt(SdkRef list, std::int32_t index, SdkRef *child) override;
     SdkError deviceInfo(SdkRef camera, DeviceInfo *info) override;
     SdkError release(SdkRef object) override;
-    SdkError setPropertyEventHandler(SdkRef camera, std::uint32_t mask, PropertyEventHandler handler, void *context) override;
-    SdkError setObjectEventHandler(SdkRef camera, std::uint32_t mask, ObjectEventHandler handler, void *context) override;
-    SdkError setStateEventHandler(SdkRef camera, std::uint32_t mask, StateEventHandler handler, void *context) override;
     SdkError openSession(SdkRef camera) override;
     SdkError closeSession(SdkRef camera) override;
     SdkError statusCommand(SdkRef camera, std::uint32_t parameter) override;
@@ -84,13 +82,6 @@ private:
     class FileStreamObject;
     class MemoryStreamObject;
     class LiveViewImageObject;
-    struct Event
-    {
-        enum class Kind { Property, Object, State } kind;
-        std::uint32_t event = 0;
-        std::uint32_t parameter = 0;
-        SdkRef object = nullptr;
-    };
     class CallLock;
 
     template <class T> T *object(SdkRef ref) const;
@@ -102,9 +93,7 @@ private:
     SdkError translate(int result);
     void queue(Event event);
     void reportShot(const GphotoFile &file);
-    template <class Handler>
-    SdkError registerHandler(SdkRef camera, std::uint32_t mask, std::uint32_t wanted, Handler handler, void *context, Handler &slot,
-                             void *&contextSlot);
+    bool acceptsHandlers(SdkRef camera) const override;
 
     // Under the call lock.
     int readSettingOf(std::uint32_t id, GphotoSetting *setting, std::string *widget);
@@ -116,7 +105,6 @@ private:
     void startEvents();
     void stopEvents();
     void eventLoop();
-    void deliver(const Event &event);
     void watchFiles();
 
     const std::unique_ptr<GphotoCalls> m_calls;
@@ -142,13 +130,6 @@ private:
     std::set<GphotoFile> m_knownFiles; // reported or there before; a file is reported once
     bool m_watchingFiles = false;      // a camera that tells no events is watched by listing its files
     std::map<GphotoFile, std::uint64_t> m_growingFiles; // new files seen once, with their size then
-
-    PropertyEventHandler m_propertyHandler = nullptr;
-    void *m_propertyContext = nullptr;
-    ObjectEventHandler m_objectHandler = nullptr;
-    void *m_objectContext = nullptr;
-    StateEventHandler m_stateHandler = nullptr;
-    void *m_stateContext = nullptr;
 
     std::deque<Event> m_events;
     bool m_stopEvents = false;

@@ -10,10 +10,8 @@
 // aperture, shutter speed, ISO, metering, exposure compensation, image
 // quality, live-view AF mode) are found among a camera's libgphoto2
 // configuration widgets, and how a widget's choice texts ("1/125", "f/5.6",
-// "+1/3", "400") turn into those codes and back.
+// "+1/3", "400") turn into those codes (PropertyValues.h) and back.
 namespace GphotoProperties {
-
-constexpr std::uint32_t kUnknown = 0xFFFFFFFF;
 
 // The widget names that may carry the property, in the order tried; empty
 // for a property that is not a camera setting.

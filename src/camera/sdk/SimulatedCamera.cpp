@@ -375,30 +375,8 @@ void SimulatedCamera::eventLoop()
         const Event event = m_events.front();
         m_events.pop_front();
         m_delivering = true;
-        const auto propertyHandler = m_propertyHandler;
-        void *const propertyContext = m_propertyContext;
-        const auto objectHandler = m_objectHandler;
-        void *const objectContext = m_objectContext;
-        const auto stateHandler = m_stateHandler;
-        void *const stateContext = m_stateContext;
         lock.unlock();
-        switch (event.kind) {
-        case Event::Kind::Property:
-            if (propertyHandler)
-                propertyHandler(event.event, event.parameter, 0, propertyContext);
-            break;
-        case Event::Kind::Object:
-            // An object nobody listens for goes back at once.
-            if (objectHandler)
-                objectHandler(event.event, event.object, objectContext);
-            else
-                release(event.object);
-            break;
-        case Event::Kind::State:
-            if (stateHandler)
-                stateHandler(event.event, event.parameter, stateContext);
-            break;
-        }
+        deliver(event);
         lock.lock();
         m_delivering = false;
         m_changed.notify_all();
@@ -438,9 +416,7 @@ SdkError SimulatedCamera::stop()
             delete event.object;
         }
     m_events.clear();
-    m_propertyHandler = nullptr;
-    m_objectHandler = nullptr;
-    m_stateHandler = nullptr;
+    clearHandlers();
     m_changed.notify_all();
     return kSdkOk;
 }
@@ -497,31 +473,10 @@ SdkError SimulatedCamera::release(SdkRef object)
     return kSdkOk;
 }
 
-template <class Handler>
-SdkError SimulatedCamera::registerHandler(SdkRef camera, std::uint32_t mask, std::uint32_t wanted, Handler handler, void *context,
-                                          Handler &slot, void *&contextSlot)
+bool SimulatedCamera::acceptsHandlers(SdkRef camera) const
 {
     std::lock_guard lock(m_mutex);
-    if (!isCameraLocked(camera) || mask != wanted)
-        return kSdkInvalidParameter;
-    slot = handler;
-    contextSlot = context;
-    return kSdkOk;
-}
-
-SdkError SimulatedCamera::setPropertyEventHandler(SdkRef camera, std::uint32_t mask, PropertyEventHandler handler, void *context)
-{
-    return registerHandler(camera, mask, kPropertyEventMask, handler, context, m_propertyHandler, m_propertyContext);
-}
-
-SdkError SimulatedCamera::setObjectEventHandler(SdkRef camera, std::uint32_t mask, ObjectEventHandler handler, void *context)
-{
-    return registerHandler(camera, mask, kObjectEventMask, handler, context, m_objectHandler, m_objectContext);
-}
-
-SdkError SimulatedCamera::setStateEventHandler(SdkRef camera, std::uint32_t mask, StateEventHandler handler, void *context)
-{
-    return registerHandler(camera, mask, kStateEventMask, handler, context, m_stateHandler, m_stateContext);
+    return isCameraLocked(camera);
 }
 
 SdkError SimulatedCamera::openSession(SdkRef camera)

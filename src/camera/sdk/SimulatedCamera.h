@@ -1,5 +1,6 @@
 #pragma once
 
+#include "camera/sdk/CameraEventSource.h"
 #include "camera/sdk/CameraSdk.h"
 
 #include <QByteArray>
@@ -24,7 +25,7 @@
 // transfer or switched off. The tests drive the camera layer with it, and
 // the program uses it when started with VELLORA_CAMERA=simulated.
 // Every member may be called from any thread.
-class SimulatedCamera final : public CameraSdk
+class SimulatedCamera final : public CameraEventSource
 {
 public:
     // The operations a failure can be planned for.
@@ -120,9 +121,6 @@ public:
     SdkError childAt(SdkRef list, std::int32_t index, SdkRef *child) override;
     SdkError deviceInfo(SdkRef camera, DeviceInfo *info) override;
     SdkError release(SdkRef object) override;
-    SdkError setPropertyEventHandler(SdkRef camera, std::uint32_t mask, PropertyEventHandler handler, void *context) override;
-    SdkError setObjectEventHandler(SdkRef camera, std::uint32_t mask, ObjectEventHandler handler, void *context) override;
-    SdkError setStateEventHandler(SdkRef camera, std::uint32_t mask, StateEventHandler handler, void *context) override;
     SdkError openSession(SdkRef camera) override;
     SdkError closeSession(SdkRef camera) override;
     SdkError statusCommand(SdkRef camera, std::uint32_t parameter) override;
@@ -144,13 +142,6 @@ public:
     SdkError streamLength(SdkRef stream, std::uint64_t *length) override;
 
 private:
-    struct Event
-    {
-        enum class Kind { Property, Object, State } kind;
-        std::uint32_t event = 0;
-        std::uint32_t parameter = 0;
-        SdkRef object = nullptr;
-    };
     struct Failure
     {
         Operation operation;
@@ -169,9 +160,7 @@ private:
     // Under m_mutex: logs the call and answers the planned failure, if any.
     SdkError gateLocked(Operation operation, const std::string &line, std::int64_t property = -1);
     bool isCameraLocked(SdkRef ref) const;
-    template <class Handler>
-    SdkError registerHandler(SdkRef camera, std::uint32_t mask, std::uint32_t wanted, Handler handler, void *context, Handler &slot,
-                             void *&contextSlot);
+    bool acceptsHandlers(SdkRef camera) const override;
     template <class T> T *objectLocked(SdkRef ref) const;
     SdkRef adoptLocked(Object *object);
     void queueLocked(Event event);
@@ -204,13 +193,6 @@ private:
     CameraSize m_coordinates{6000, 4000};
     std::unique_ptr<FocusRecord> m_focusRecord; // null: the grid of nine
     std::chrono::milliseconds m_transferStepDelay{0};
-
-    PropertyEventHandler m_propertyHandler = nullptr;
-    void *m_propertyContext = nullptr;
-    ObjectEventHandler m_objectHandler = nullptr;
-    void *m_objectContext = nullptr;
-    StateEventHandler m_stateHandler = nullptr;
-    void *m_stateContext = nullptr;
 
     std::deque<Event> m_events;
     bool m_delivering = false;
