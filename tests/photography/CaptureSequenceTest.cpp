@@ -1,4 +1,5 @@
 #include "app/ProcessState.h"
+#include "app/RunLog.h"
 #include "app/window/CVelloraDlg.h"
 #include "camera/CameraController.h"
 #include "camera/CameraSession.h"
@@ -13,6 +14,8 @@
 #include "photography/ui/TakePicturePreviewDlg.h"
 #include "photography/ui/Take_Pictures.h"
 #include "photography/ui/TimesCountDownDlg.h"
+#include "platform/Clock.h"
+#include "platform/CodePage936.h"
 #include "platform/Pause.h"
 #include "platform/Profile.h"
 
@@ -22,6 +25,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -170,6 +174,38 @@ TEST_F(CaptureSequenceTest, NoCameraIsReported)
     EXPECT_EQ(CurrentCameraModel(), nullptr);
     EXPECT_EQ(page.applicationMainWindow(), page.window());
     EXPECT_FALSE(fs::exists("Config/CombinationSeting.ini")) << "the page wrote nothing";
+}
+
+// The program's own camera library with no camera on the machine (the real
+// libgphoto2 backend): every start says so, opens nothing, logs why and
+// leaves no file open behind, however often the operator tries.
+TEST_F(CaptureSequenceTest, NoCameraOnTheRealLibraryEveryTime)
+{
+    ProgramFolder folder;
+    fs::create_directories("Config/LOG");
+    const QByteArray chosen = qgetenv("VELLORA_CAMERA");
+    qunsetenv("VELLORA_CAMERA");
+    Take_Pictures page;
+    const auto openFiles = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{});
+    };
+    long filesAfterFirst = 0;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        MessageBoxAnswer ok(QMessageBox::Ok);
+        static_cast<QPushButton *>(page.control(Take_Pictures::kStart))->click();
+        ASSERT_EQ(ok.Boxes().size(), 1u) << "attempt " << attempt;
+        EXPECT_EQ(ok.Boxes()[0].text, "Cannot detect camera");
+        EXPECT_EQ(page.cameraWindow(), nullptr);
+        EXPECT_EQ(CurrentCameraModel(), nullptr);
+        if (attempt == 0)
+            filesAfterFirst = openFiles();
+    }
+    EXPECT_EQ(openFiles(), filesAfterFirst) << "no camera start leaves a file open";
+    QFile log(RunLogFileName(Clock::Now()));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(CodePage936::ToUnicode(log.readAll()).count(QStringLiteral("Cannot detect camera: ")), 20);
+    if (!chosen.isNull())
+        qputenv("VELLORA_CAMERA", chosen);
 }
 
 // The camera session closes while the processor waits for a review on the

@@ -1,6 +1,7 @@
 #include "photography/ui/Take_Pictures.h"
 
 #include "app/ProcessState.h"
+#include "app/RunLog.h"
 #include "app/ui/Messages.h"
 #include "camera/CameraSession.h"
 #include "camera/sdk/CameraBackend.h"
@@ -258,9 +259,12 @@ void Take_Pictures::startCamera()
     if (m_brandIndex != kKorvane)
         return;
     CaptureSequence sequence(this, m_combination);
-    std::unique_ptr<CameraSession> session = CameraSession::connect(m_makeSdk(), sequence.filing());
+    SdkError error = 0;
+    std::unique_ptr<CameraSession> session = CameraSession::connect(m_makeSdk(), sequence.filing(), &error);
     if (!session) {
-        // The library is stopped again and nothing on the page changed.
+        // The library is stopped again and nothing on the page changed; the
+        // run log keeps why, e.g. a camera the desktop has claimed.
+        WriteRunLog(QStringLiteral("Cannot detect camera: ") + QString::fromStdString(DescribeCameraError(error)));
         QMessageBox box(QMessageBox::NoIcon, QString(), QStringLiteral("Cannot detect camera"), QMessageBox::Ok);
         box.exec();
         return;
