@@ -31,6 +31,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -63,6 +64,9 @@ CVelloraDlg::CVelloraDlg(EndProcess endProcess, QWidget *parent)
     setWindowTitle(QStringLiteral("Vellora"));
     setWindowIcon(ProgramIcon());
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    // Without a window manager nothing maximises the window: it then covers the screen itself.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
 
     LoadSettings();
