@@ -83,7 +83,8 @@ const char *const kPrinterDescription = R"ppd(*PPD-Adobe: "4.3"
 )ppd";
 
 // Writes each job's document, as received, to the printed folder under its
-// printer, job id and title; the name appears only once the file is whole.
+// printer, job id and title (the name appears only once the file is whole),
+// then takes as long as a dye-sublimation printer takes for a page.
 const char *const kBackend = R"sh(#!/bin/sh
 if [ $# -eq 0 ]; then
   echo 'direct %2 "Unknown" "Vellora demo photo printer"'
@@ -92,6 +93,7 @@ fi
 title=$(printf '%s' "${3%.jpg}" | tr -c 'A-Za-z0-9._-' '_')
 target='%1'/"$PRINTER-$1-$title.jpg"
 if [ -n "$6" ]; then cat "$6"; else cat; fi > "$target.part" && mv "$target.part" "$target"
+sleep %3
 )sh";
 
 QString Absolute(const char *relative)
@@ -182,7 +184,8 @@ bool DemoEvent::StartPrinters()
     const fs::path description = m_cups->Path("demo-4x6.ppd");
     if (!WriteBytes(description, kPrinterDescription)
         || !m_cups->InstallBackend(kBackendScheme,
-                                   QString::fromLatin1(kBackend).arg(Absolute(kPrintedFolder), kBackendScheme))) {
+                                   QString::fromLatin1(kBackend).arg(Absolute(kPrintedFolder), kBackendScheme,
+                                                                     QString::number(kSecondsPerPrint)))) {
         std::fprintf(stderr, "Demo: cannot write the spooler's files in %s\n", m_cups->Root().c_str());
         return false;
     }
@@ -226,12 +229,18 @@ void DemoEvent::WriteSettings()
 
 void DemoEvent::StageSamplePhotos()
 {
+    // Painted and encoded beside the window's thread; each appears whole in
+    // the staging folder, ready to be dropped.
     const QString batch = QTime::currentTime().toString(QStringLiteral("hhmmss"));
-    for (int index = 1; index <= kSamplePhotos; ++index) {
-        const QString name = QStringLiteral("DEMO_%1_%2.jpg").arg(batch).arg(index, 2, 10, QLatin1Char('0'));
-        SamplePhoto(index).save(QString::fromLatin1(kStagingFolder) + QLatin1Char('/') + name, "JPG", 90);
-        m_staged << name;
-    }
+    for (int index = 1; index <= kSamplePhotos; ++index)
+        m_staged << QStringLiteral("DEMO_%1_%2.jpg").arg(batch).arg(index, 2, 10, QLatin1Char('0'));
+    m_painter = std::jthread([names = m_staged](std::stop_token stop) {
+        for (int index = 0; index < names.size() && !stop.stop_requested(); ++index) {
+            const QString path = QString::fromLatin1(kStagingFolder) + QLatin1Char('/') + names[index];
+            if (SamplePhoto(index + 1).save(path + QStringLiteral(".part"), "JPG", 90))
+                QFile::rename(path + QStringLiteral(".part"), path);
+        }
+    });
 }
 
 void DemoEvent::Start(CVelloraDlg &window)
@@ -267,12 +276,14 @@ bool DemoEvent::ChoosePrintersAndStart(CVelloraDlg &window)
 
 void DemoEvent::DropNextPhoto()
 {
-    if (m_staged.isEmpty()) {
-        m_arrivals.stop();
-        return;
+    // The first photos come as a small burst, the others one by one.
+    for (int dropped = 0; (dropped < 1 || m_dropped < kFirstBurst) && !m_staged.isEmpty(); ++dropped, ++m_dropped) {
+        const QString staged = QString::fromLatin1(kStagingFolder) + QLatin1Char('/') + m_staged.first();
+        if (!QFile::exists(staged))
+            return; // still being painted: next time
+        // A rename within the folder: the source folder never sees half a photo.
+        QFile::rename(staged, QString::fromLatin1(kSourceFolder) + QLatin1Char('/') + m_staged.takeFirst());
     }
-    // A rename within the folder: the source folder never sees half a photo.
-    const QString name = m_staged.takeFirst();
-    QFile::rename(QString::fromLatin1(kStagingFolder) + QLatin1Char('/') + name,
-                  QString::fromLatin1(kSourceFolder) + QLatin1Char('/') + name);
+    if (m_staged.isEmpty())
+        m_arrivals.stop();
 }

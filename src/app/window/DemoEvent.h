@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <thread>
 
 class CVelloraDlg;
 
@@ -32,8 +33,10 @@ public:
     // soon as the window can.
     void Start(CVelloraDlg &window);
 
-    static constexpr int kSamplePhotos = 8;
-    static constexpr int kArrivalIntervalMs = 7000;
+    static constexpr int kSamplePhotos = 12;
+    static constexpr int kFirstBurst = 3;
+    static constexpr int kArrivalIntervalMs = 5000;
+    static constexpr int kSecondsPerPrint = 12;
 
 private:
     bool StartPrinters();
@@ -44,6 +47,8 @@ private:
 
     std::unique_ptr<PrivateCupsDaemon> m_cups;
     QStringList m_staged;
+    int m_dropped = 0;
+    std::jthread m_painter;
     QTimer m_arrivals;
     QTimer m_operator;
 };
