@@ -189,6 +189,12 @@ bool DemoEvent::StartPrinters()
         std::fprintf(stderr, "Demo: cannot write the spooler's files in %s\n", m_cups->Root().c_str());
         return false;
     }
+    // A local socket's path holds at most 107 bytes.
+    if (m_cups->Server().toUtf8().size() > 100) {
+        std::fprintf(stderr, "Demo: the folder's path is too long for the spooler's socket (%s); choose a shorter one\n",
+                     qPrintable(m_cups->Server()));
+        return false;
+    }
     if (!m_cups->Start()) {
         std::fprintf(stderr, "Demo: the private CUPS daemon did not start (it needs root and cupsd; see %s/log)\n",
                      m_cups->Root().c_str());
