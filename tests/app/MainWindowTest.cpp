@@ -10,11 +10,15 @@
 #include "printing/PrintJob.h"
 #include "printing/PrinterRegistry.h"
 #include "printing/WorkMode.h"
+#include "intake/ui/Scene_Print_Manager.h"
+#include "tests/support/PrivateCups.h"
 #include "tests/support/ProgramFolder.h"
 
 #include <QAbstractButton>
 #include <QPushButton>
 #include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -231,4 +235,45 @@ TEST_F(WindowFixture, TimerTickShowsTheStatusLineAndCounts)
     EXPECT_EQ(window->TickCount(), 1);
     EXPECT_TRUE(window->StatusBar()->currentMessage().startsWith(QStringLiteral(" 选中：1台打印机")));
     SelectedPrinterCount = 0;
+}
+
+// Each test runs in a process of its own, so the spooler chosen here is the
+// one the window's registry asks.
+TEST_F(WindowFixture, SpoolerWithoutPrintersIsToldOnceInTheHintLine)
+{
+    struct Case
+    {
+        bool withQueue;
+        bool toldNoPrinter;
+    };
+    for (const Case &test : {Case{false, true}, Case{true, false}}) {
+        PrivateCups cups;
+        ASSERT_TRUE(cups.Start());
+        if (test.withQueue) {
+            ASSERT_TRUE(cups.AddQueue(QStringLiteral("Photo-A")));
+        }
+        cups.UseInThisProcess();
+        auto window = OpenWindow();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->Registry().ListReady(); }, 15000));
+        QTest::qWait(50);
+        EXPECT_EQ(window->PrintManagerPage().Hint()->text() == CVelloraDlg::NoPrinterHint(), test.toldNoPrinter)
+            << test.withQueue;
+        window.reset();
+        qunsetenv("CUPS_SERVER");
+        qunsetenv("CUPS_SERVERROOT");
+    }
+}
+
+// At the default thumbnail size the first column of the photo lists is
+// narrower than its header; it widens so the header reads whole.
+TEST_F(WindowFixture, PhotoListHeadersReadWhole)
+{
+    auto window = OpenWindow();
+    window->resize(1024, 700);
+    QTest::qWait(20);
+    for (QTableView *list : {window->PrintManagerPage().PendingList(), window->PrintManagerPage().PrintedList()}) {
+        QHeaderView *header = list->horizontalHeader();
+        const QString text = list->model()->headerData(0, Qt::Horizontal).toString();
+        EXPECT_GE(list->columnWidth(0), header->fontMetrics().horizontalAdvance(text)) << text.toStdString();
+    }
 }

@@ -24,9 +24,10 @@ class Program final
 {
 public:
     // `extra` adds to the environment, "NAME=value" each.
-    explicit Program(const QStringList &extra = {})
+    explicit Program(const QStringList &extra = {}, const QStringList &arguments = {})
     {
         m_process.setProgram(QStringLiteral(VELLORA_BINARY));
+        m_process.setArguments(arguments);
         m_process.setWorkingDirectory(QString::fromStdString(fs::current_path().string()));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -167,4 +168,103 @@ TEST(Program, KilledWithAutomaticReprintOnResumesItAndPrintsTheToolsInfoFile)
     EXPECT_EQ(job.copies, 2);
     EXPECT_FALSE(fs::exists("info/1234.vellora"));
     EXPECT_EQ(ReadFile(TodaysLog()).count(kAutoReprintStarted), 2);
+}
+
+namespace {
+
+// The processes whose command line mentions `text`.
+std::vector<int> ProcessesMentioning(const QString &program, const QString &text)
+{
+    std::vector<int> found;
+    for (const auto &entry : fs::directory_iterator("/proc")) {
+        bool numeric = false;
+        const int pid = QString::fromStdString(entry.path().filename().string()).toInt(&numeric);
+        if (!numeric)
+            continue;
+        const QByteArray commandLine = ReadFile(QString::fromStdString((entry.path() / "cmdline").string()));
+        if (commandLine.startsWith(program.toUtf8()) && commandLine.contains(text.toUtf8()))
+            found.push_back(pid);
+    }
+    return found;
+}
+
+std::vector<fs::path> PrintedPages()
+{
+    std::vector<fs::path> pages;
+    if (fs::is_directory("printed")) {
+        for (const auto &entry : fs::directory_iterator("printed"))
+            if (entry.path().extension() == ".jpg")
+                pages.push_back(entry.path());
+    }
+    return pages;
+}
+
+bool Near(QRgb pixel, QColor expected, int tolerance = 24)
+{
+    return std::abs(qRed(pixel) - expected.red()) <= tolerance && std::abs(qGreen(pixel) - expected.green()) <= tolerance
+        && std::abs(qBlue(pixel) - expected.blue()) <= tolerance;
+}
+
+// Share of the pixels in `area` (fractions of the picture) that satisfy `test`.
+double Share(const QImage &page, QRectF area, const std::function<bool(QRgb)> &test)
+{
+    const QRect pixels(int(area.left() * page.width()), int(area.top() * page.height()), int(area.width() * page.width()),
+                       int(area.height() * page.height()));
+    int hits = 0;
+    for (int y = pixels.top(); y <= pixels.bottom(); y += 2)
+        for (int x = pixels.left(); x <= pixels.right(); x += 2)
+            hits += test(page.pixel(x, y)) ? 1 : 0;
+    return hits / (pixels.width() / 2.0 * pixels.height() / 2.0);
+}
+
+const QColor kDemoFrame(0, 105, 120);
+
+// A demo page: the frame's colour all round, a photo in the window and, in
+// the band under it, a white label with dark text. A page turned for the
+// printer's portrait paper is turned back either way.
+bool ShowsFrameAndLabel(const QImage &printed)
+{
+    std::vector<QImage> views{printed};
+    if (printed.height() > printed.width())
+        views = {printed.transformed(QTransform().rotate(90)), printed.transformed(QTransform().rotate(-90))};
+    for (const QImage &page : views) {
+        const bool frame = Share(page, {0.0, 0.0, 1.0, 0.02}, [](QRgb p) { return Near(p, kDemoFrame); }) > 0.95
+            && Share(page, {0.0, 0.95, 1.0, 0.05}, [](QRgb p) { return Near(p, kDemoFrame); }) > 0.95;
+        const bool photo = Share(page, {0.2, 0.2, 0.6, 0.5}, [](QRgb p) { return Near(p, kDemoFrame, 40); }) < 0.05;
+        const QRectF label(0.035, 0.875, 0.15, 0.075);
+        const bool labelShown = Share(page, label, [](QRgb p) { return qGray(p) > 235; }) > 0.3
+            && Share(page, label, [](QRgb p) { return qGray(p) < 80; }) > 0.03;
+        if (frame && photo && labelShown)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// The demo in an empty folder: its own spooler, two printers chosen and
+// automatic printing started by itself, sample photos arriving; their pages
+// land in printed/ with frame and label. Killing the program ends the
+// spooler, and the spooler lives in the folder only.
+TEST(Program, DemoPrintsArrivingPhotosIntoItsFolderAndItsSpoolerEndsWithIt)
+{
+    const ProgramFolder folder(ProgramFolder::Config::Omit);
+    const QString here = QString::fromStdString(folder.Path().string());
+    const auto systemQueues = fs::exists("/etc/cups/printers.conf") ? fs::last_write_time("/etc/cups/printers.conf")
+                                                                     : fs::file_time_type();
+    Program program({}, {QStringLiteral("--demo")});
+
+    ASSERT_TRUE(WaitFor([] { return PrintedPages().size() >= 3; }, 120000));
+    for (const fs::path &page : PrintedPages()) {
+        const QImage printed(QString::fromStdString(page.string()));
+        EXPECT_TRUE(ShowsFrameAndLabel(printed)) << page;
+    }
+    const std::vector<int> daemons = ProcessesMentioning(QStringLiteral("/usr/sbin/cupsd"), here);
+    ASSERT_EQ(daemons.size(), 1u);
+
+    program.Kill();
+    EXPECT_TRUE(WaitFor([&] { return ProcessesMentioning(QStringLiteral("/usr/sbin/cupsd"), here).empty(); }, 15000));
+    EXPECT_TRUE(fs::exists("cups/cups.sock") || fs::exists("cups/etc/printers.conf"));
+    EXPECT_EQ(fs::exists("/etc/cups/printers.conf") ? fs::last_write_time("/etc/cups/printers.conf") : fs::file_time_type(),
+              systemQueues);
 }

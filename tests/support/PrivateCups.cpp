@@ -10,8 +10,6 @@
 
 namespace {
 
-// The system's CUPS helpers that the private daemon borrows.
-const char *const kBorrowedHelpers[] = {"filter", "cgi-bin", "daemon", "driver", "monitor", "notifier"};
 const char *const kBackendScheme = "vtest";
 
 bool WriteFile(const std::filesystem::path &path, const QString &text)
@@ -31,20 +29,10 @@ QString ReadFile(const std::filesystem::path &path)
 
 PrivateCups::PrivateCups()
     : m_dir(QDir::tempPath() + QStringLiteral("/vellora-cups-XXXXXX"))
+    , m_daemon(m_dir.path().toStdString())
 {
-    // The daemon's helpers run as its unprivileged user and must reach the folders.
-    std::filesystem::permissions(Root(), std::filesystem::perms::owner_all | std::filesystem::perms::group_read
-                                             | std::filesystem::perms::group_exec | std::filesystem::perms::others_read
-                                             | std::filesystem::perms::others_exec);
-    for (const char *folder : {"etc", "etc/ppd", "spool", "spool/tmp", "cache", "state", "log", "bin", "bin/backend", "received"})
-        std::filesystem::create_directories(Path(folder));
+    std::filesystem::create_directories(Path("received"));
     std::filesystem::permissions(Path("received"), std::filesystem::perms::all);
-    for (const char *helper : kBorrowedHelpers) {
-        const std::filesystem::path system = std::filesystem::path("/usr/lib/cups") / helper;
-        if (std::filesystem::exists(system))
-            std::filesystem::create_directory_symlink(system, Path("bin") / helper);
-    }
-    WriteConfiguration();
     WriteBackend();
 }
 
@@ -56,7 +44,7 @@ PrivateCups::~PrivateCups()
 
 std::filesystem::path PrivateCups::Root() const
 {
-    return std::filesystem::path(m_dir.path().toStdString());
+    return m_daemon.Root();
 }
 
 std::filesystem::path PrivateCups::Path(const char *relative) const
@@ -66,64 +54,19 @@ std::filesystem::path PrivateCups::Path(const char *relative) const
 
 QString PrivateCups::Server() const
 {
-    return QString::fromStdString(Path("cups.sock").string());
+    return m_daemon.Server();
 }
 
 void PrivateCups::UseInThisProcess() const
 {
-    qputenv("CUPS_SERVER", Server().toUtf8());
-    // libcups run as root reads a local daemon's PPDs from its server root.
-    qputenv("CUPS_SERVERROOT", QString::fromStdString(Path("etc").string()).toUtf8());
-}
-
-void PrivateCups::WriteConfiguration()
-{
-    const QString root = QString::fromStdString(Root().string());
-    WriteFile(Path("etc/cupsd.conf"), QStringLiteral(R"(Listen %1/cups.sock
-LogLevel warn
-Browsing Off
-WebInterface No
-DefaultAuthType None
-MaxJobs 0
-PreserveJobHistory Yes
-<Location />
-  Order allow,deny
-  Allow all
-</Location>
-<Policy default>
-  JobPrivateAccess all
-  JobPrivateValues none
-  SubscriptionPrivateAccess all
-  SubscriptionPrivateValues none
-  <Limit All>
-    Order deny,allow
-  </Limit>
-</Policy>
-)")
-                                            .arg(root));
-    WriteFile(Path("etc/cups-files.conf"), QStringLiteral(R"(ServerRoot %1/etc
-RequestRoot %1/spool
-TempDir %1/spool/tmp
-CacheDir %1/cache
-StateDir %1/state
-ServerBin %1/bin
-DataDir /usr/share/cups
-DocumentRoot /usr/share/cups/doc-root
-AccessLog %1/log/access_log
-ErrorLog %1/log/error_log
-PageLog %1/log/page_log
-FileDevice No
-Sandboxing Relaxed
-)")
-                                                 .arg(root));
+    m_daemon.UseInThisProcess();
 }
 
 void PrivateCups::WriteBackend()
 {
-    // Run as root (mode 0700): keeps the job's file and options under received/<job id>,
-    // writing "info" last so a reader sees finished jobs only.
-    const std::filesystem::path backend = Path("bin/backend") / kBackendScheme;
-    WriteFile(backend, QStringLiteral(R"(#!/bin/sh
+    // Keeps the job's file and options under received/<job id>, writing
+    // "info" last so a reader sees finished jobs only.
+    m_daemon.InstallBackend(QLatin1String(kBackendScheme), QStringLiteral(R"(#!/bin/sh
 if [ $# -eq 0 ]; then
   echo 'direct %2 "Unknown" "Vellora test backend"'
   exit 0
@@ -149,40 +92,18 @@ while [ -e "$out/stall" ]; do sleep 0.1; done
 mv "$dir/info.tmp" "$dir/info"
 exit 0
 )")
-                           .arg(QString::fromStdString(Path("received").string()), QLatin1String(kBackendScheme)));
-    std::filesystem::permissions(backend, std::filesystem::perms::owner_all);
+                                                              .arg(QString::fromStdString(Path("received").string()),
+                                                                   QLatin1String(kBackendScheme)));
 }
 
 bool PrivateCups::Start()
 {
-    if (IsRunning())
-        return true;
-    m_daemon.setProgram(QStringLiteral("/usr/sbin/cupsd"));
-    m_daemon.setArguments({QStringLiteral("-f"), QStringLiteral("-c"), QString::fromStdString(Path("etc/cupsd.conf").string()),
-                           QStringLiteral("-s"), QString::fromStdString(Path("etc/cups-files.conf").string())});
-    m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_daemon.start();
-    if (!m_daemon.waitForStarted(5000))
-        return false;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        if (Run(QStringLiteral("lpstat"), {QStringLiteral("-r")}).value_or(QString()).contains(QStringLiteral("is running")))
-            return true;
-        if (!IsRunning())
-            return false;
-        QThread::msleep(50);
-    }
-    return false;
+    return m_daemon.Start();
 }
 
 void PrivateCups::Stop()
 {
-    if (!IsRunning())
-        return;
-    m_daemon.terminate();
-    if (!m_daemon.waitForFinished(10000)) {
-        m_daemon.kill();
-        m_daemon.waitForFinished(5000);
-    }
+    m_daemon.Stop();
 }
 
 bool PrivateCups::Restart()
@@ -193,31 +114,24 @@ bool PrivateCups::Restart()
 
 bool PrivateCups::IsRunning() const
 {
-    return m_daemon.state() != QProcess::NotRunning;
+    return m_daemon.IsRunning();
 }
 
 void PrivateCups::Freeze()
 {
     if (IsRunning())
-        ::kill(static_cast<pid_t>(m_daemon.processId()), SIGSTOP);
+        ::kill(static_cast<pid_t>(m_daemon.ProcessId()), SIGSTOP);
 }
 
 void PrivateCups::Thaw()
 {
     if (IsRunning())
-        ::kill(static_cast<pid_t>(m_daemon.processId()), SIGCONT);
+        ::kill(static_cast<pid_t>(m_daemon.ProcessId()), SIGCONT);
 }
 
 std::optional<QString> PrivateCups::Run(const QString &program, const QStringList &arguments) const
 {
-    QProcess tool;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("CUPS_SERVER"), Server());
-    tool.setProcessEnvironment(environment);
-    tool.start(program, arguments);
-    if (!tool.waitForFinished(15000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
-        return std::nullopt;
-    return QString::fromUtf8(tool.readAllStandardOutput());
+    return m_daemon.Run(program, arguments);
 }
 
 bool PrivateCups::AddQueue(const QString &name, const QString &model)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QProcess>
+#include "platform/PrivateCupsDaemon.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -11,8 +12,7 @@
 #include <vector>
 
 // A private CUPS daemon in a temporary folder, for tests that print or ask a
-// real spooler. It has its own configuration, spool, logs and a local socket;
-// its queues print through a test backend that keeps each job's file and
+// real spooler (the program's own PrivateCupsDaemon). Its queues print through a test backend that keeps each job's file and
 // options in a folder instead of printing. The daemon stops when the object
 // goes away. Needs to run as root (cupsd's rules for filters and backends).
 class PrivateCups final
@@ -86,10 +86,9 @@ public:
     std::filesystem::path Root() const;
 
 private:
-    void WriteConfiguration();
     void WriteBackend();
     std::filesystem::path Path(const char *relative) const;
 
     QTemporaryDir m_dir;
-    QProcess m_daemon;
+    PrivateCupsDaemon m_daemon;
 };

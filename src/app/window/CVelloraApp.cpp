@@ -1,8 +1,11 @@
 #include "app/window/CVelloraApp.h"
 
 #include "app/window/CVelloraDlg.h"
+#include "app/window/DemoEvent.h"
 #include "camera/CurrentCamera.h"
 #include "platform/Pause.h"
+
+#include <memory>
 
 namespace {
 
@@ -28,7 +31,16 @@ CVelloraApp::CVelloraApp(int &argc, char **argv)
 
 int CVelloraApp::Run()
 {
+    // The demo's spooler must run before the window's first CUPS call.
+    std::unique_ptr<DemoEvent> demo;
+    if (arguments().contains(QStringLiteral("--demo"))) {
+        demo = std::make_unique<DemoEvent>();
+        if (!demo->Prepare())
+            return 1;
+    }
     CVelloraDlg window;
+    if (demo)
+        demo->Start(window);
     return window.exec();
 }
 

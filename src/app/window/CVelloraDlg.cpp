@@ -30,7 +30,9 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -63,6 +65,9 @@ CVelloraDlg::CVelloraDlg(EndProcess endProcess, QWidget *parent)
     setWindowTitle(QStringLiteral("Vellora"));
     setWindowIcon(ProgramIcon());
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    // Without a window manager nothing maximises the window: it then covers the screen itself.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
 
     LoadSettings();
@@ -76,12 +81,24 @@ CVelloraDlg::CVelloraDlg(EndProcess endProcess, QWidget *parent)
 
 CVelloraDlg::~CVelloraDlg() = default;
 
+const QString &CVelloraDlg::NoPrinterHint()
+{
+    static const QString hint = QStringLiteral("未找到打印机。添加打印机的方法见 README.md 的 \"Giving the program a printer\" 一节；"
+                                               "没有打印机时可用 ./run --demo 试用。");
+    return hint;
+}
+
 void CVelloraDlg::CreateControls()
 {
     CreateTabs();
     CreatePrinterList();
     new PrinterListBinding(*m_printerList, *m_registry);
     connect(m_registry.get(), &PrinterRegistry::ResumeRefused, this, [this](const QString &message) { ShowNotice(this, message); });
+    // A first start without any printer says once what to do next.
+    connect(m_registry.get(), &PrinterRegistry::Enumerated, this, [this] {
+        if (m_printers->RowCount() == 0)
+            m_printManager->Hint()->setText(NoPrinterHint());
+    });
     m_registry->Enumerate();
 }
 

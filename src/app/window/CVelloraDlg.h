@@ -30,6 +30,9 @@ public:
     explicit CVelloraDlg(EndProcess endProcess = {}, QWidget *parent = nullptr);
     ~CVelloraDlg() override;
 
+    // The print manager page's hint when the spooler lists no printer at all.
+    static const QString &NoPrinterHint();
+
     QTabWidget *Tabs() const { return m_tabs; }
     QTableView *PrinterList() const { return m_printerList; }
     QStatusBar *StatusBar() const { return m_statusBar; }

@@ -576,10 +576,12 @@ void Scene_Print_Manager::LayOut()
     m_autoReprint->setGeometry(width - 200, y, 85, kRowHeight);
     m_hint->setGeometry(right, y + kRowHeight + 8, rightWidth, kRowHeight);
 
-    // The thumbnail column is a thumbnail wide; the other columns share the rest.
+    // The thumbnail column is a thumbnail wide, yet never narrower than its
+    // header's text; the other columns share the rest.
     const auto spread = [](QTableView *view, int firstWidth) {
         const int columns = view->model()->columnCount();
-        const int first = firstWidth > 0 ? firstWidth : view->width() / columns;
+        const int first = firstWidth > 0 ? std::max(firstWidth, view->horizontalHeader()->sectionSizeHint(0))
+                                         : view->width() / columns;
         view->setColumnWidth(0, first);
         for (int column = 1; column < columns; ++column)
             view->setColumnWidth(column, (view->width() - first - 4) / (columns - 1));
