@@ -2,12 +2,14 @@
 
 #include "app/PrinterListModel.h"
 #include "app/ProcessState.h"
+#include "app/ShutdownMarker.h"
+#include "app/SysValues.h"
 #include "app/window/CVelloraDlg.h"
-#include "intake/ui/Scene_Print_Manager.h"
-#include "printing/PrinterRegistry.h"
 #include "compose/TemplateForm.h"
+#include "intake/ui/Scene_Print_Manager.h"
 #include "platform/Profile.h"
 #include "platform/Utf16File.h"
+#include "printing/PrinterRegistry.h"
 
 #include <QDir>
 #include <QFile>
@@ -220,6 +222,11 @@ void DemoEvent::WriteSettings()
     Profile::Write("Config/sys.ini", QStringLiteral("Photo_Frame_File"), QStringLiteral("Code"), Absolute(kFrameFile));
     Utf16File::WriteText("Config/All_the_same.vellora",
                          QStringLiteral("%1\n%2\n").arg(kPaperWidthMm).arg(kPaperHeightMm));
+    // A demo starts a new event, never a crashed one: crash recovery would
+    // otherwise choose the printers again by what printed today, and leave a
+    // demo printer unchecked that the demo just ticked.
+    RecordModesStopped();
+    WriteSysValue(QStringLiteral("System"), QStringLiteral("Action"), QStringLiteral("Close"));
 
     // The photo fills the frame's window; its name prints on white in the band under it.
     TemplateForm form;
