@@ -1,8 +1,11 @@
 #include "photography/CombinationPrint.h"
 
 #include "app/WorkingFolders.h"
+#include "compose/GridComposition.h"
 #include "intake/PhotoListModel.h"
 #include "intake/PhotoQueue.h"
+#include "photography/CombinationCompose.h"
+#include "photography/CombinationSettings.h"
 #include "platform/FileIo.h"
 #include "tests/support/ProgramFolder.h"
 
@@ -136,6 +139,46 @@ TEST_F(CombinationPrintTest, AnEarlierPictureOfTheSameNameIsNeverReplaced)
     EXPECT_TRUE(fs::exists("TempPicture/IMG_0001.JPG"));
     EXPECT_TRUE(PendingNames().isEmpty());
     EXPECT_TRUE(fs::is_empty("CombinationAddPrint"));
+}
+
+} // namespace
+
+namespace {
+
+// Which template a composition takes and how it lists the shots.
+TEST_F(CombinationPrintTest, CompositionTakesTheTemplateForTheShotCount)
+{
+    for (const char *shot : {"a.jpg", "b.jpg"}) {
+        QImage picture(400, 300, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        ASSERT_TRUE(picture.save(QString::fromLatin1(shot), "jpeg"));
+    }
+    // No template for two shots: the operator is told which to choose.
+    CombinationComposition none = ComposeCombination({"a.jpg", "b.jpg"}, kCombinationVerticalDouble, 90);
+    EXPECT_FALSE(none.composed);
+    EXPECT_TRUE(none.problem.contains(QStringLiteral("二宫格"))) << none.problem.toStdString();
+    EXPECT_EQ(none.shots, (std::vector<QString>{"a.jpg", "b.jpg"}));
+
+    // A four-window template kept for two shots: vertical double fills it.
+    QImage frame(800, 600, QImage::Format_ARGB32);
+    frame.fill(Qt::white);
+    for (const QRect window : {QRect(40, 40, 300, 200), QRect(400, 40, 300, 200), QRect(40, 300, 300, 200),
+                               QRect(400, 300, 300, 200)})
+        for (int y = window.top(); y <= window.bottom(); ++y)
+            for (int x = window.left(); x <= window.right(); ++x)
+                frame.setPixel(x, y, qRgba(0, 0, 0, 0));
+    ASSERT_TRUE(frame.save(QStringLiteral("four.png")));
+    WriteCombinationTemplate(2, QStringLiteral("four.png"));
+    CombinationComposition doubled = ComposeCombination({"a.jpg", "b.jpg"}, kCombinationVerticalDouble, 90);
+    EXPECT_TRUE(doubled.composed) << doubled.problem.toStdString();
+    EXPECT_EQ(doubled.shots, (std::vector<QString>{"a.jpg", "a.jpg", "b.jpg", "b.jpg"}));
+    const QImage out(QString::fromStdString(GridOutputPath().string()));
+    EXPECT_EQ(out.pixelColor(QPoint(190, 400)).red() > 200 && out.pixelColor(QPoint(190, 400)).green() < 60, true);
+
+    // The same template in the default mode has more windows than two shots:
+    // the analysis merges them, and the two shots fill the first two.
+    CombinationComposition plain = ComposeCombination({"a.jpg", "b.jpg"}, 0, 90);
+    EXPECT_EQ(plain.shots, (std::vector<QString>{"a.jpg", "b.jpg"}));
 }
 
 } // namespace
