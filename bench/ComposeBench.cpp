@@ -17,6 +17,7 @@
 // VELLORA_COMPOSE names another build's ComposeBench to time instead of this
 // one (for a before and after).
 
+#include "bench/BenchProcess.h"
 #include "compose/ImageFiles.h"
 #include "compose/PictureNumber.h"
 #include "compose/SinglePhoto.h"
@@ -36,9 +37,6 @@
 #include <string>
 #include <vector>
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -53,22 +51,6 @@ TemplateSettings BenchSettings()
     settings.Proportion = 0.5f;
     settings.showNumber = true;
     return settings;
-}
-
-// A photo with detail everywhere (gradients and noise), so the decoder and
-// encoder work as hard as on a real picture.
-void MakePhoto(const QString &path)
-{
-    QImage photo(6000, 4000, QImage::Format_RGB32);
-    QRandomGenerator random(42);
-    for (int y = 0; y < photo.height(); ++y) {
-        auto *row = reinterpret_cast<QRgb *>(photo.scanLine(y));
-        for (int x = 0; x < photo.width(); ++x) {
-            const int noise = static_cast<int>(random.bounded(48));
-            row[x] = qRgb((x / 24 + noise) & 0xFF, (y / 16 + noise) & 0xFF, ((x + y) / 40 + noise) & 0xFF);
-        }
-    }
-    photo.save(path, "jpeg", 92);
 }
 
 // A frame the size of the canvas: an opaque coloured border, a transparent
@@ -101,52 +83,6 @@ bool ComposeOnce(const QString &photoPath, const QString &templatePath, const QS
     QImage output;
     return ComposeSinglePhoto(*photo, frameTemplate, output, outputPath.toStdString(), PhotoName, settings, PaperW,
                               PaperH, Quality);
-}
-
-// One finished child process: wall time and peak resident memory.
-struct Measured
-{
-    bool ok = false;
-    double ms = 0;
-    double peakMb = 0;
-    double cpuMs = 0; // user and system time of the process
-};
-
-// Run under /usr/bin/time, whose own small process is the child's parent:
-// a child spawned from this big process would inherit its memory high-water mark.
-Measured RunMeasured(const QString &program, const QStringList &arguments)
-{
-    static const QString peakFile = QDir::temp().filePath(QStringLiteral("vellora-bench-peak-%1").arg(getpid()));
-    std::vector<std::string> texts{"/usr/bin/time", "-f", "%M %U %S", "-o", peakFile.toStdString(), program.toStdString()};
-    for (const QString &argument : arguments)
-        texts.push_back(argument.toStdString());
-    std::vector<char *> argv;
-    for (std::string &text : texts)
-        argv.push_back(text.data());
-    argv.push_back(nullptr);
-    QElapsedTimer timer;
-    timer.start();
-    pid_t child = 0;
-    if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        std::fprintf(stderr, "cannot start %s\n", argv[0]);
-        return {};
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    Measured measured;
-    measured.ms = timer.nsecsElapsed() / 1e6;
-    QFile peak(peakFile);
-    if (peak.open(QIODevice::ReadOnly)) {
-        const QList<QByteArray> fields = peak.readAll().trimmed().split('\n').last().split(' ');
-        if (fields.size() == 3) {
-            measured.peakMb = fields[0].toDouble() / 1024.0;
-            measured.cpuMs = (fields[1].toDouble() + fields[2].toDouble()) * 1000.0;
-        }
-    }
-    measured.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    if (!measured.ok)
-        std::fprintf(stderr, "failed: %s %s\n", qPrintable(program), qPrintable(arguments.join(u' ')));
-    return measured;
 }
 
 QString Tool(const char *variable, const char *fallback)
@@ -236,13 +172,6 @@ Measured FloorJob(const QDir &dir, const QString &output)
             decode.cpuMs + encode.cpuMs};
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 struct Contender
 {
     const char *name;
@@ -323,7 +252,7 @@ int main(int argc, char **argv)
                 qPrintable(dir.path()));
     const QString photo = dir.filePath(QStringLiteral("photo.jpg"));
     const QString frame = dir.filePath(QStringLiteral("template.png"));
-    MakePhoto(photo);
+    MakeDetailedPhoto(photo, {6000, 4000});
     MakeTemplate(frame);
     // The floor encodes our composed picture: made once, untimed.
     const QString ours = dir.filePath(QStringLiteral("out_vellora.jpg"));

@@ -28,6 +28,8 @@ public:
 
     // Inserts a pending row for the photo at `path`; nothing for an empty name or path.
     void AddPendingItem(const QString &name, const QString &path, int row);
+    // Adds a pending row at the end under pending_list_cs, unless a row of that name is listed.
+    void AddPendingUnlessListed(const QString &pendingName, const QString &pendingPath);
     // Adds a printed row at PrintedNextIndex; the caller raises PrintedNextIndex afterwards.
     void AddPrintedItem(const QString &name, const QString &quantity, const QString &path);
 
@@ -64,7 +66,6 @@ private:
     void Compose(const ScanTaskParams &task);
     bool ComposeWithTemplate(const ScanTaskParams &task, const QString &pendingName, const QString &pendingPath);
     void CopyWithoutTemplate(const ScanTaskParams &task, const QString &pendingName, const QString &pendingPath);
-    void AddPendingUnlessListed(const QString &pendingName, const QString &pendingPath);
     void KeepSource(const ScanTaskParams &task);
     void KeepUnmovableSource(const ScanTaskParams &task, const QString &keepPath);
     bool IdlePrinterForNewPhotos() const;

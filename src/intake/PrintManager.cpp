@@ -128,7 +128,8 @@ PrintManager::StartResult PrintManager::Start()
     // With both lists empty the event starts afresh: the recorded numbers are forgotten.
     if (m_queue->Pending().RowCount() == 0 && m_queue->Printed().RowCount() == 0)
         ForgetPictureNumbers();
-    // The combination reprint session starts here.
+    if (startCombinationSession)
+        startCombinationSession();
     WriteRunLog(QStringLiteral("开始自动打印"));
     SetStartChecked(true);
     return StartResult::Started;

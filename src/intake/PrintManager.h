@@ -59,6 +59,9 @@ public:
     // tick when reprints wait and the worker may run (the quantity field is
     // not being edited, no reprint is being added or handled).
     std::function<void()> startReprintWorker;
+    // The combination reprint session's start, set by the page; each start
+    // of automatic printing calls it.
+    std::function<void()> startCombinationSession;
 
 signals:
     void HintChanged(const QString &hint);

@@ -161,6 +161,12 @@ bool ReprintFeed::MayTakeNextFile() const
 
 void ReprintFeed::HandleInfoFile(const QString &file)
 {
+    ApplyInfoFile(file, m_printed, m_reprints, m_kind.copies, m_ui.showHint);
+}
+
+void ApplyInfoFile(const QString &file, PhotoListModel &printedList, ReprintListModel &reprints,
+                   int (*copiesFor)(int wanted, int printed), const ShowHint &showHint)
+{
     const QString name = PictureNumberKey(QFileInfo(file).fileName());
     const std::lock_guard lock(reprint_info_cs);
     const int wanted = ReadInfoCount(file.toStdString());
@@ -171,12 +177,12 @@ void ReprintFeed::HandleInfoFile(const QString &file)
     bool matched = false;
     int target = -1;
     int copies = 0;
-    const std::vector<QStringList> printed = m_printed.Rows();
+    const std::vector<QStringList> printed = printedList.Rows();
     for (int row = 0; row < static_cast<int>(printed.size()) && target < 0; ++row) {
         if (printed[row].value(PrintedNameColumn) != name)
             continue;
         matched = true;
-        copies = m_kind.copies(wanted, DecimalValue(printed[row].value(PrintedQuantityColumn)));
+        copies = copiesFor(wanted, DecimalValue(printed[row].value(PrintedQuantityColumn)));
         if (copies > 0)
             target = row;
     }
@@ -184,8 +190,8 @@ void ReprintFeed::HandleInfoFile(const QString &file)
     // again on every pass.
     if (matched && QFile::remove(file)) {
         if (target >= 0)
-            AddPrintedRow(m_reprints, target, name, printed[target].value(PrintedPathColumn), copies, m_ui.showHint);
-        ReprintListChanged(m_reprints);
+            AddPrintedRow(reprints, target, name, printed[target].value(PrintedPathColumn), copies, showHint);
+        ReprintListChanged(reprints);
     } else if (matched) {
         WriteRunLog(QStringLiteral("补打信息文件不能删除:") + file);
     }

@@ -83,6 +83,13 @@ private:
     std::atomic<int> m_threads{0};
 };
 
+// Turns one info file ("NAME.vellora") into a reprint row for the first
+// printed row named NAME that `copiesFor` gives copies, under
+// reprint_info_cs and with ReprintListBusy set; the file is deleted once a
+// printed row of its name exists. A file whose photo is not printed yet stays.
+void ApplyInfoFile(const QString &file, PhotoListModel &printed, ReprintListModel &reprints,
+                   int (*copiesFor)(int wanted, int printed), const ShowHint &showHint);
+
 // The print manager page's two feeds, reaching their companions over local
 // sockets.
 class ReprintFeeds final

@@ -15,6 +15,7 @@
 #include "intake/PrintManager.h"
 #include "intake/ui/Scene_Print_Manager.h"
 #include "photography/CombinationSettings.h"
+#include "photography/ui/CombinationStep.h"
 #include "photography/ui/Take_Pictures.h"
 #include "platform/CupsSpooler.h"
 #include "platform/Profile.h"
@@ -120,6 +121,7 @@ void CVelloraDlg::CreateTabs()
     m_tabs->addTab(new DLG_Help, QStringLiteral("系统设置"));
     m_photography = new Take_Pictures;
     m_tabs->addTab(m_photography, QStringLiteral("互动拍照"));
+    m_photography->setCombinationStep(CombinationStepFor(m_printManager->Manager().Queue()));
 
     auto *about = new QPushButton(QStringLiteral("关于 Vellora(&A)..."), m_tabs);
     about->setFlat(true);

@@ -7,6 +7,7 @@
 #include "compose/TemplateSettings.h"
 #include "compose/ui/DlgTemplateSet.h"
 #include "compose/ui/PicturePreviewDlg.h"
+#include "intake/CombinationReprint.h"
 #include "intake/IntakeState.h"
 #include "intake/PrintManager.h"
 #include "intake/ReprintFeed.h"
@@ -248,6 +249,9 @@ void Scene_Print_Manager::CreateReprintFeeds()
         [this](const QString &text) { ShowHintLater(text); },
         [this](const QString &message) { ShowNotice(this, message); },
     });
+    m_combinationSession = std::make_unique<CombinationReprintSession>(
+        m_manager->Queue().Printed(), *m_reprints, [this](const QString &text) { ShowHintLater(text); });
+    m_manager->startCombinationSession = [this] { m_combinationSession->Start(); };
     connect(m_autoReprint, &QCheckBox::clicked, this, [this] { OnFeedClick(m_feeds->Automatic(), m_autoReprint); });
     connect(m_phoneReprint, &QCheckBox::clicked, this, [this] { OnFeedClick(m_feeds->Phone(), m_phoneReprint); });
 }

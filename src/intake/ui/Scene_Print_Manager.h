@@ -21,6 +21,7 @@ class QPushButton;
 class QRadioButton;
 class ReprintFeed;
 class ReprintFeeds;
+class CombinationReprintSession;
 class ReprintListModel;
 class ReprintWorker;
 class QTableView;
@@ -125,6 +126,7 @@ private:
     std::unique_ptr<ReprintDesk> m_desk;
     std::unique_ptr<ReprintWorker> m_worker;
     std::unique_ptr<ReprintFeeds> m_feeds;
+    std::unique_ptr<CombinationReprintSession> m_combinationSession;
     QuantityEditor m_editor;
     EnterGate m_enterGate;
     QElapsedTimer m_enterClock;
