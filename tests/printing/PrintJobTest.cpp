@@ -23,14 +23,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A photo of the given size, white with a red block in its top-left corner.
-std::filesystem::path MakePhoto(const QString &name, int width, int height)
+// A photo of the given size and background with a red block of the given
+// size in its top-left corner, saved in Pic_R.
+std::filesystem::path SavePhotoWithRedCorner(const QString &name, QSize size, QRgb background, QSize red)
 {
-    QImage photo(width, height, QImage::Format_RGB32);
-    photo.fill(Qt::white);
-    for (int y = 0; y < height / 4; ++y) {
+    QImage photo(size, QImage::Format_RGB32);
+    photo.fill(background);
+    for (int y = 0; y < red.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(photo.scanLine(y));
-        std::fill(line, line + width / 4, qRgb(255, 0, 0));
+        std::fill(line, line + red.width(), qRgb(255, 0, 0));
     }
     std::filesystem::create_directories("Pic_R");
     const std::filesystem::path path = std::filesystem::path("Pic_R") / name.toStdString();
@@ -38,17 +39,37 @@ std::filesystem::path MakePhoto(const QString &name, int width, int height)
     return path;
 }
 
-// Where the red corner is on the first page of what the printer received,
-// rendered by Ghostscript: "TL", "TR", "BL", "BR", or the corners joined when
-// not exactly one is red.
+// A photo of the given size, white with a red block in its top-left corner.
+std::filesystem::path MakePhoto(const QString &name, int width, int height)
+{
+    return SavePhotoWithRedCorner(name, {width, height}, qRgb(255, 255, 255), {width / 4, height / 4});
+}
+
+// A composed photo's shape (152 x 102 mm), small: blue with its top-left
+// quarter red, so the page shows where the photo went and which way it turned.
+std::filesystem::path MakeComposedPhoto(const QString &name)
+{
+    return SavePhotoWithRedCorner(name, {608, 408}, qRgb(0, 0, 255), {304, 204});
+}
+
+// The first page of what a PostScript or PDF printer received, rendered by
+// Ghostscript at the given resolution (72: one pixel per point).
+QImage RenderedPage(const std::filesystem::path &file, int dotsPerInch = 72)
+{
+    const QString png = QString::fromStdString(file.string()) + QStringLiteral("-%1.png").arg(dotsPerInch);
+    const int status = QProcess::execute(QStringLiteral("gs"), {"-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=png16m",
+                                                                QStringLiteral("-r%1").arg(dotsPerInch), "-dFirstPage=1",
+                                                                "-dLastPage=1", "-sOutputFile=" + png,
+                                                                QString::fromStdString(file.string())});
+    return status == 0 ? QImage(png) : QImage();
+}
+
+// Where the red corner is on the first page of what the printer received:
+// "TL", "TR", "BL", "BR", or the corners joined when not exactly one is red.
 QString RedCorner(const std::filesystem::path &file)
 {
-    const QString png = QString::fromStdString(file.string()) + QStringLiteral(".png");
-    const int status = QProcess::execute(QStringLiteral("gs"), {"-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=png16m",
-                                                                "-r15", "-dFirstPage=1", "-dLastPage=1",
-                                                                "-sOutputFile=" + png, QString::fromStdString(file.string())});
-    const QImage page(png);
-    if (status != 0 || page.isNull())
+    const QImage page = RenderedPage(file, 15);
+    if (page.isNull())
         return QStringLiteral("unreadable");
     const auto red = [&](double x, double y) {
         const QRgb pixel = page.pixel(static_cast<int>(x * page.width()), static_cast<int>(y * page.height()));
@@ -60,33 +81,6 @@ QString RedCorner(const std::filesystem::path &file)
             corners << corner;
     }
     return corners.join('+');
-}
-
-// A composed photo's shape (152 x 102 mm), small: blue with its top-left
-// quarter red, so the page shows where the photo went and which way it turned.
-std::filesystem::path MakeComposedPhoto(const QString &name)
-{
-    QImage photo(608, 408, QImage::Format_RGB32);
-    photo.fill(qRgb(0, 0, 255));
-    for (int y = 0; y < photo.height() / 2; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(photo.scanLine(y));
-        std::fill(line, line + photo.width() / 2, qRgb(255, 0, 0));
-    }
-    std::filesystem::create_directories("Pic_R");
-    const std::filesystem::path path = std::filesystem::path("Pic_R") / name.toStdString();
-    EXPECT_TRUE(SaveJpeg(path, 90, photo));
-    return path;
-}
-
-// The first page of what a PostScript or PDF printer received, rendered by
-// Ghostscript at one pixel per point.
-QImage RenderedPage(const std::filesystem::path &file)
-{
-    const QString png = QString::fromStdString(file.string()) + QStringLiteral("-72.png");
-    const int status = QProcess::execute(QStringLiteral("gs"), {"-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=png16m",
-                                                                "-r72", "-dFirstPage=1", "-dLastPage=1",
-                                                                "-sOutputFile=" + png, QString::fromStdString(file.string())});
-    return status == 0 ? QImage(png) : QImage();
 }
 
 // "white", "red", "blue" or "other" for the pixel at (x, y) points from the top left.
