@@ -7,7 +7,7 @@
 
 FakeGphoto::FakeGphoto()
 {
-    m_cameras = {{"Canon EOS 90 (fake)", "usb:001,004", true}};
+    m_cameras = {{"Studio Body 90 (fake)", "usb:001,004", true}};
 }
 
 void FakeGphoto::setCameras(std::vector<GphotoCameraId> cameras)

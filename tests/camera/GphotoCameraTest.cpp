@@ -72,11 +72,11 @@ TEST_F(Gphoto, StartUpTakesACameraThatShootsOrTellsWhyNot)
 {
     {
         GphotoRig rig([](FakeGphoto &fake) {
-            fake.setCameras({{"Mass Storage Camera", "disk:/media/card", false}, {"Canon EOS 90", "usb:001,004", true}});
+            fake.setCameras({{"Mass Storage Camera", "disk:/media/card", false}, {"Studio Body 90", "usb:001,004", true}});
         });
         ASSERT_TRUE(rig.session);
-        EXPECT_EQ(rig.session->model().name(), "Canon EOS 90");
-        EXPECT_EQ(rig.fake->calls().front(), "open Canon EOS 90");
+        EXPECT_EQ(rig.session->model().name(), "Studio Body 90");
+        EXPECT_EQ(rig.fake->calls().front(), "open Studio Body 90");
     }
     {
         GphotoRig rig([](FakeGphoto &fake) { fake.setCameras({}); });

@@ -52,7 +52,7 @@ const Case kCases[] = {
     {kPropImageQuality, "HEIF Large Fine", 0x83FF0F}, {kPropImageQuality, "TIFF", std::nullopt},
     {kPropEvfAfMode, "Live", 1}, {kPropEvfAfMode, "LiveFace", 2}, {kPropEvfAfMode, "Quick", 0},
     {kPropEvfAfMode, "1-point AF", 1}, {kPropEvfAfMode, "LiveSpotAF", 10}, {kPropEvfAfMode, "Manual", std::nullopt},
-    {kPropCameraModel, "Canon", std::nullopt},
+    {kPropCameraModel, "Studio Body", std::nullopt},
 };
 
 TEST(GphotoProperties, ChoiceTextsGiveTheirCodes)
