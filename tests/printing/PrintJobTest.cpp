@@ -100,6 +100,16 @@ QString ColourAt(const QImage &page, int x, int y)
 // A private daemon with a portrait queue, a landscape queue and a spare
 // one, the program's printer table over them (all checked), and print jobs
 // asking the daemon.
+// Fills a fresh printer table from the daemon's queues; false when the
+// enumeration did not finish in time.
+bool Enumerate(PrinterRegistry &registry)
+{
+    PrinterTable.clear();
+    QSignalSpy enumerated(&registry, &PrinterRegistry::Enumerated);
+    registry.Enumerate();
+    return enumerated.wait(10000);
+}
+
 class PrintJobOverCups : public testing::Test
 {
 protected:
@@ -186,10 +196,7 @@ TEST_F(PrintJobOverCups, ComposedPhotoPrintsOnTheDyeSublimationPrintersOwnPaper)
     ASSERT_TRUE(m_cups.SetOption("DyeSub", "PageSize", "w288h432"));
     PrinterListModel model;
     PrinterRegistry registry(*m_spooler, model);
-    PrinterTable.clear();
-    QSignalSpy enumerated(&registry, &PrinterRegistry::Enumerated);
-    registry.Enumerate();
-    ASSERT_TRUE(enumerated.wait(10000));
+    ASSERT_TRUE(Enumerate(registry));
     registry.RefreshPrinters();
     registry.WaitIdle();
     const int row = Index("DyeSub");
@@ -252,10 +259,7 @@ TEST_F(PrintJobOverCups, StoppedQueueIsShownAndResumed)
 {
     PrinterListModel model;
     PrinterRegistry registry(*m_spooler, model);
-    PrinterTable.clear();
-    QSignalSpy enumerated(&registry, &PrinterRegistry::Enumerated);
-    registry.Enumerate();
-    ASSERT_TRUE(enumerated.wait(10000));
+    ASSERT_TRUE(Enumerate(registry));
     const int row = Index("Spare");
 
     m_cups.RunOutOfPaper();
@@ -365,10 +369,7 @@ TEST_F(PrintJobOverCups, PrinterRemovedBeforeItsJobLeavesTheRestWorking)
 {
     PrinterListModel model;
     PrinterRegistry registry(*m_spooler, model);
-    PrinterTable.clear();
-    QSignalSpy enumerated(&registry, &PrinterRegistry::Enumerated);
-    registry.Enumerate();
-    ASSERT_TRUE(enumerated.wait(10000));
+    ASSERT_TRUE(Enumerate(registry));
     for (int row = 0; row < model.RowCount(); ++row)
         model.SetChecked(row, true);
     registry.RefreshPrinters();
