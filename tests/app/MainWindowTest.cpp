@@ -11,6 +11,7 @@
 #include "printing/PrinterRegistry.h"
 #include "printing/WorkMode.h"
 #include "intake/ui/Scene_Print_Manager.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/PrivateCups.h"
 #include "tests/support/ProgramFolder.h"
 
@@ -118,7 +119,7 @@ TEST_F(WindowFixture, CloseAsksFirstAndNoResumesEverything)
 TEST_F(WindowFixture, NothingIsDispatchedWhileTheCloseQuestionIsOpen)
 {
     auto window = OpenWindow();
-    QTRY_VERIFY(window->Registry().ListReady());
+    ASSERT_EVENTUALLY(window->Registry().ListReady(), 5000);
     bool dispatched = true;
     bool refreshed = true;
     const auto asked = AnswerNextQuestion(QMessageBox::No, [&] { window->close(); }, [&] {
@@ -133,7 +134,7 @@ TEST_F(WindowFixture, NothingIsDispatchedWhileTheCloseQuestionIsOpen)
     EXPECT_FALSE(dispatched);
     EXPECT_FALSE(refreshed);
     EXPECT_FALSE(DispatchSuspended());
-    QTRY_VERIFY(PrintThreadsRunning() == 0);
+    ASSERT_EVENTUALLY(PrintThreadsRunning() == 0, 5000);
     PrinterTable.clear();
     SelectedPrinterCount = 0;
     PrintCyclePhase = 0;

@@ -7,6 +7,7 @@
 #include "intake/PrintManager.h"
 #include "tests/camera/CameraTestSupport.h"
 #include "tests/intake/PrintingWindow.h"
+#include "tests/support/Eventually.h"
 
 #include <QFile>
 #include <QRadioButton>
@@ -25,7 +26,7 @@ TEST_F(CameraPrinting, ShotWithLiveViewOffIsPrinted)
 {
     OpenWindow();
     CheckPrinter();
-    QTRY_VERIFY_WITH_TIMEOUT(PrintedListReady, 10000);
+    ASSERT_EVENTUALLY(PrintedListReady, 10000);
     Page().StartButton()->click();
     ASSERT_TRUE(AutoPrintRunning);
 
@@ -42,11 +43,11 @@ TEST_F(CameraPrinting, ShotWithLiveViewOffIsPrinted)
     ASSERT_TRUE(events.waitFor("DownloadComplete", 1, 0));
 
     // Taken in by the watcher, kept as received, composed, printed.
-    QTRY_VERIFY_WITH_TIMEOUT(Files("Pic_S").contains(QStringLiteral("IMG_0001.JPG")), 30000);
+    ASSERT_EVENTUALLY(Files("Pic_S").contains(QStringLiteral("IMG_0001.JPG")), 30000);
     QFile kept(QStringLiteral("Pic_S/IMG_0001.JPG"));
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), SimulatedCamera::shotBytes(1));
-    QTRY_VERIFY_WITH_TIMEOUT(!m_cups.ReceivedJobs().empty(), 40000);
+    ASSERT_EVENTUALLY(!m_cups.ReceivedJobs().empty(), 40000);
     EXPECT_EQ(m_cups.ReceivedJobs()[0].title.toStdString(), "0001.JPG");
     EXPECT_EQ(Files("Pic_R"), QStringList({"0001.JPG"}));
 

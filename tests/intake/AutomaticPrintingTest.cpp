@@ -6,6 +6,7 @@
 #include "intake/IntakeState.h"
 #include "intake/PrintManager.h"
 #include "tests/support/CameraPhotos.h"
+#include "tests/support/Eventually.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,28 +39,28 @@ TEST_F(AutomaticPrinting, PhotosGoFromTheSourceFolderToThePrinter)
 {
     OpenWindow();
     CheckPrinter();
-    QTRY_VERIFY_WITH_TIMEOUT(PrintedListReady, 10000);
+    ASSERT_EVENTUALLY(PrintedListReady, 10000);
     Page().StartButton()->click();
     ASSERT_TRUE(AutoPrintRunning);
 
     DropPhotos({QStringLiteral("IMG_0003.JPG"), QStringLiteral("IMG_0001.JPG"), QStringLiteral("IMG_0002.JPG")});
 
     // Composed one per scan in name order, numbered 1, 2, 3, kept as received.
-    QTRY_VERIFY_WITH_TIMEOUT(Files("in").isEmpty(), 30000);
+    ASSERT_EVENTUALLY(Files("in").isEmpty(), 30000);
     EXPECT_EQ(Files("Pic_S"), QStringList({"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.JPG"}));
     for (int number = 1; number <= 3; ++number)
         EXPECT_EQ(PictureNumberOf(QStringLiteral("000%1.JPG").arg(number)), number);
 
     // Handed out at most one per four-second cycle, printed as three jobs.
     // The window's timers run while the test waits: wait with the event loop going.
-    QTRY_VERIFY_WITH_TIMEOUT(m_cups.ReceivedJobs().size() >= 3, 40000);
+    ASSERT_EVENTUALLY(m_cups.ReceivedJobs().size() >= 3, 40000);
     EXPECT_EQ(Files("Pic_R"), QStringList({"0001.JPG", "0002.JPG", "0003.JPG"}));
     EXPECT_TRUE(Files("Pic_P").isEmpty());
     const auto jobs = m_cups.ReceivedJobs();
     ASSERT_EQ(jobs.size(), 3u);
     EXPECT_EQ(jobs[0].title.toStdString(), "0001.JPG");
     EXPECT_EQ(jobs[2].title.toStdString(), "0003.JPG");
-    QTRY_COMPARE(Queue().Printed().rowCount(), 3);
+    ASSERT_EVENTUALLY_EQ(Queue().Printed().rowCount(), 3, 5000);
     EXPECT_EQ(Queue().Printed().Text(2, 2).toStdString(), "0003");
 }
 
@@ -98,7 +99,7 @@ TEST_F(AutomaticPrinting, CameraAndPhonePhotosOfEveryKindArePrinted)
     settings.Proportion = 0.7f;
     CurrentTemplateSettings.Set(settings);
     CheckPrinter();
-    QTRY_VERIFY_WITH_TIMEOUT(PrintedListReady, 10000);
+    ASSERT_EVENTUALLY(PrintedListReady, 10000);
     Page().StartButton()->click();
     ASSERT_TRUE(AutoPrintRunning);
 
@@ -107,7 +108,7 @@ TEST_F(AutomaticPrinting, CameraAndPhonePhotosOfEveryKindArePrinted)
     for (const QString &name : names)
         ASSERT_TRUE(QFile::rename(QStringLiteral("made/") + name, QStringLiteral("in/") + name));
 
-    QTRY_VERIFY_WITH_TIMEOUT(m_cups.ReceivedJobs().size() >= 9, 90000);
+    ASSERT_EVENTUALLY(m_cups.ReceivedJobs().size() >= 9, 90000);
     EXPECT_TRUE(Files("in").isEmpty()) << "none left behind";
     EXPECT_EQ(Files("Pic_S"), names);
     EXPECT_EQ(Files("Pic_R").size(), 9);
@@ -124,7 +125,7 @@ TEST_F(AutomaticPrinting, ABurstIsComposedAndPrintedInNameOrderWhileItArrives)
     }
     CheckPrinter(0);
     CheckPrinter(1);
-    QTRY_VERIFY_WITH_TIMEOUT(PrintedListReady, 10000);
+    ASSERT_EVENTUALLY(PrintedListReady, 10000);
     Page().StartButton()->click();
     ASSERT_TRUE(AutoPrintRunning);
 
@@ -135,14 +136,14 @@ TEST_F(AutomaticPrinting, ABurstIsComposedAndPrintedInNameOrderWhileItArrives)
     std::swap(names[3], names[8]);
     DropPhotos(names);
 
-    QTRY_VERIFY_WITH_TIMEOUT(Files("Pic_R").size() == 12, 60000);
+    ASSERT_EVENTUALLY(Files("Pic_R").size() == 12, 60000);
     for (int number = 1; number <= 12; ++number) {
         const QString key = QStringLiteral("%1").arg(number, 4, 10, QLatin1Char('0'));
         EXPECT_EQ(PictureNumberOf(key), number) << "numbered in name order: " << key.toStdString();
         // The printed list grows in the order the photos were handed to the printers.
         EXPECT_EQ(Queue().Printed().Text(number - 1, 2), key) << "dispatched in name order";
     }
-    QTRY_VERIFY_WITH_TIMEOUT(m_cups.ReceivedJobs().size() >= 12, 30000);
+    ASSERT_EVENTUALLY(m_cups.ReceivedJobs().size() >= 12, 30000);
     QStringList printers;
     for (const PrivateCups::ReceivedJob &job : m_cups.ReceivedJobs())
         printers << job.printer;
@@ -176,7 +177,7 @@ TEST_F(AutomaticPrinting, RestartRebuildsTheListsAndNumberingGoesOn)
     EXPECT_TRUE(refused);
     EXPECT_FALSE(AutoPrintRunning);
 
-    QTRY_VERIFY_WITH_TIMEOUT(PrintedListReady && PendingScanCount == 0 && Queue().Pending().rowCount() == 3, 20000);
+    ASSERT_EVENTUALLY(PrintedListReady && PendingScanCount == 0 && Queue().Pending().rowCount() == 3, 20000);
     EXPECT_EQ(Queue().Pending().Text(0, 1).toStdString(), "0011.JPG");
     EXPECT_EQ(Queue().Pending().Text(1, 1).toStdString(), "0012.JPG");
     EXPECT_EQ(Queue().Pending().Text(2, 1).toStdString(), "0013.JPG");

@@ -14,6 +14,7 @@
 #include "platform/Pause.h"
 #include "printing/WorkMode.h"
 #include "tests/printing/PrintHarness.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/FakeSpooler.h"
 
 #include <QBuffer>
@@ -98,11 +99,11 @@ void ResetIntakeState()
 void ScanUntil(PhotoQueue &queue, const ScanTaskParams &fields, const std::function<bool()> &done)
 {
     for (int scan = 0; scan < 12 && !done(); ++scan) {
-        QTRY_VERIFY_WITH_TIMEOUT(SourceScanCount == 0 && !ComposingNow, 10000);
+        ASSERT_EVENTUALLY(SourceScanCount == 0 && !ComposingNow, 10000);
         RequestSourceScan(fields, [&queue](std::unique_ptr<ScanTaskParams> task) {
             queue.StartComposition(std::move(task));
         });
-        QTRY_VERIFY_WITH_TIMEOUT(SourceScanCount == 0 && !ComposingNow, 10000);
+        ASSERT_EVENTUALLY(SourceScanCount == 0 && !ComposingNow, 10000);
     }
 }
 
@@ -218,7 +219,7 @@ TEST_F(Queue, PendingScanListsThePendingFolderInOrderAndTakeOutCopesWithMissingF
     for (const char *name : {"30.jpg", "10.jpg", "20.jpg"})
         WriteFile(QStringLiteral("Pic_P/") + QString::fromUtf8(name), JpegBytes(QSize(32, 24), Qt::gray));
     queue.StartPendingFolderScan();
-    QTRY_VERIFY(PendingScanCount == 0);
+    ASSERT_EVENTUALLY(PendingScanCount == 0, 5000);
     EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"10.jpg", "20.jpg", "30.jpg"}));
 
     QFile::remove(QStringLiteral("Pic_P/20.jpg"));
@@ -261,7 +262,7 @@ TEST_F(Queue, DispatchStepHandsNewPhotosOnlyToPrintersThatTakeThem)
         EXPECT_EQ(QFile::exists(QStringLiteral("Pic_P/7.jpg")), !c.handedOver);
         EXPECT_EQ(queue.Pending().RowCount(), c.handedOver ? 0 : 1);
         QFile::remove(QStringLiteral("Pic_R/7.jpg"));
-        QTRY_VERIFY(!QueueRebuilding && !DispatchBusy);
+        ASSERT_EVENTUALLY(!QueueRebuilding && !DispatchBusy, 5000);
     }
 }
 
@@ -367,7 +368,7 @@ TEST_F(Queue, CollidingNamesArePrintedAndReprintedEachByItsOwnName)
     AutoPrintRunning = true;
     NoPrinterEverChecked = false;
     for (int photo = 0; photo < 2; ++photo) {
-        QTRY_VERIFY(!QueueRebuilding && !DispatchBusy);
+        ASSERT_EVENTUALLY(!QueueRebuilding && !DispatchBusy, 5000);
         queue.DispatchStep(true);
     }
     PrintHarness::WaitForPrintThreads();
@@ -382,7 +383,7 @@ TEST_F(Queue, CollidingNamesArePrintedAndReprintedEachByItsOwnName)
     };
     PrintedListReady = false;
     restarted.StartPrintedFolderScan();
-    QTRY_VERIFY(PrintedListReady);
+    ASSERT_EVENTUALLY(PrintedListReady, 5000);
     for (const char *name : {"1234-2", "1234"}) {
         ReprintListBusy = true;
         ASSERT_TRUE(SearchPrintedList(restarted.Printed(), reprints, QString::fromUtf8(name), 1, false,
@@ -408,5 +409,5 @@ TEST_F(Queue, PendingFolderScansNeverPileUp)
             queue.StartPendingFolderScan();
         EXPECT_EQ(PendingScanCount, 2) << "one walks, one waits, the others were never started";
     }
-    QTRY_VERIFY(PendingScanCount == 0);
+    ASSERT_EVENTUALLY(PendingScanCount == 0, 5000);
 }

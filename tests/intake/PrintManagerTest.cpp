@@ -9,6 +9,7 @@
 #include "platform/Pause.h"
 #include "platform/Profile.h"
 #include "settings/SystemSettings.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/ProgramFolder.h"
 
 #include <QFile>
@@ -33,7 +34,8 @@ protected:
     }
     ~Manager() override
     {
-        QTRY_VERIFY(PendingScanCount == 0 && PrintedListReady);
+        // Scans the test started end before the folder goes.
+        EXPECT_TRUE(QTest::qWaitFor([] { return PendingScanCount == 0 && PrintedListReady; }, 5000));
         AutoPrintRunning = false;
         AutoPrintActive = false;
         ManualMode = false;
@@ -132,7 +134,7 @@ TEST_F(Manager, PausedTicksPutTheRadioBackAndF4SwitchesManualMode)
 
     manager.ToggleManualMode();
     EXPECT_TRUE(ManualMode.load());
-    QTRY_VERIFY(PrintedListReady); // the first tick's printed-folder scan
+    ASSERT_EVENTUALLY(PrintedListReady, 5000); // the first tick's printed-folder scan
     manager.Start();
     manager.ToggleManualMode();
     EXPECT_TRUE(ManualMode.load()) << "only while paused";
@@ -160,7 +162,7 @@ TEST_F(Manager, FirstTickScansOnlyOnceThePrintersAreEnumerated)
     EXPECT_FALSE(scanned());
     PrinterEnumerationRunning = false;
     manager.Tick();
-    QTRY_VERIFY(scanned());
+    ASSERT_EVENTUALLY(scanned(), 5000);
 }
 
 TEST_F(Manager, TickStartsTheReprintWorkerOnlyWhenItMayRun)
@@ -168,7 +170,7 @@ TEST_F(Manager, TickStartsTheReprintWorkerOnlyWhenItMayRun)
     int starts = 0;
     manager.startReprintWorker = [&starts] { ++starts; };
     manager.Tick(); // the first tick's scans
-    QTRY_VERIFY(PendingScanCount == 0 && PrintedListReady);
+    ASSERT_EVENTUALLY(PendingScanCount == 0 && PrintedListReady, 5000);
     const struct
     {
         const char *what;

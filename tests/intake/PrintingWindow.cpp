@@ -9,6 +9,7 @@
 #include "platform/Profile.h"
 #include "platform/Utf16File.h"
 #include "printing/PrinterRegistry.h"
+#include "tests/support/Eventually.h"
 
 #include <QDir>
 #include <QImage>
@@ -66,7 +67,7 @@ void PrintingWindow::CloseWindow()
 void PrintingWindow::CheckPrinter(int row)
 {
     PrinterListModel &printers = m_window->Printers();
-    QTRY_VERIFY_WITH_TIMEOUT(!printers.Text(row, PrinterListModel::PaperColumn).isEmpty(), 15000);
+    ASSERT_EVENTUALLY(!printers.Text(row, PrinterListModel::PaperColumn).isEmpty(), 15000);
     m_window->Registry().OnClicked(row, PrinterListModel::NameColumn);
     ASSERT_TRUE(printers.IsChecked(row));
 }

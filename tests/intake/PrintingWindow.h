@@ -17,7 +17,7 @@
 // "Photo-A", in a program folder with a source folder, a frame template and
 // a small paper size, so compositions are quick; pauses scaled, timers in
 // real time. The window's timers run only while the test waits with the
-// event loop going (QTRY_*, QSignalSpy::wait), never in a plain sleep.
+// event loop going (ASSERT_EVENTUALLY, QSignalSpy::wait), never in a plain sleep.
 class PrintingWindow : public testing::Test
 {
 protected:

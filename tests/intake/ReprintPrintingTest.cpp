@@ -13,6 +13,7 @@
 #include "platform/Clock.h"
 #include "platform/Utf16File.h"
 #include "printing/DailyRecords.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/MessageBoxAnswer.h"
 
 #include <QImage>
@@ -89,7 +90,7 @@ protected:
         m_window->show();
         m_window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
-        QTRY_VERIFY_WITH_TIMEOUT(PrintedListReady && Page().PrintedList()->model()->rowCount() == printedRows, 15000);
+        ASSERT_EVENTUALLY(PrintedListReady && Page().PrintedList()->model()->rowCount() == printedRows, 15000);
     }
 
     // A new process on the same program folder.
@@ -184,9 +185,9 @@ TEST_F(ReprintPrinting, ChosenTypedAndPriorityReprintsArePrintedInTurn)
 
     // One selected printer: the chosen photo's two copies go out as one job.
     ChooseAndEnter(0, "2");
-    QTRY_COMPARE_WITH_TIMEOUT(Jobs(m_cups), QStringList({"1234x2"}), 30000);
-    QTRY_COMPARE_WITH_TIMEOUT(PrintedQuantity(0), QStringLiteral("2"), 10000);
-    QTRY_COMPARE(ReprintFileCount.load(), 0);
+    ASSERT_EVENTUALLY_EQ(Jobs(m_cups), QStringList({"1234x2"}), 30000);
+    ASSERT_EVENTUALLY_EQ(PrintedQuantity(0), QStringLiteral("2"), 10000);
+    ASSERT_EVENTUALLY_EQ(ReprintFileCount.load(), 0, 5000);
     EXPECT_EQ(ReprintTotalCount, 0);
     EXPECT_TRUE(SavedRows().isEmpty());
 
@@ -195,25 +196,25 @@ TEST_F(ReprintPrinting, ChosenTypedAndPriorityReprintsArePrintedInTurn)
     CheckPrinter(1);
     Page().PauseButton()->click();
     TypeAndClick("5678", "2", Page().ReprintButton());
-    QTRY_COMPARE(ReprintRows(), QStringList({"5678x2"}));
-    QTRY_COMPARE(HintText(), ReprintText::Added(QStringLiteral("5678"), QStringLiteral("2")));
+    ASSERT_EVENTUALLY_EQ(ReprintRows(), QStringList({"5678x2"}), 5000);
+    ASSERT_EVENTUALLY_EQ(HintText(), ReprintText::Added(QStringLiteral("5678"), QStringLiteral("2")), 5000);
     TypeAndClick("9999", "1", Page().ReprintButton());
-    QTRY_COMPARE(HintText(), ReprintText::NotFound);
+    ASSERT_EVENTUALLY_EQ(HintText(), ReprintText::NotFound, 5000);
     SetNumbersPrinted(true);
     TypeAndClick("12", "1", Page().PriorityReprintButton());
-    QTRY_COMPARE(ReprintRows(), QStringList({"1234x1", "5678x2"}));
-    QTRY_COMPARE(SavedRows(), ReprintRows()); // saved by the search thread after it added the row
+    ASSERT_EVENTUALLY_EQ(ReprintRows(), QStringList({"1234x1", "5678x2"}), 5000);
+    ASSERT_EVENTUALLY_EQ(SavedRows(), ReprintRows(), 5000); // saved by the search thread after it added the row
     EXPECT_EQ(ReprintTotalCount, 3);
-    QTRY_VERIFY(Page().NameField()->text().isEmpty());
+    ASSERT_EVENTUALLY(Page().NameField()->text().isEmpty(), 5000);
     SetNumbersPrinted(false);
 
     // Two selected printers: the priority row is printed next, every copy a job of its own.
     Page().StartButton()->click();
-    QTRY_COMPARE_WITH_TIMEOUT(Jobs(m_cups).size(), 4, 40000);
+    ASSERT_EVENTUALLY_EQ(Jobs(m_cups).size(), 4, 40000);
     EXPECT_EQ(Jobs(m_cups), QStringList({"1234x2", "1234x1", "5678x1", "5678x1"}));
-    QTRY_COMPARE(PrintedQuantity(0), QStringLiteral("3"));
-    QTRY_COMPARE(PrintedQuantity(1), QStringLiteral("2"));
-    QTRY_COMPARE(ReprintFileCount.load(), 0);
+    ASSERT_EVENTUALLY_EQ(PrintedQuantity(0), QStringLiteral("3"), 5000);
+    ASSERT_EVENTUALLY_EQ(PrintedQuantity(1), QStringLiteral("2"), 5000);
+    ASSERT_EVENTUALLY_EQ(ReprintFileCount.load(), 0, 5000);
     EXPECT_EQ(ReprintTotalCount, 0);
     EXPECT_TRUE(SavedRows().isEmpty());
 }
@@ -226,21 +227,21 @@ TEST_F(ReprintPrinting, RestartBringsBackTheDaysCountsAndReprints)
     Page().StartButton()->click();
     // Two print jobs of photo 1234, of 1 and 2 copies.
     ChooseAndEnter(0, "1");
-    QTRY_COMPARE_WITH_TIMEOUT(Jobs(m_cups).size(), 1, 30000);
+    ASSERT_EVENTUALLY_EQ(Jobs(m_cups).size(), 1, 30000);
     ChooseAndEnter(0, "2");
-    QTRY_COMPARE_WITH_TIMEOUT(Jobs(m_cups).size(), 2, 30000);
-    QTRY_COMPARE_WITH_TIMEOUT(PrinterCount(0), 3, 10000);
+    ASSERT_EVENTUALLY_EQ(Jobs(m_cups).size(), 2, 30000);
+    ASSERT_EVENTUALLY_EQ(PrinterCount(0), 3, 10000);
     // Two reprints left waiting.
     Page().PauseButton()->click();
     ChooseAndEnter(1, "2");
     ChooseAndEnter(0, "4");
-    QTRY_COMPARE(ReprintRows(), QStringList({"5678x2", "1234x4"}));
+    ASSERT_EVENTUALLY_EQ(ReprintRows(), QStringList({"5678x2", "1234x4"}), 5000);
 
     Restart(2);
-    QTRY_COMPARE_WITH_TIMEOUT(PrintedQuantity(0), QStringLiteral("3"), 10000);
+    ASSERT_EVENTUALLY_EQ(PrintedQuantity(0), QStringLiteral("3"), 10000);
     EXPECT_EQ(PrintedQuantity(1), QStringLiteral("0"));
     EXPECT_EQ(PrinterCount(0), 3);
-    QTRY_COMPARE(ReprintRows(), QStringList({"5678x2", "1234x4"}));
+    ASSERT_EVENTUALLY_EQ(ReprintRows(), QStringList({"5678x2", "1234x4"}), 5000);
     EXPECT_EQ(ReprintTotalCount, 6);
     EXPECT_EQ(ReprintFileCount, 2);
 
@@ -272,25 +273,25 @@ TEST_F(ReprintPrinting, PageEditsWhilePaused)
     QTest::qWait(550);
     ChooseAndEnter(1, "2");
     ChooseAndEnter(2, "3");
-    QTRY_COMPARE(list->model()->rowCount(), 3);
+    ASSERT_EVENTUALLY_EQ(list->model()->rowCount(), 3, 5000);
     // The success hint is blanked a few ticks later.
-    QTRY_COMPARE_WITH_TIMEOUT(HintText(), QStringLiteral(" "), 6000);
+    ASSERT_EVENTUALLY_EQ(HintText(), QStringLiteral(" "), 6000);
 
     // A refused priority click puts the next row of another path on top.
     Page().QuantityField()->setFocus();
     Page().PriorityReprintButton()->click();
-    QTRY_COMPARE(HintText(), ReprintText::EnterQuantity);
+    ASSERT_EVENTUALLY_EQ(HintText(), ReprintText::EnterQuantity, 5000);
     EXPECT_TRUE(PriorityNext);
     AddReprintEntry(Page().Reprints(), QStringLiteral("0"), QStringLiteral("1234"), QStringLiteral("5"),
                     QStringLiteral("Pic_R/1234.jpg"));
     ReprintTotalCount += 5;
     EXPECT_EQ(ReprintRows(), QStringList({"1234x5", "1234x1", "5678x2", "9012x3"}));
-    QTRY_COMPARE(list->model()->rowCount(), 4);
+    ASSERT_EVENTUALLY_EQ(list->model()->rowCount(), 4, 5000);
 
     // Double click moves a row to the top; right double click deletes one.
     DoubleClick(list, 3, 1);
     EXPECT_EQ(ReprintRows(), QStringList({"9012x3", "1234x5", "1234x1", "5678x2"}));
-    QTRY_COMPARE(list->model()->index(0, 1).data().toString(), QStringLiteral("9012"));
+    ASSERT_EVENTUALLY_EQ(list->model()->index(0, 1).data().toString(), QStringLiteral("9012"), 5000);
     DoubleClick(list, 1, 0, Qt::RightButton);
     EXPECT_EQ(ReprintRows(), QStringList({"9012x3", "1234x1", "5678x2"}));
     EXPECT_EQ(SavedRows(), ReprintRows());
@@ -298,7 +299,7 @@ TEST_F(ReprintPrinting, PageEditsWhilePaused)
     EXPECT_EQ(ReprintFileCount, 3);
 
     // The quantity editor opens empty over the cell; a click on the list ends it.
-    QTRY_COMPARE(list->model()->rowCount(), 3);
+    ASSERT_EVENTUALLY_EQ(list->model()->rowCount(), 3, 5000);
     Click(list, 2, ReprintListModel::QuantityColumn, Qt::RightButton);
     QLineEdit *editor = Page().QuantityEditorField();
     ASSERT_TRUE(editor->isVisible());

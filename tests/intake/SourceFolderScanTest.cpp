@@ -2,6 +2,7 @@
 #include "intake/IntakeState.h"
 #include "intake/SourceFolderScan.h"
 #include "platform/Pause.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/ProgramFolder.h"
 
 #include <QTest>
@@ -75,13 +76,13 @@ TEST(SourceFolderScan, TakesJpegsOneAtATimeInNameOrderAndLeavesOtherFiles)
     fields.sourceFolder = QStringLiteral("in");
     // One walk takes every photo it lists, each after the one before has ended.
     ASSERT_TRUE(RequestSourceScan(fields, composer.Starter()));
-    QTRY_VERIFY(ScanIdle());
+    ASSERT_EVENTUALLY(ScanIdle(), 5000);
     EXPECT_EQ(composer.Taken(), QStringList({"a.JPEG", "b.jpg", "c.jpg"}));
     for (int scan = 0; scan < 3; ++scan) {
-        QTRY_VERIFY(ScanIdle());
+        ASSERT_EVENTUALLY(ScanIdle(), 5000);
         RequestSourceScan(fields, composer.Starter());
     }
-    QTRY_VERIFY(ScanIdle());
+    ASSERT_EVENTUALLY(ScanIdle(), 5000);
 
     EXPECT_EQ(composer.Taken(), QStringList({"a.JPEG", "b.jpg", "c.jpg"}));
     for (const char *name : {"notes.txt", "b.jpg.tmp", "photo.png", "jpg", "sub.jpg"})
@@ -102,6 +103,6 @@ TEST(SourceFolderScan, StartsOnlyWhenNothingElseRuns)
     ComposingNow = false;
 
     ASSERT_TRUE(RequestSourceScan(fields, composer.Starter())) << "a missing folder walks nothing";
-    QTRY_VERIFY(ScanIdle());
+    ASSERT_EVENTUALLY(ScanIdle(), 5000);
     EXPECT_TRUE(composer.Taken().isEmpty());
 }

@@ -9,6 +9,7 @@
 #include "platform/Utf16File.h"
 #include "tests/camera/CameraWindowRig.h"
 #include "tests/intake/PrintingWindow.h"
+#include "tests/support/Eventually.h"
 
 #include <QApplication>
 #include <QDir>
@@ -83,7 +84,7 @@ TEST_F(CombinationPrinting, TwoShotsThreeCopies)
     KeepTwoCellTemplate();
     setenv("VELLORA_CAMERA", "simulated", 1);
     OpenWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(PrintedListReady && !PendingScanRunning, 15000);
+    ASSERT_EVENTUALLY(PrintedListReady && !PendingScanRunning, 15000);
     CheckPrinter(0);
     Page().StartButton()->click();
     ASSERT_TRUE(AutoPrintRunning);
@@ -147,11 +148,11 @@ TEST_F(CombinationPrinting, TwoShotsThreeCopies)
 
     // Listed once (pending or, already, printed).
     EXPECT_EQ(pendingAfterPrint, 1);
-    QTRY_COMPARE_WITH_TIMEOUT(Queue().Printed().RowCount(), 1, 30000);
+    ASSERT_EVENTUALLY_EQ(Queue().Printed().RowCount(), 1, 30000);
     const QString name = Queue().Printed().Text(0, 2);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{13,14}$")).match(name).hasMatch()) << name.toStdString();
     // The first copy, then the reprint of the two others.
-    QTRY_COMPARE_WITH_TIMEOUT(Jobs(m_cups).size(), 2, 60000);
+    ASSERT_EVENTUALLY_EQ(Jobs(m_cups).size(), 2, 60000);
     const QStringList jobs = Jobs(m_cups);
     EXPECT_TRUE(jobs[0].startsWith(name) && jobs[0].endsWith(QStringLiteral("x1"))) << jobs.join(u' ').toStdString();
     EXPECT_TRUE(jobs[1].startsWith(name) && jobs[1].endsWith(QStringLiteral("x2"))) << jobs.join(u' ').toStdString();
