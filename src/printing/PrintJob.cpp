@@ -102,7 +102,8 @@ private:
     void Log(const QString &step) const { WriteRunLog(m_params.printerName + step); }
     // The job's printer entry, unless the table no longer has it where the dispatcher found it.
     PrinterEntry *Entry() const;
-    void CopyPause() const;
+    // Pauses of one second per copy each.
+    void CopyPauses(int count) const;
     bool ReadPhoto();
     bool PrintPage();
     void EndPrintingPhase();
@@ -141,9 +142,9 @@ PrinterEntry *PrintJobRun::Entry() const
     return &PrinterTable[index];
 }
 
-void PrintJobRun::CopyPause() const
+void PrintJobRun::CopyPauses(int count) const
 {
-    Pause(std::chrono::milliseconds(1000) * m_params.copies);
+    Pause(std::chrono::milliseconds(1000) * m_params.copies * count);
 }
 
 void PrintJobRun::Run()
@@ -175,7 +176,6 @@ void PrintJobRun::Run()
         WriteRunLog(QStringLiteral("不能读取图片:") + picture);
         return;
     }
-    CopyPause();
 
     Log(QStringLiteral(" GlobalLock(pPrintdlg.m_pd.hDevMode)"));
     m_turn = !m_sendFile && TurnsForPage(m_image.size(), m_device);
@@ -190,11 +190,15 @@ void PrintJobRun::Run()
 
     // A document the spooler refused prints nothing: it is neither counted nor recorded.
     if (accepted) {
-        CopyPause();
+        CopyPauses(1);
         CountCopies();
         SavePrintInfo(picture, m_params.copies);
         Log(QStringLiteral(" - SavePrintInfo"));
-        CopyPause();
+        // All copy pauses but the first come after the record, none inside
+        // the printing phase: that phase (delay, read, send) then ends within
+        // one four-second print cycle, so a burst's next phase-0 dispatch is
+        // never skipped, and the job still lives its full length.
+        CopyPauses(3);
     } else {
         WriteRunLog(name + QStringLiteral("打印作业未被接受:") + picture);
     }
@@ -232,7 +236,6 @@ bool PrintJobRun::PrintPage()
         document.data = EncodeJpeg(page);
     }
     Log(QStringLiteral(" - ImageScale"));
-    CopyPause();
     if (PrinterEntry *entry = Entry())
         entry->statusText = QStringLiteral("正在打印:") + picture;
     const bool encoded = m_sendFile || !document.data.isEmpty();

@@ -14,9 +14,10 @@
 void SetPrintSpooler(std::shared_ptr<Spooler> spooler);
 
 // Prints one photo on one printer: waits for its turn on print_thread_cs,
-// pauses for the print delay and the copy pauses, sends the photo to the
-// printer's queue as one document asking for all its copies, counts the
-// copies and records the print. The run log traces every step. A printer
+// pauses for the print delay, sends the photo to the printer's queue as one
+// document asking for all its copies and gives the turn up; then counts the
+// copies, records the print and takes its copy pauses (one second per copy,
+// four times). The run log traces every step. A printer
 // the spooler no longer knows, a photo that cannot be read or a document the
 // spooler refuses end the job without counting or recording anything.
 // Clean-up (locks, flags, status texts) happens on every way out. Always 0.

@@ -10,10 +10,16 @@
 #include "printing/WorkMode.h"
 
 #include <QDesktopServices>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
 using Column = PrinterListModel::Column;
+
+// How often a phase-one refresh held off by a dispatch looks again.
+constexpr std::chrono::milliseconds kHeldRefreshRetry{100};
 
 QString UnreadableState()
 {
@@ -100,11 +106,10 @@ void PrinterRegistry::RefreshPrinters()
     const auto started = std::chrono::steady_clock::now();
     std::unique_lock table(printer_table_cs);
     std::unique_lock printing(print_thread_cs);
-    int reprintCapable = 0;
     for (int row = 0; row < m_model.RowCount(); ++row)
-        RefreshRow(row, reprintCapable);
+        RefreshRow(row);
+    UpdateNoPrinterChosen();
     table.unlock();
-    NoPrinterChosen = reprintCapable == 0;
     printing.unlock();
     WriteRunLog(QStringLiteral("完成打印机工作状态"));
 
@@ -115,7 +120,7 @@ void PrinterRegistry::RefreshPrinters()
     }
 }
 
-void PrinterRegistry::RefreshRow(int row, int &reprintCapable)
+void PrinterRegistry::RefreshRow(int row)
 {
     if (row >= static_cast<int>(PrinterTable.size()))
         return;
@@ -131,7 +136,7 @@ void PrinterRegistry::RefreshRow(int row, int &reprintCapable)
             // Said on this row, and the pass goes on with the others: a spooler
             // that went away must not leave the other rows showing old states.
             entry.statusText = UnreadableState();
-            ShowEntry(row, reprintCapable);
+            ShowEntry(row);
             return;
         }
         SetEntryJobCount(entry, static_cast<int32_t>(queue->jobs.size()));
@@ -140,10 +145,10 @@ void PrinterRegistry::RefreshRow(int row, int &reprintCapable)
     }
     if (m_model.Text(row, Column::PaperColumn).isEmpty())
         StartPaperQuery(row, name);
-    ShowEntry(row, reprintCapable);
+    ShowEntry(row);
 }
 
-void PrinterRegistry::ShowEntry(int row, int &reprintCapable)
+void PrinterRegistry::ShowEntry(int row)
 {
     const PrinterEntry &entry = PrinterTable[row];
     const bool checked = EntryChecked(entry);
@@ -156,8 +161,18 @@ void PrinterRegistry::ShowEntry(int row, int &reprintCapable)
     m_model.SetText(row, Column::PrintedColumn, QString::number(entry.printedCount));
     const int32_t mode = EntryWorkMode(entry);
     m_model.SetText(row, Column::WorkModeColumn, WorkModeText(mode));
-    if (checked && (mode == WorkModeRandom || mode == WorkModeReprint || mode == WorkModeStandby))
-        ++reprintCapable;
+}
+
+// Counted from the marks as they are when written: a pass that counted
+// before a click changed them would otherwise undo the click's answer, and
+// the desk would refuse reprints until the next pass.
+void PrinterRegistry::UpdateNoPrinterChosen()
+{
+    const std::lock_guard chosen(m_chosenMutex);
+    NoPrinterChosen = std::none_of(PrinterTable.begin(), PrinterTable.end(), [](const PrinterEntry &entry) {
+        const int32_t mode = EntryWorkMode(entry);
+        return EntryChecked(entry) && (mode == WorkModeRandom || mode == WorkModeReprint || mode == WorkModeStandby);
+    });
 }
 
 bool PrinterRegistry::RequestRefresh(bool queueWhenBusy)
@@ -189,9 +204,29 @@ void PrinterRegistry::RunPasses()
 
 bool PrinterRegistry::OnTimerTick()
 {
-    if (DispatchSuspended() || PrintCyclePhase != 1)
+    if (PrintCyclePhase != 1)
         return false;
+    if (DispatchSuspended()) {
+        RefreshWhenDispatchEnds();
+        return false;
+    }
     return RequestRefresh();
+}
+
+// A phase-0 dispatch holds DispatchBusy for one second, so it often still
+// holds it at the phase-1 tick. Skipping that refresh would keep the printer
+// it reserved looking busy for a whole further cycle and starve the next
+// dispatch; the refresh runs instead once the hold ends, within the phase.
+void PrinterRegistry::RefreshWhenDispatchEnds()
+{
+    QTimer::singleShot(kHeldRefreshRetry, this, [this] {
+        if (PrintCyclePhase != 1)
+            return;
+        if (DispatchSuspended())
+            RefreshWhenDispatchEnds();
+        else
+            RequestRefresh();
+    });
 }
 
 void PrinterRegistry::OnRefreshKey()
@@ -317,10 +352,14 @@ void PrinterRegistry::OnClicked(int row, int column)
         return;
     if (column == Column::NameColumn && !m_model.Text(row, Column::PaperColumn).isEmpty()) {
         ToggleCheck(row);
-        const bool chosen = CountSelected() > 0;
+        bool chosen = false;
+        {
+            const std::lock_guard chosenLock(m_chosenMutex);
+            chosen = CountSelected() > 0;
+            NoPrinterChosen = !chosen;
+        }
         WriteSysValue(QStringLiteral("System"), QStringLiteral("ChoosePrinter"),
                       chosen ? QStringLiteral("True") : QStringLiteral("False"));
-        NoPrinterChosen = !chosen;
     }
     if (column == Column::WorkModeColumn) {
         if (!(m_editorActive && m_editedRow == row))

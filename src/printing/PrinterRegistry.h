@@ -45,7 +45,9 @@ public:
     // Starts a pass on the worker unless one is running. When one is running,
     // a queued request makes one more pass follow it; otherwise it is skipped.
     bool RequestRefresh(bool queueWhenBusy = false);
-    // Timer 1: a pass in phase 1 of the print cycle while no dispatch runs.
+    // Timer 1: a pass in phase 1 of the print cycle while no dispatch runs;
+    // a dispatch still running at the tick only delays the pass within the
+    // phase. True when a pass started at the tick itself.
     bool OnTimerTick();
     // F5: unless automatic printing is active, empties the default papers and refreshes.
     void OnRefreshKey();
@@ -96,14 +98,16 @@ signals:
     void ResumeRefused(const QString &message);
 
 private:
-    void RefreshRow(int row, int &reprintCapable);
-    void ShowEntry(int row, int &reprintCapable);
+    void RefreshRow(int row);
+    void ShowEntry(int row);
+    void UpdateNoPrinterChosen();
     void PaperQueryWorker(const PaperQueryRequest &request);
     void ToggleCheck(int row);
     int CountSelected();
     bool IsRowVirtual(int row) const;
     bool EntryMatchesRow(int row) const;
     void RunPasses();
+    void RefreshWhenDispatchEnds();
 
     Spooler &m_spooler;
     PrinterListModel &m_model;
@@ -112,6 +116,8 @@ private:
     int m_editedRow = -1;
     bool m_editorActive = false;
 
+    // Orders a click's NoPrinterChosen against a pass's: each counts and writes under it.
+    std::mutex m_chosenMutex;
     mutable std::mutex m_passMutex;
     bool m_passRunning = false;
     bool m_passAgain = false;

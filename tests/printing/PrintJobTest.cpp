@@ -3,6 +3,7 @@
 #include "app/ProcessState.h"
 #include "compose/ImageFiles.h"
 #include "platform/CupsSpooler.h"
+#include "platform/Pause.h"
 #include "printing/PrintDispatcher.h"
 #include "printing/PrintJob.h"
 #include "printing/PrinterRegistry.h"
@@ -305,6 +306,34 @@ TEST_F(PrintJobOverCups, ThreeCopiesGoAsOneJobNamedAfterThePicture)
     EXPECT_FALSE(PrintingNow);
     EXPECT_FALSE(DispatchBusy);
     EXPECT_EQ(PrintingName.Get(), "");
+}
+
+// The next job (and the refresh) may take the turn once the document is
+// sent: copy pauses, which grow with the copies, never hold it. Pauses at a
+// tenth: 0.2 s of print delay, then four pauses of 1 s for ten copies.
+TEST_F(PrintJobOverCups, AJobGivesUpItsTurnBeforeItsCopyPauses)
+{
+    SetPauseScale(0.1);
+    const auto photo = MakeComposedPhoto("many.jpg");
+    auto params = std::make_unique<PrintJobParams>();
+    params->printerIndex = Index("Portrait");
+    params->printerName = "Portrait";
+    params->pictureName = "many.jpg";
+    params->picturePath = photo;
+    params->copies = 10;
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(StartPrintJob(std::move(params)));
+    for (int i = 0; i < 200 && !PrintingNow; ++i)
+        QThread::msleep(5);
+    ASSERT_TRUE(PrintingNow);
+    {
+        const std::lock_guard turn(print_thread_cs);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 1500ms) << "two copy pauses alone last 2 s";
+        EXPECT_GT(PrintThreadsRunning(), 0) << "the job is still in its pauses";
+    }
+    ASSERT_TRUE(PrintHarness::WaitForPrintThreads());
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 4000ms) << "the job still takes every pause";
+    EXPECT_EQ(PrinterTable[Index("Portrait")].printedCount, 10);
 }
 
 TEST_F(PrintJobOverCups, JobsDispatchedTogetherPrintOneAfterTheOther)

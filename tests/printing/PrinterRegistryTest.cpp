@@ -3,6 +3,7 @@
 #include "app/Locks.h"
 #include "app/ProcessState.h"
 #include "app/SysValues.h"
+#include "tests/support/Eventually.h"
 
 #include <QDesktopServices>
 #include <QSignalSpy>
@@ -10,6 +11,9 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
 
 // Takes the URLs the program asks the desktop to open.
 class UrlCatcher : public QObject
@@ -178,14 +182,11 @@ TEST(PrinterRegistry, RefreshShowsQueuesAndKeepsGoneOrUnreachablePrinters)
     EXPECT_EQ(h.Text(2, Column::StatusColumn), "空闲");
 }
 
-TEST(PrinterRegistry, TimerRefreshOnlyInPhaseOneWithoutDispatch)
+TEST(PrinterRegistry, TimerRefreshRunsInPhaseOneOnceNoDispatchHoldsIt)
 {
     RegistryHarness h({FakePrinter("Photo-A")});
     ASSERT_TRUE(h.Enumerate());
-    const int calls = h.spooler.CallCount();
-    DispatchBusy = true;
-    EXPECT_FALSE(h.registry->OnTimerTick());
-    DispatchBusy = false;
+    int calls = h.spooler.CallCount();
     PrintCyclePhase = 2;
     EXPECT_FALSE(h.registry->OnTimerTick());
     h.registry->WaitIdle();
@@ -196,6 +197,28 @@ TEST(PrinterRegistry, TimerRefreshOnlyInPhaseOneWithoutDispatch)
     h.registry->WaitIdle();
     EXPECT_GT(h.spooler.CallCount(), calls);
     EXPECT_EQ(h.Text(0, Column::PaperColumn), "A4");
+
+    // The last phase's dispatch still holds at the tick: the pass follows
+    // its end within the phase, or the printer it reserved would look busy
+    // a whole cycle longer.
+    calls = h.spooler.CallCount();
+    DispatchBusy = true;
+    EXPECT_FALSE(h.registry->OnTimerTick());
+    QTest::qWait(300);
+    EXPECT_EQ(h.spooler.CallCount(), calls);
+    DispatchBusy = false;
+    ASSERT_EVENTUALLY(h.spooler.CallCount() > calls, 2000);
+
+    // A hold that outlasts the phase leaves that cycle without a pass.
+    h.registry->WaitIdle();
+    calls = h.spooler.CallCount();
+    DispatchBusy = true;
+    EXPECT_FALSE(h.registry->OnTimerTick());
+    PrintCyclePhase = 2;
+    DispatchBusy = false;
+    QTest::qWait(300);
+    h.registry->WaitIdle();
+    EXPECT_EQ(h.spooler.CallCount(), calls);
 }
 
 TEST(PrinterRegistry, RefreshKeyRefillsDefaultPapersUnlessAutoPrintIsActive)
@@ -232,6 +255,37 @@ TEST(PrinterRegistry, CheckedPrintersInReprintModesClearNoPrinterChosen)
         EXPECT_EQ(NoPrinterChosen, !chosen) << mode;
         EXPECT_EQ(h.Text(0, Column::WorkModeColumn), WorkModeText(mode));
     }
+}
+
+// A pass that looked at the marks before a click must not undo the click's
+// answer: the desk would refuse every reprint until the next pass.
+TEST(PrinterRegistry, APassNeverUndoesACheckMarkSetWhileItRan)
+{
+    RegistryHarness h({FakePrinter("Photo-A"), FakePrinter("Photo-B")});
+    ASSERT_TRUE(h.Enumerate());
+    h.Refresh();
+    ASSERT_TRUE(NoPrinterChosen);
+
+    // The pass has shown Photo-A unchecked and waits at Photo-B's queue.
+    std::promise<void> reached;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> held{false};
+    h.spooler.OnJobs([&](const QString &printer) {
+        if (printer == "Photo-B" && !held.exchange(true)) {
+            reached.set_value();
+            released.wait();
+        }
+    });
+    ASSERT_TRUE(h.registry->RequestRefresh());
+    reached.get_future().wait();
+    h.registry->OnClicked(0, Column::NameColumn);
+    EXPECT_FALSE(NoPrinterChosen);
+
+    release.set_value();
+    h.registry->WaitIdle();
+    EXPECT_FALSE(NoPrinterChosen);
+    h.spooler.OnJobs(nullptr);
 }
 
 } // namespace

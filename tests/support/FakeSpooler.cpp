@@ -75,8 +75,21 @@ std::optional<PrinterInfo> FakeSpooler::Information(const PrinterHandle &printer
     return found ? std::optional(found->info) : std::nullopt;
 }
 
+void FakeSpooler::OnJobs(std::function<void(const QString &)> hook)
+{
+    const std::lock_guard lock(m_mutex);
+    m_onJobs = std::move(hook);
+}
+
 std::optional<std::vector<PrintJobInfo>> FakeSpooler::Jobs(const PrinterHandle &printer, int first, int count)
 {
+    std::function<void(const QString &)> hook;
+    {
+        const std::lock_guard lock(m_mutex);
+        hook = m_onJobs;
+    }
+    if (hook)
+        hook(printer.name);
     const std::lock_guard lock(m_mutex);
     const Printer *found = Find(printer.name);
     if (!found)

@@ -2,6 +2,7 @@
 
 #include "platform/Spooler.h"
 
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -40,6 +41,9 @@ public:
     void SetReachable(bool reachable);
     // Number of calls made to the fake so far.
     int CallCount() const;
+    // Runs `hook` with the printer's name at the start of every Jobs call, on
+    // the caller's thread and outside the fake's lock (it may block the caller).
+    void OnJobs(std::function<void(const QString &)> hook);
 
     std::optional<QStringList> EnumeratePrinters() override;
     std::optional<PrinterHandle> Open(const QString &name) override;
@@ -63,4 +67,5 @@ private:
     bool m_acceptDocuments = false;
     std::vector<JpegDocument> m_documents;
     int m_calls = 0;
+    std::function<void(const QString &)> m_onJobs;
 };
