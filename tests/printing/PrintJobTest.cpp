@@ -141,8 +141,8 @@ protected:
         return -1;
     }
 
-    // Runs one job to its end on its own thread.
-    static void Print(const QString &printer, const std::filesystem::path &photo, int copies = 1)
+    // Starts one job on its own thread; false when no thread could be made.
+    static bool StartJob(const QString &printer, const std::filesystem::path &photo, int copies)
     {
         auto params = std::make_unique<PrintJobParams>();
         params->printerIndex = Index(printer);
@@ -150,7 +150,13 @@ protected:
         params->pictureName = QString::fromStdString(photo.filename().string());
         params->picturePath = photo;
         params->copies = copies;
-        ASSERT_TRUE(StartPrintJob(std::move(params)));
+        return StartPrintJob(std::move(params)).has_value();
+    }
+
+    // Runs one job to its end on its own thread.
+    static void Print(const QString &printer, const std::filesystem::path &photo, int copies = 1)
+    {
+        ASSERT_TRUE(StartJob(printer, photo, copies));
         ASSERT_TRUE(PrintHarness::WaitForPrintThreads());
     }
 
@@ -315,14 +321,8 @@ TEST_F(PrintJobOverCups, AJobGivesUpItsTurnBeforeItsCopyPauses)
 {
     SetPauseScale(0.1);
     const auto photo = MakeComposedPhoto("many.jpg");
-    auto params = std::make_unique<PrintJobParams>();
-    params->printerIndex = Index("Portrait");
-    params->printerName = "Portrait";
-    params->pictureName = "many.jpg";
-    params->picturePath = photo;
-    params->copies = 10;
     const auto started = std::chrono::steady_clock::now();
-    ASSERT_TRUE(StartPrintJob(std::move(params)));
+    ASSERT_TRUE(StartJob("Portrait", photo, 10));
     for (int i = 0; i < 200 && !PrintingNow; ++i)
         QThread::msleep(5);
     ASSERT_TRUE(PrintingNow);

@@ -14,6 +14,6 @@
 
 #define ASSERT_EVENTUALLY_EQ(actual, expected, timeoutMs)                                                        \
     do {                                                                                                         \
-        (void)QTest::qWaitFor([&] { return (actual) == (expected); }, timeoutMs);                                     \
+        (void)QTest::qWaitFor([&] { return (actual) == (expected); }, timeoutMs);                               \
         ASSERT_EQ(actual, expected) << "after " << (timeoutMs) << " ms";                                         \
     } while (false)
