@@ -9,11 +9,11 @@
 // QTest's own QTRY_* report their failures to QTest alone: under GoogleTest
 // they only return from the test, which then passes.
 #define ASSERT_EVENTUALLY(condition, timeoutMs)                                                                  \
-    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, timeoutMs))                      \
+    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, timeoutMs))                        \
         << "still false after " << (timeoutMs) << " ms: " #condition
 
 #define ASSERT_EVENTUALLY_EQ(actual, expected, timeoutMs)                                                        \
     do {                                                                                                         \
-        (void)QTest::qWaitFor([&] { return (actual) == (expected); }, timeoutMs);                               \
+        (void)QTest::qWaitFor([&] { return (actual) == (expected); }, timeoutMs);                                \
         ASSERT_EQ(actual, expected) << "after " << (timeoutMs) << " ms";                                         \
     } while (false)
