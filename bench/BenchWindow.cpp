@@ -1,7 +1,7 @@
 #include "bench/BenchWindow.h"
 
-#include "app/PrinterListModel.h"
-#include "app/ProcessState.h"
+#include "desk/PrinterListModel.h"
+#include "desk/ProcessState.h"
 #include "compose/TemplateSettings.h"
 #include "intake/ui/Scene_Print_Manager.h"
 #include "platform/Pause.h"

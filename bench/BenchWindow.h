@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/window/CVelloraDlg.h"
+#include "app/CVelloraDlg.h"
 #include "tests/support/PrivateCups.h"
 
 #include <QElapsedTimer>

@@ -6,8 +6,8 @@
 // PHOTOS 3000 x 2000 JPEGs into its source folder, starts automatic printing
 // (no printer checked, so nothing prints) and reports the worst and the mean
 // lateness of PageTimer ticks until every photo is composed and listed.
-#include "app/ProcessState.h"
-#include "app/window/CVelloraDlg.h"
+#include "desk/ProcessState.h"
+#include "app/CVelloraDlg.h"
 #include "compose/TemplateSettings.h"
 #include "intake/IntakeState.h"
 #include "intake/PhotoQueue.h"

@@ -8,8 +8,8 @@
 //        the job did before, kept here only to compare
 //   PrintJobBench [runs]            (as root: it starts a private cupsd)
 
-#include "app/PrinterTable.h"
-#include "app/ProcessState.h"
+#include "desk/PrinterTable.h"
+#include "desk/ProcessState.h"
 #include "compose/ImageFiles.h"
 #include "compose/ImageRoutines.h"
 #include "platform/CupsSpooler.h"

@@ -4,9 +4,9 @@
 // private CUPS daemon (as root) and reports when the printed list is ready
 // and when crash recovery has automatic printing running again.
 //   RestartBench [PHOTOS]
-#include "app/ProcessState.h"
-#include "app/SysValues.h"
-#include "app/window/CVelloraDlg.h"
+#include "desk/ProcessState.h"
+#include "desk/SysValues.h"
+#include "app/CVelloraDlg.h"
 #include "compose/PictureNumber.h"
 #include "platform/Utf16File.h"
 #include "printing/DailyRecords.h"

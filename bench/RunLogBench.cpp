@@ -3,7 +3,7 @@
 // Usage: RunLogBench [entries]   (exit code 1 when the last thousand cost
 // more than twice the first)
 
-#include "app/RunLog.h"
+#include "desk/RunLog.h"
 #include "platform/Clock.h"
 
 #include <QDateTime>

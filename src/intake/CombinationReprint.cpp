@@ -1,7 +1,7 @@
 #include "intake/CombinationReprint.h"
 
-#include "app/ProcessState.h"
-#include "app/RunLog.h"
+#include "desk/ProcessState.h"
+#include "desk/RunLog.h"
 #include "intake/IntakeState.h"
 #include "intake/ReprintFeed.h"
 #include "platform/Pause.h"

@@ -1,7 +1,8 @@
 #include "intake/DistinctNames.h"
 
-#include "app/WorkingFolders.h"
 #include "compose/PictureNumber.h"
+#include "desk/WorkingFolders.h"
+#include "platform/FileMove.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,11 +39,7 @@ bool FolderHasKey(const QString &folder, const QString &key)
 
 QString WithCopyNumber(const QString &name, int copy)
 {
-    if (copy < 2)
-        return name;
-    const qsizetype dot = name.indexOf(QLatin1Char('.'), 1);
-    const QString number = QLatin1Char('-') + QString::number(copy);
-    return dot < 0 ? name + number : name.left(dot) + number + name.mid(dot);
+    return QString::fromStdString(FileMove::WithCopyNumber(name.toStdString(), copy));
 }
 
 QString DistinctPendingName(const QString &pendingName)

@@ -1,6 +1,6 @@
 #include "intake/KeptInPlace.h"
 
-#include "app/WorkingFolders.h"
+#include "desk/WorkingFolders.h"
 #include "platform/FileIo.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "intake/ReprintDesk.h"
 
-#include "app/ProcessState.h"
-#include "app/RunLog.h"
+#include "desk/ProcessState.h"
+#include "desk/RunLog.h"
 #include "intake/PhotoListModel.h"
 #include "intake/ReprintRecords.h"
 #include "intake/ReprintState.h"

@@ -1,6 +1,6 @@
 #include "intake/ReprintEdits.h"
 
-#include "app/ProcessState.h"
+#include "desk/ProcessState.h"
 #include "intake/ReprintRecords.h"
 #include "platform/DecimalText.h"
 

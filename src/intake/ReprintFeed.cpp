@@ -1,9 +1,9 @@
 #include "intake/ReprintFeed.h"
 
-#include "app/Locks.h"
-#include "app/ProcessState.h"
-#include "app/RunLog.h"
-#include "app/SysValues.h"
+#include "desk/Locks.h"
+#include "desk/ProcessState.h"
+#include "desk/RunLog.h"
+#include "desk/SysValues.h"
 #include "compose/PictureNumber.h"
 #include "intake/IntakeState.h"
 #include "intake/PhotoListModel.h"

@@ -1,8 +1,8 @@
 #include "intake/ReprintRecords.h"
 
-#include "app/Locks.h"
-#include "app/PrinterTable.h"
-#include "app/ProcessState.h"
+#include "desk/Locks.h"
+#include "desk/PrinterTable.h"
+#include "desk/ProcessState.h"
 #include "intake/PhotoListModel.h"
 #include "intake/ReprintState.h"
 #include "platform/DecimalText.h"

@@ -1,6 +1,6 @@
 #include "photography/CombinationCompose.h"
 
-#include "app/RunLog.h"
+#include "desk/RunLog.h"
 #include "compose/GridComposition.h"
 #include "compose/ImageFiles.h"
 #include "photography/CombinationSettings.h"

@@ -1,7 +1,7 @@
 #include "photography/CombinationPrint.h"
 
-#include "app/RunLog.h"
-#include "app/WorkingFolders.h"
+#include "desk/RunLog.h"
+#include "desk/WorkingFolders.h"
 #include "intake/CombinationReprint.h"
 #include "intake/PhotoQueue.h"
 #include "platform/DecimalText.h"

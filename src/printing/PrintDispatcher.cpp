@@ -1,11 +1,11 @@
 #include "printing/PrintDispatcher.h"
 
-#include "app/Locks.h"
-#include "app/PrintThreadSlots.h"
-#include "app/PrinterEntryAccess.h"
-#include "app/PrinterTable.h"
-#include "app/ProcessState.h"
-#include "app/RunLog.h"
+#include "desk/Locks.h"
+#include "desk/PrintThreadSlots.h"
+#include "desk/PrinterEntryAccess.h"
+#include "desk/PrinterTable.h"
+#include "desk/ProcessState.h"
+#include "desk/RunLog.h"
 #include "platform/Pause.h"
 #include "printing/PrintJob.h"
 

@@ -1,9 +1,9 @@
 #include "printing/PrintJob.h"
 
-#include "app/Locks.h"
-#include "app/PrinterTable.h"
-#include "app/ProcessState.h"
-#include "app/RunLog.h"
+#include "desk/Locks.h"
+#include "desk/PrinterTable.h"
+#include "desk/ProcessState.h"
+#include "desk/RunLog.h"
 #include "compose/ExifOrientation.h"
 #include "compose/ImageFiles.h"
 #include "platform/CodePage936.h"

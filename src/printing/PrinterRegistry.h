@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/PrinterListModel.h"
+#include "desk/PrinterListModel.h"
 #include "platform/Spooler.h"
 
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "printing/PrinterStatus.h"
 
-#include "app/RunLog.h"
+#include "desk/RunLog.h"
 
 #include <span>
 

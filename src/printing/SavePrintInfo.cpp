@@ -1,7 +1,7 @@
 #include "printing/SavePrintInfo.h"
 
-#include "app/Locks.h"
-#include "app/PrinterTable.h"
+#include "desk/Locks.h"
+#include "desk/PrinterTable.h"
 #include "compose/PictureNumber.h"
 #include "platform/Utf16File.h"
 #include "printing/DailyRecords.h"

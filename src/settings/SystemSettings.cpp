@@ -1,6 +1,6 @@
 #include "settings/SystemSettings.h"
 
-#include "app/ProcessState.h"
+#include "desk/ProcessState.h"
 #include "platform/DecimalText.h"
 #include "platform/Profile.h"
 

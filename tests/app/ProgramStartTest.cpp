@@ -1,4 +1,4 @@
-#include "app/SysValues.h"
+#include "desk/SysValues.h"
 #include "platform/Utf16File.h"
 #include "tests/support/PrivateCups.h"
 #include "tests/support/ProgramFolder.h"

@@ -1,4 +1,4 @@
-#include "app/ProcessState.h"
+#include "desk/ProcessState.h"
 #include "camera/CameraController.h"
 #include "camera/CameraModel.h"
 #include "camera/CameraSession.h"

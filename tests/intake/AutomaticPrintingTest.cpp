@@ -1,6 +1,6 @@
 #include "tests/intake/PrintingWindow.h"
 
-#include "app/ProcessState.h"
+#include "desk/ProcessState.h"
 #include "compose/PictureNumber.h"
 #include "compose/TemplateSettings.h"
 #include "intake/IntakeState.h"

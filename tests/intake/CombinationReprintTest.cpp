@@ -1,7 +1,7 @@
 #include "intake/CombinationReprint.h"
 
-#include "app/ProcessState.h"
-#include "app/WorkingFolders.h"
+#include "desk/ProcessState.h"
+#include "desk/WorkingFolders.h"
 #include "intake/IntakeState.h"
 #include "intake/PhotoListModel.h"
 #include "intake/ReprintListModel.h"

@@ -1,4 +1,4 @@
-#include "app/WorkingFolders.h"
+#include "desk/WorkingFolders.h"
 #include "intake/DistinctNames.h"
 #include "intake/PhotoNames.h"
 #include "tests/support/ProgramFolder.h"

@@ -1,8 +1,8 @@
 #include "tests/intake/PrintingWindow.h"
 
-#include "app/PrinterListModel.h"
-#include "app/PrinterTable.h"
-#include "app/ProcessState.h"
+#include "desk/PrinterListModel.h"
+#include "desk/PrinterTable.h"
+#include "desk/ProcessState.h"
 #include "compose/PictureNumber.h"
 #include "intake/IntakeState.h"
 #include "platform/Pause.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/window/CVelloraDlg.h"
+#include "app/CVelloraDlg.h"
 #include "intake/PhotoQueue.h"
 #include "intake/PrintManager.h"
 #include "intake/ui/Scene_Print_Manager.h"

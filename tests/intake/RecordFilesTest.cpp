@@ -1,7 +1,7 @@
 #include "tests/intake/RecordFixture.h"
 
-#include "app/PrinterTable.h"
-#include "app/ProcessState.h"
+#include "desk/PrinterTable.h"
+#include "desk/ProcessState.h"
 #include "intake/ReprintRecords.h"
 #include "intake/ReprintState.h"
 #include "platform/Clock.h"

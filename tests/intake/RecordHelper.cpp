@@ -7,7 +7,7 @@
 //   RecordHelper rewrite <file>
 //     rewrites the info file for ever with "111" and "222", alternately in
 //     place (truncate, then write) and by renaming a new file over it.
-#include "app/ProcessState.h"
+#include "desk/ProcessState.h"
 #include "intake/PhotoListModel.h"
 #include "intake/ReprintRecords.h"
 #include "platform/Clock.h"

@@ -1,6 +1,6 @@
 #include "tests/intake/RecordFixture.h"
 
-#include "app/ProcessState.h"
+#include "desk/ProcessState.h"
 #include "intake/ReprintDesk.h"
 #include "intake/ReprintEdits.h"
 #include "intake/ReprintRecords.h"

@@ -1,5 +1,5 @@
-#include "app/ProcessState.h"
-#include "app/WorkingFolders.h"
+#include "desk/ProcessState.h"
+#include "desk/WorkingFolders.h"
 #include "intake/IntakeState.h"
 #include "intake/ReprintFeedState.h"
 #include "intake/ui/Scene_Print_Manager.h"

@@ -1,8 +1,8 @@
 #include "tests/intake/PrintingWindow.h"
 
-#include "app/Locks.h"
-#include "app/PrinterTable.h"
-#include "app/ProcessState.h"
+#include "desk/Locks.h"
+#include "desk/PrinterTable.h"
+#include "desk/ProcessState.h"
 #include "compose/PictureNumber.h"
 #include "compose/TemplateSettings.h"
 #include "intake/IntakeState.h"

@@ -1,4 +1,4 @@
-#include "app/ProcessState.h"
+#include "desk/ProcessState.h"
 #include "intake/IntakeState.h"
 #include "intake/SourceFolderScan.h"
 #include "platform/Pause.h"

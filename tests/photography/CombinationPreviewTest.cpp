@@ -1,4 +1,4 @@
-#include "app/ProcessState.h"
+#include "desk/ProcessState.h"
 #include "photography/ui/CombinationPreviewdlg.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "photography/CombinationPrint.h"
 
-#include "app/WorkingFolders.h"
+#include "desk/WorkingFolders.h"
 #include "compose/GridComposition.h"
 #include "intake/PhotoListModel.h"
 #include "intake/PhotoQueue.h"

@@ -1,4 +1,4 @@
-#include "app/ProcessState.h"
+#include "desk/ProcessState.h"
 #include "camera/ui/CEVFPictureBox.h"
 #include "camera/ui/CameraShootDlg.h"
 #include "intake/IntakeState.h"

@@ -1,9 +1,9 @@
 #include "tests/printing/PrintHarness.h"
 
-#include "app/PrintThreadSlots.h"
-#include "app/PrinterEntryAccess.h"
-#include "app/ProcessState.h"
-#include "app/RunLog.h"
+#include "desk/PrintThreadSlots.h"
+#include "desk/PrinterEntryAccess.h"
+#include "desk/ProcessState.h"
+#include "desk/RunLog.h"
 #include "platform/Clock.h"
 #include "platform/CodePage936.h"
 #include "platform/Pause.h"

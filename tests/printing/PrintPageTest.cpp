@@ -1,4 +1,4 @@
-#include "app/PrinterTable.h"
+#include "desk/PrinterTable.h"
 #include "compose/ImageFiles.h"
 #include "printing/PrintJob.h"
 #include "tests/printing/PrintHarness.h"

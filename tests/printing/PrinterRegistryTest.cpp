@@ -1,8 +1,8 @@
 #include "tests/printing/RegistryHarness.h"
 
-#include "app/Locks.h"
-#include "app/ProcessState.h"
-#include "app/SysValues.h"
+#include "desk/Locks.h"
+#include "desk/ProcessState.h"
+#include "desk/SysValues.h"
 #include "tests/support/Eventually.h"
 
 #include <QDesktopServices>

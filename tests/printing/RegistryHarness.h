@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/PrinterListModel.h"
-#include "app/PrinterTable.h"
-#include "app/ProcessState.h"
+#include "desk/PrinterListModel.h"
+#include "desk/PrinterTable.h"
+#include "desk/ProcessState.h"
 #include "printing/PrinterRegistry.h"
 #include "printing/WorkMode.h"
 #include "tests/support/FakeSpooler.h"

@@ -1,6 +1,6 @@
 #include "settings/ui/DLG_Help.h"
 
-#include "app/ProcessState.h"
+#include "desk/ProcessState.h"
 #include "settings/SystemSettings.h"
 #include "settings/ui/dialogMask.h"
 #include "tests/settings/ArchiveScene.h"

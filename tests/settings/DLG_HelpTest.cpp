@@ -1,6 +1,6 @@
 #include "settings/ui/DLG_Help.h"
 
-#include "app/ProcessState.h"
+#include "desk/ProcessState.h"
 #include "platform/Utf16File.h"
 #include "settings/ReprintRules.h"
 #include "settings/SystemSettings.h"

@@ -1,4 +1,4 @@
-#include "app/window/CVelloraDlg.h"
+#include "app/CVelloraDlg.h"
 #include "settings/ui/DLG_Help.h"
 
 #include "platform/Pause.h"

@@ -1,6 +1,6 @@
 #include "settings/SystemSettings.h"
 
-#include "app/ProcessState.h"
+#include "desk/ProcessState.h"
 #include "tests/support/ProgramFolder.h"
 
 #include <gtest/gtest.h>

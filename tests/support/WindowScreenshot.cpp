@@ -3,7 +3,7 @@
 // TAB is 0, 1 or 2; SECONDS lets the page's timers run first (the print
 // manager page fills its lists from the program folder). Run it in a scratch
 // program folder, on the offscreen platform or under Xvfb.
-#include "app/window/CVelloraDlg.h"
+#include "app/CVelloraDlg.h"
 #include "platform/Pause.h"
 
 #include <QApplication>

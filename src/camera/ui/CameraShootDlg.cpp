@@ -1,6 +1,6 @@
 #include "camera/ui/CameraShootDlg.h"
 
-#include "app/ui/Messages.h"
+#include "desk/ui/Messages.h"
 #include "camera/CameraController.h"
 #include "camera/CameraModel.h"
 #include "camera/CameraSession.h"

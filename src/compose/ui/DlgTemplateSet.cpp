@@ -1,6 +1,6 @@
 #include "compose/ui/DlgTemplateSet.h"
 
-#include "app/ui/Messages.h"
+#include "desk/ui/Messages.h"
 #include "compose/ImageFiles.h"
 #include "compose/SinglePhoto.h"
 #include "compose/ui/ColorButton.h"

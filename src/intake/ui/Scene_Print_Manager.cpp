@@ -1,7 +1,7 @@
 #include "intake/ui/Scene_Print_Manager.h"
 
-#include "app/ProcessState.h"
-#include "app/ui/Messages.h"
+#include "desk/ProcessState.h"
+#include "desk/ui/Messages.h"
 #include "compose/ImageFiles.h"
 #include "compose/TemplateForm.h"
 #include "compose/TemplateSettings.h"

@@ -1,6 +1,6 @@
 #include "photography/ui/CaptureSequence.h"
 
-#include "app/ProcessState.h"
+#include "desk/ProcessState.h"
 #include "camera/ui/CameraShootDlg.h"
 #include "compose/ImageFiles.h"
 #include "photography/CombinationSettings.h"

@@ -1,6 +1,6 @@
 #include "photography/ui/CombinationPreviewdlg.h"
 
-#include "app/ProcessState.h"
+#include "desk/ProcessState.h"
 #include "compose/ui/VelloraPictureBox.h"
 #include "photography/CombinationPrint.h"
 

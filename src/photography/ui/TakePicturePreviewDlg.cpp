@@ -1,7 +1,7 @@
 #include "photography/ui/TakePicturePreviewDlg.h"
 
-#include "app/ProcessState.h"
-#include "app/ui/Messages.h"
+#include "desk/ProcessState.h"
+#include "desk/ui/Messages.h"
 #include "compose/ImageFiles.h"
 #include "photography/ShotFolder.h"
 

@@ -1,8 +1,8 @@
 #include "photography/ui/Take_Pictures.h"
 
-#include "app/ProcessState.h"
-#include "app/RunLog.h"
-#include "app/ui/Messages.h"
+#include "desk/ProcessState.h"
+#include "desk/RunLog.h"
+#include "desk/ui/Messages.h"
 #include "camera/CameraSession.h"
 #include "camera/sdk/CameraBackend.h"
 #include "camera/ui/CameraShootDlg.h"

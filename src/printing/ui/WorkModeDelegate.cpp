@@ -1,6 +1,6 @@
 #include "printing/ui/WorkModeDelegate.h"
 
-#include "app/PrinterListModel.h"
+#include "desk/PrinterListModel.h"
 #include "printing/PrinterRegistry.h"
 #include "printing/WorkMode.h"
 

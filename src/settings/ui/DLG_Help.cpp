@@ -1,7 +1,7 @@
 #include "settings/ui/DLG_Help.h"
 
-#include "app/ProcessState.h"
-#include "app/ui/Messages.h"
+#include "desk/ProcessState.h"
+#include "desk/ui/Messages.h"
 #include "platform/DecimalText.h"
 #include "settings/ReprintData.h"
 #include "settings/ReprintRules.h"

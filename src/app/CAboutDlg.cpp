@@ -1,6 +1,6 @@
-#include "app/window/CAboutDlg.h"
+#include "app/CAboutDlg.h"
 
-#include "app/window/ProgramIcon.h"
+#include "app/ProgramIcon.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "app/window/CVelloraApp.h"
+#include "app/CVelloraApp.h"
 
 int main(int argc, char **argv)
 {

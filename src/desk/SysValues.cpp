@@ -1,4 +1,4 @@
-#include "app/SysValues.h"
+#include "desk/SysValues.h"
 
 #include "platform/Profile.h"
 

@@ -1,6 +1,6 @@
-#include "app/PrintThreadSlots.h"
-#include "app/PrinterTable.h"
-#include "app/RunLog.h"
+#include "desk/PrintThreadSlots.h"
+#include "desk/PrinterTable.h"
+#include "desk/RunLog.h"
 #include "platform/CodePage936.h"
 #include "tests/support/ProgramFolder.h"
 

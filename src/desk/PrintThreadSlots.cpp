@@ -1,7 +1,7 @@
-#include "app/PrintThreadSlots.h"
+#include "desk/PrintThreadSlots.h"
 
-#include "app/PrinterTable.h"
-#include "app/RunLog.h"
+#include "desk/PrinterTable.h"
+#include "desk/RunLog.h"
 
 #include <new>
 

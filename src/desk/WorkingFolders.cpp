@@ -1,4 +1,4 @@
-#include "app/WorkingFolders.h"
+#include "desk/WorkingFolders.h"
 
 #include <filesystem>
 #include <system_error>

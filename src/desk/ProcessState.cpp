@@ -1,4 +1,4 @@
-#include "app/ProcessState.h"
+#include "desk/ProcessState.h"
 
 QString SharedText::Get() const
 {

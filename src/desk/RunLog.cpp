@@ -1,4 +1,4 @@
-#include "app/RunLog.h"
+#include "desk/RunLog.h"
 
 #include "platform/Clock.h"
 #include "platform/Profile.h"

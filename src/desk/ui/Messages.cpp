@@ -1,4 +1,4 @@
-#include "app/ui/Messages.h"
+#include "desk/ui/Messages.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "app/WorkingFolders.h"
+#include "desk/WorkingFolders.h"
 #include "tests/support/ProgramFolder.h"
 
 #include <gtest/gtest.h>

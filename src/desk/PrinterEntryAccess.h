@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/PrinterTable.h"
+#include "desk/PrinterTable.h"
 
 #include <atomic>
 

@@ -1,7 +1,7 @@
-#include "app/ShutdownMarker.h"
+#include "desk/ShutdownMarker.h"
 
-#include "app/RunLog.h"
-#include "app/SysValues.h"
+#include "desk/RunLog.h"
+#include "desk/SysValues.h"
 
 namespace {
 

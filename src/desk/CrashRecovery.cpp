@@ -1,12 +1,12 @@
-#include "app/CrashRecovery.h"
+#include "desk/CrashRecovery.h"
 
-#include "app/Locks.h"
-#include "app/PrinterEntryAccess.h"
-#include "app/PrinterListModel.h"
-#include "app/PrinterTable.h"
-#include "app/ProcessState.h"
-#include "app/RunLog.h"
-#include "app/SysValues.h"
+#include "desk/Locks.h"
+#include "desk/PrinterEntryAccess.h"
+#include "desk/PrinterListModel.h"
+#include "desk/PrinterTable.h"
+#include "desk/ProcessState.h"
+#include "desk/RunLog.h"
+#include "desk/SysValues.h"
 
 namespace {
 

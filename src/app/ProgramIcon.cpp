@@ -1,4 +1,4 @@
-#include "app/window/ProgramIcon.h"
+#include "app/ProgramIcon.h"
 
 #include <QPainter>
 #include <QPixmap>

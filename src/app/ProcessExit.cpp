@@ -1,4 +1,4 @@
-#include "app/window/ProcessExit.h"
+#include "app/ProcessExit.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "app/PrinterListModel.h"
+#include "desk/PrinterListModel.h"
 
 #include <QThread>
 

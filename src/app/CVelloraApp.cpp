@@ -1,7 +1,7 @@
-#include "app/window/CVelloraApp.h"
+#include "app/CVelloraApp.h"
 
-#include "app/window/CVelloraDlg.h"
-#include "app/window/DemoEvent.h"
+#include "app/CVelloraDlg.h"
+#include "app/DemoEvent.h"
 #include "camera/CurrentCamera.h"
 #include "platform/Pause.h"
 

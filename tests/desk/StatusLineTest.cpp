@@ -1,4 +1,4 @@
-#include "app/StatusLine.h"
+#include "desk/StatusLine.h"
 
 #include <gtest/gtest.h>
 

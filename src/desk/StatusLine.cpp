@@ -1,6 +1,6 @@
-#include "app/StatusLine.h"
+#include "desk/StatusLine.h"
 
-#include "app/ProcessState.h"
+#include "desk/ProcessState.h"
 
 StatusSnapshot TakeStatusSnapshot()
 {
