@@ -95,6 +95,7 @@ void CVelloraDlg::CreateControls()
     CreatePrinterList();
     new PrinterListBinding(*m_printerList, *m_registry);
     connect(m_registry.get(), &PrinterRegistry::ResumeRefused, this, [this](const QString &message) { ShowNotice(this, message); });
+    connect(m_registry.get(), &PrinterRegistry::RunningLow, m_printManager->Hint(), &QLabel::setText);
     // A first start without any printer says once what to do next.
     connect(m_registry.get(), &PrinterRegistry::Enumerated, this, [this] {
         if (m_printers->RowCount() == 0)

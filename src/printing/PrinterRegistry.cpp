@@ -7,6 +7,7 @@
 #include "desk/SysValues.h"
 #include "platform/CodePage936.h"
 #include "printing/PrinterStatus.h"
+#include "printing/PrinterSupply.h"
 #include "printing/WorkMode.h"
 
 #include <QDesktopServices>
@@ -128,24 +129,59 @@ void PrinterRegistry::RefreshRow(int row)
     const QString name = m_model.Text(row, Column::NameColumn);
     // A printer that cannot be opened keeps its values.
     if (const auto printer = m_spooler.Open(name)) {
-        const auto info = m_spooler.Information(*printer);
-        if (info && !(info->attributes & PrinterAttributeBit::WorkOffline))
-            QueryPrinterStatus(m_spooler, printer, name); // logs the query; the text comes below
+        // One reading of the printer and its queue gives the row; the run log
+        // still shows the two status queries of a pass (one for a printer set
+        // to work offline).
         const auto queue = GetPrinterJobs(m_spooler, *printer);
+        if (queue && !(queue->info.attributes & PrinterAttributeBit::WorkOffline))
+            LogStatusQuery(name);
         if (!queue) {
             // Said on this row, and the pass goes on with the others: a spooler
             // that went away must not leave the other rows showing old states.
+            LogStatusQuery(name);
             entry.statusText = UnreadableState();
+            SetEntryCanPrint(entry, false);
             ShowEntry(row);
             return;
         }
+        LogStatusQuery(name);
         SetEntryJobCount(entry, static_cast<int32_t>(queue->jobs.size()));
         entry.queueDocuments = QueueDocuments(queue->jobs);
-        entry.statusText = QueryPrinterStatus(m_spooler, printer, name);
+        entry.statusText = PrinterStatusText(*queue);
+        SetEntryCanPrint(entry, CanPrintNow(queue->info));
+        ShowSupply(row, name, ReadPrinterSupply(queue->info.markers));
+        LogHeldJobs(row, name, entry);
     }
     if (m_model.Text(row, Column::PaperColumn).isEmpty())
         StartPaperQuery(row, name);
     ShowEntry(row);
+}
+
+void PrinterRegistry::ShowSupply(int row, const QString &name, const PrinterSupply &supply)
+{
+    const QString text = SupplyText(supply);
+    const bool low = SupplyLow(supply);
+    m_model.SetText(row, Column::RemainingColumn, text);
+    m_model.SetMarked(row, low);
+    if (m_lowSaid.size() <= static_cast<size_t>(row))
+        m_lowSaid.resize(row + 1, false);
+    // Said once when the printer runs low; again only after it was refilled.
+    if (low && !m_lowSaid[row])
+        emit RunningLow(QStringLiteral("打印机 %1 的纸张或色带快用完了，剩余 %2").arg(name, text));
+    m_lowSaid[row] = low;
+}
+
+// A queue that stopped with photos in it keeps them until it is resumed; the
+// run log says once which queue holds which.
+void PrinterRegistry::LogHeldJobs(int row, const QString &name, const PrinterEntry &entry)
+{
+    if (m_heldLogged.size() <= static_cast<size_t>(row))
+        m_heldLogged.resize(row + 1);
+    const bool holding = !EntryCanPrint(entry) && EntryJobCount(entry) > 0;
+    const QByteArray held = holding ? entry.queueDocuments : QByteArray();
+    if (holding && held != m_heldLogged[row])
+        WriteRunLog(name + QStringLiteral("不能打印，队列中保留: ") + CodePage936::ToUnicode(held));
+    m_heldLogged[row] = held;
 }
 
 void PrinterRegistry::ShowEntry(int row)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "desk/PrinterListModel.h"
+#include "desk/PrinterTable.h"
 #include "platform/Spooler.h"
+#include "printing/PrinterSupply.h"
 
 #include <QObject>
 #include <QThreadPool>
@@ -96,10 +98,14 @@ signals:
     void WorkModeEditorCloseRequested();
     // The spooler refused to resume a printer; the message tells the operator.
     void ResumeRefused(const QString &message);
+    // A printer ran low on paper or ribbon; the hint line tells the operator once.
+    void RunningLow(const QString &hint);
 
 private:
     void RefreshRow(int row);
     void ShowEntry(int row);
+    void ShowSupply(int row, const QString &name, const PrinterSupply &supply);
+    void LogHeldJobs(int row, const QString &name, const PrinterEntry &entry);
     void UpdateNoPrinterChosen();
     void PaperQueryWorker(const PaperQueryRequest &request);
     void ToggleCheck(int row);
@@ -123,6 +129,11 @@ private:
     bool m_passAgain = false;
     std::atomic<std::chrono::milliseconds::rep> m_longestPass{0};
     std::atomic<std::chrono::milliseconds::rep> m_lastPass{0};
+
+    // Touched by the passes only, one at a time: per row, whether its
+    // running low was said, and the held documents last logged.
+    std::vector<bool> m_lowSaid;
+    std::vector<QByteArray> m_heldLogged;
 
     std::mutex m_paperMutex;
     std::set<int> m_paperPending;
