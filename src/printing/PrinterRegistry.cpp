@@ -132,7 +132,7 @@ void PrinterRegistry::RefreshRow(int row)
         // One reading of the printer and its queue gives the row; the run log
         // still shows the two status queries of a pass (one for a printer set
         // to work offline).
-        const auto queue = GetPrinterJobs(m_spooler, *printer);
+        auto queue = GetPrinterJobs(m_spooler, *printer);
         if (queue && !(queue->info.attributes & PrinterAttributeBit::WorkOffline))
             LogStatusQuery(name);
         if (!queue) {
@@ -145,6 +145,9 @@ void PrinterRegistry::RefreshRow(int row)
             return;
         }
         LogStatusQuery(name);
+        const uint32_t waived = WaivedFaults(name, queue->status);
+        queue->status &= ~waived;
+        queue->info.status &= ~waived;
         SetEntryJobCount(entry, static_cast<int32_t>(queue->jobs.size()));
         entry.queueDocuments = QueueDocuments(queue->jobs);
         entry.statusText = PrinterStatusText(*queue);
@@ -155,6 +158,30 @@ void PrinterRegistry::RefreshRow(int row)
     if (m_model.Text(row, Column::PaperColumn).isEmpty())
         StartPaperQuery(row, name);
     ShowEntry(row);
+}
+
+// A backend that reported the paper out often never takes it back, and CUPS
+// keeps the report after the queue was resumed: the operator's "恢复打印机"
+// answers the faults reported until then. One that goes away and comes back
+// counts again, and so do all once the queue stops again.
+uint32_t PrinterRegistry::WaivedFaults(const QString &name, uint32_t status)
+{
+    const std::lock_guard lock(m_waivedMutex);
+    const auto found = m_waivedFaults.find(name);
+    if (found == m_waivedFaults.end())
+        return 0;
+    found->second &= status;
+    if (status & PrinterStatusBit::Paused)
+        found->second = 0;
+    return found->second;
+}
+
+void PrinterRegistry::WaiveFaults(const QString &name)
+{
+    const auto printer = m_spooler.Open(name);
+    const auto info = printer ? m_spooler.Information(*printer) : std::nullopt;
+    const std::lock_guard lock(m_waivedMutex);
+    m_waivedFaults[name] = info ? ReportedFaults(info->status) : 0;
 }
 
 void PrinterRegistry::ShowSupply(int row, const QString &name, const PrinterSupply &supply)
@@ -321,6 +348,7 @@ void PrinterRegistry::ResumePrinter(int row)
         const SpoolerAnswer answer = m_spooler.ResumePrinter(name);
         if (answer.accepted) {
             WriteRunLog(name + QStringLiteral("恢复打印机"));
+            WaiveFaults(name);
             RequestRefresh(true);
             return;
         }

@@ -9,6 +9,7 @@
 #include <QThreadPool>
 
 #include <chrono>
+#include <map>
 #include <mutex>
 #include <set>
 
@@ -64,7 +65,9 @@ public:
 
     // "恢复打印机": starts the row's stopped queue again and releases the
     // jobs it held back, on the worker, with a run-log entry; a refresh pass
-    // follows. When the spooler refuses, ResumeRefused() says why.
+    // follows. When the spooler refuses, ResumeRefused() says why. Faults the
+    // printer reported until then (paper out, door open, offline) no longer
+    // keep photos from it; once gone, they count again when they come back.
     void ResumePrinter(int row);
 
     // Printer list notifications. A row of -1 is a click outside the rows.
@@ -106,6 +109,8 @@ private:
     void ShowEntry(int row);
     void ShowSupply(int row, const QString &name, const PrinterSupply &supply);
     void LogHeldJobs(int row, const QString &name, const PrinterEntry &entry);
+    uint32_t WaivedFaults(const QString &name, uint32_t status);
+    void WaiveFaults(const QString &name);
     void UpdateNoPrinterChosen();
     void PaperQueryWorker(const PaperQueryRequest &request);
     void ToggleCheck(int row);
@@ -134,6 +139,10 @@ private:
     // running low was said, and the held documents last logged.
     std::vector<bool> m_lowSaid;
     std::vector<QByteArray> m_heldLogged;
+
+    // Per printer, the faults it reported before the operator resumed it.
+    std::mutex m_waivedMutex;
+    std::map<QString, uint32_t> m_waivedFaults;
 
     std::mutex m_paperMutex;
     std::set<int> m_paperPending;

@@ -63,6 +63,11 @@ std::optional<QString> FirstText(std::span<const BitText> table, uint32_t word)
     return std::nullopt;
 }
 
+// What a printer reports on its own and CUPS keeps until the printer takes
+// it back, unlike a stopped or refusing queue.
+constexpr uint32_t kReportedFaults = PrinterStatusBit::PaperOut | PrinterStatusBit::Offline
+    | PrinterStatusBit::ServerOffline | PrinterStatusBit::DoorOpen;
+
 // An empty queue that cannot print says why: the cause (paper, door) before
 // its effect (stopped, refusing jobs).
 std::optional<QString> IdleStateText(uint32_t status)
@@ -135,6 +140,11 @@ QString QueryPrinterStatus(Spooler &spooler, const std::optional<PrinterHandle> 
     if (!queue)
         return QStringLiteral("打印失败！");
     return PrinterStatusText(*queue);
+}
+
+uint32_t ReportedFaults(uint32_t status)
+{
+    return status & kReportedFaults;
 }
 
 bool CanPrintNow(const PrinterInfo &info)

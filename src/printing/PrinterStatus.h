@@ -34,6 +34,10 @@ QString QueryPrinterStatus(Spooler &spooler, const std::optional<PrinterHandle> 
 // not offline, door closed.
 bool CanPrintNow(const PrinterInfo &info);
 
+// Of a status word, what the printer itself reported as keeping it from
+// printing (paper out, offline, door open).
+uint32_t ReportedFaults(uint32_t status);
+
 // The default device settings and port of the named printer.
 std::optional<PrinterDevice> GetPrinterDevice(Spooler &spooler, const QString &name);
 

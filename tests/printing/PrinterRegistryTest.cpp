@@ -340,15 +340,35 @@ TEST(PrinterRegistry, RowsShowWhatIsLeftAndWhatKeepsAPrinterFromPrinting)
     h.Refresh();
     EXPECT_EQ(RunLogCount("Upper不能打印，队列中保留: a.jpg;"), 1);
 
-    // Paper in and resumed: the next pass makes it a printer again.
+    // Paper in and "恢复打印机": a printer again, though the spooler still
+    // keeps the driver's report of the paper out.
     upper.jobs.clear();
-    upper.info.status = 0;
+    upper.info.status = PrinterStatusBit::PaperOut;
     upper.info.markers.messages = {"\"400 native prints remaining on 4x6 media\""};
     h.spooler.Set(upper);
-    h.Refresh();
+    h.registry->ResumePrinter(0);
+    h.registry->WaitIdle();
     EXPECT_TRUE(PrinterTable[0].canPrint);
     EXPECT_EQ(h.Text(0, Column::StatusColumn), "空闲");
     EXPECT_FALSE(h.model.IsMarked(0));
+
+    // A report that went away and comes back counts again; so does one that
+    // stops the queue again.
+    for (const auto &statuses : {std::vector<uint32_t>{0, PrinterStatusBit::PaperOut},
+                                 std::vector<uint32_t>{PrinterStatusBit::PaperOut | PrinterStatusBit::Paused}}) {
+        upper.info.status = PrinterStatusBit::PaperOut;
+        h.spooler.Set(upper);
+        h.registry->ResumePrinter(0);
+        h.registry->WaitIdle();
+        ASSERT_TRUE(PrinterTable[0].canPrint);
+        for (const uint32_t status : statuses) {
+            upper.info.status = status;
+            h.spooler.Set(upper);
+            h.Refresh();
+        }
+        EXPECT_FALSE(PrinterTable[0].canPrint);
+        EXPECT_EQ(h.Text(0, Column::StatusColumn), "打印纸位置不正确...");
+    }
 
     // A spooler that stops answering leaves no printer to hand photos to.
     h.spooler.SetReachable(false);

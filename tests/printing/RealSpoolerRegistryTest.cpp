@@ -170,7 +170,7 @@ TEST_F(WindowOverCups, RefreshPassesFollowTheRealQueues)
     EXPECT_EQ(Text(a, Column::FileColumn), "c;");
     EXPECT_EQ(Text(a, Column::StatusColumn), "打印暂停中...");
     EXPECT_EQ(PrinterTable[a].jobCount, 1);
-    EXPECT_EQ(Text(b, Column::StatusColumn), "空闲");
+    EXPECT_EQ(Text(b, Column::StatusColumn), "打印暂停中...") << "stopped, though nothing waits";
 }
 
 TEST_F(WindowOverCups, StoppedOrHungDaemonKeepsTheWindowResponsive)

@@ -66,7 +66,7 @@ void PrivateCups::WriteBackend()
 {
     // Keeps the job's file and options under received/<job id>, writing
     // "info" last so a reader sees finished jobs only.
-    m_daemon.InstallBackend(QLatin1String(kBackendScheme), QStringLiteral(R"(#!/bin/sh
+    m_daemon.InstallBackend(QLatin1String(kBackendScheme), QStringLiteral(R"SH(#!/bin/sh
 if [ $# -eq 0 ]; then
   echo 'direct %2 "Unknown" "Vellora test backend"'
   exit 0
@@ -90,8 +90,19 @@ while [ -e "$out/stall" ]; do sleep 0.1; done
   echo "printer=$PRINTER"
 } > "$dir/info.tmp"
 mv "$dir/info.tmp" "$dir/info"
+if [ -e "$out/supply-$PRINTER" ]; then
+  read left total low < "$out/supply-$PRINTER"
+  left=$((left > $4 ? left - $4 : 0))
+  echo "$left $total $low" > "$out/supply-$PRINTER"
+  echo "ATTR: marker-names='\"4x6\"'" >&2
+  echo "ATTR: marker-types=other" >&2
+  echo "ATTR: marker-high-levels=100" >&2
+  echo "ATTR: marker-low-levels=$low" >&2
+  echo "ATTR: marker-levels=$((left * 100 / total))" >&2
+  echo "ATTR: marker-message='\"$left native prints remaining on 4x6 media\"'" >&2
+fi
 exit 0
-)")
+)SH")
                                                               .arg(QString::fromStdString(Path("received").string()),
                                                                    QLatin1String(kBackendScheme)));
 }
@@ -209,6 +220,12 @@ void PrivateCups::StallBackend(bool stall)
         WriteFile(flag, {});
     else
         std::filesystem::remove(flag);
+}
+
+void PrivateCups::SetSupply(const QString &printer, int prints, int capacity, int lowPercent)
+{
+    WriteFile(Root() / "received" / ("supply-" + printer.toStdString()),
+              QStringLiteral("%1 %2 %3\n").arg(prints).arg(capacity).arg(lowPercent));
 }
 
 void PrivateCups::RunOutOfPaper()

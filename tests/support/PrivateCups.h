@@ -75,6 +75,11 @@ public:
     // "media-empty" and stops its queue, which keeps the job, as a photo
     // printer's backend does.
     void RunOutOfPaper();
+    // The queue's printer counts its prints the way a dye-sublimation
+    // driver's backend does: after each job it reports the prints left (as
+    // "N native prints remaining on 4x6 media"), their level in per cent of
+    // `capacity` and the driver's low mark.
+    void SetSupply(const QString &printer, int prints, int capacity, int lowPercent);
 
     // Jobs the backend has finished receiving, oldest first.
     std::vector<ReceivedJob> ReceivedJobs() const;
