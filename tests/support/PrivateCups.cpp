@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QHostAddress>
+#include <QTcpServer>
 #include <QThread>
 
 #include <csignal>
@@ -158,6 +160,26 @@ bool PrivateCups::AddQueue(const QString &name, const QString &model)
     // Without the sample driver, a PPD that cups-filters ships.
     return Run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), uri,
                                            QStringLiteral("-m"), QStringLiteral("lsb/usr/cupsfilters/Generic-PDF_Printer-PDF.ppd")})
+        .has_value();
+}
+
+int PrivateCups::ShareOnLoopback()
+{
+    // A port nobody listens on now.
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const int port = probe.serverPort();
+    probe.close();
+    m_daemon.ListenOnLoopback(port);
+    return port;
+}
+
+bool PrivateCups::AddRemoteQueue(const QString &name, const PrivateCups &other, const QString &otherQueue)
+{
+    if (!m_daemon.BorrowBackend(QStringLiteral("ipp")))
+        return false;
+    const QString uri = QStringLiteral("ipp://127.0.0.1:%1/printers/%2").arg(other.m_daemon.LoopbackPort()).arg(otherQueue);
+    return Run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), uri})
         .has_value();
 }
 

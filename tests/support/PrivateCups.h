@@ -45,6 +45,12 @@ public:
     void Freeze();
     void Thaw();
 
+    // Shares the daemon's queues over IPP on a free loopback port from the
+    // next start on, like another desk on the network; the port.
+    int ShareOnLoopback();
+    // A queue of this daemon printing to another daemon's shared queue.
+    bool AddRemoteQueue(const QString &name, const PrivateCups &other, const QString &otherQueue);
+
     // The value of CUPS_SERVER that reaches this daemon.
     QString Server() const;
     // Points this process's CUPS clients at the daemon.
