@@ -7,10 +7,9 @@
 #include "printing/PrinterRegistry.h"
 #include "printing/WorkMode.h"
 #include "tests/printing/PrintHarness.h"
+#include "tests/support/EventGaps.h"
 #include "tests/support/PrivateCups.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QSignalSpy>
 #include <QThread>
@@ -209,19 +208,13 @@ protected:
     // this thread was kept from its events.
     std::chrono::milliseconds PassesAnswering(int passes)
     {
-        qint64 longest = 0;
+        std::chrono::milliseconds longest{0};
         for (int pass = 0; pass < passes; ++pass) {
             m_registry.RequestRefresh(true);
-            QElapsedTimer gap;
-            gap.start();
-            do {
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-                longest = std::max(longest, gap.restart());
-                QThread::msleep(5);
-            } while (m_registry.RefreshRunning());
+            longest = std::max(longest, LongestEventGapWhile([this] { return m_registry.RefreshRunning(); }));
         }
         m_registry.WaitIdle();
-        return std::chrono::milliseconds(longest);
+        return longest;
     }
 
     PrivateCups m_other;
