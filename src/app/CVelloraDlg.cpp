@@ -136,6 +136,7 @@ void CVelloraDlg::CreateTabs()
 void CVelloraDlg::CreatePrinterList()
 {
     m_printerList = new QTableView(this);
+    m_printerList->setObjectName(QStringLiteral("printerList"));
     m_printerList->setModel(m_printers);
     m_printerList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_printerList->setSelectionMode(QAbstractItemView::SingleSelection);

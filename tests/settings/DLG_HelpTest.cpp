@@ -111,8 +111,8 @@ TEST(SettingsPage, HoldsEveryTextOfThePage)
         QStringLiteral("最大补打数量设置为0时，则不设上限。"),
         QStringLiteral("缩略图大小设置区间在1-15，默认设置为3，建议设置为6；缩略图数量过多会造成系统显示异常，"
                        "建议设置为1000以内，默认为500。"),
-        QStringLiteral("例：D:\\Zendrik\\data\\TempDir"), QStringLiteral("例：D:\\VelloraTransmission\\addprint"),
-        QStringLiteral("例：D:\\VelloraBackupImage"),
+        QStringLiteral("例：/home/event/counter/info"), QStringLiteral("例：/home/event/phone/addprint"),
+        QStringLiteral("例：/media/backup/VelloraArchive"),
     };
     expected.sort();
     EXPECT_EQ(texts, expected);

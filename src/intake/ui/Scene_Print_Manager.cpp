@@ -74,7 +74,7 @@ Scene_Print_Manager::Scene_Print_Manager(QWidget *parent)
     askSourceFolder = [this] { return QFileDialog::getExistingDirectory(this, QStringLiteral("请选择一个文件夹：")); };
     askFrameFile = [this] {
         return QFileDialog::getOpenFileName(this, QStringLiteral("选择相框文件"), QString(),
-                                            QStringLiteral("image files (*.jpeg *.jpg *.png *.PNG)"));
+                                            ImageFileFilter());
     };
 
     CreateSettingsRow();
@@ -126,6 +126,16 @@ void Scene_Print_Manager::CreateSettingsRow()
     m_quality->setValidator(new QIntValidator(0, 999, m_quality));
     m_start = new QRadioButton(QStringLiteral("开始"), m_settingsBox);
     m_pause = new QRadioButton(QStringLiteral("暂停"), m_settingsBox);
+
+    // Names for tests that find the fields on the screen.
+    m_sourceFolder->setObjectName(QStringLiteral("sourceFolder"));
+    m_chooseSource->setObjectName(QStringLiteral("chooseSource"));
+    m_frameFile->setObjectName(QStringLiteral("frameFile"));
+    m_chooseFrame->setObjectName(QStringLiteral("chooseFrame"));
+    m_paperWidth->setObjectName(QStringLiteral("paperWidth"));
+    m_paperHeight->setObjectName(QStringLiteral("paperHeight"));
+    m_start->setObjectName(QStringLiteral("start"));
+    m_pause->setObjectName(QStringLiteral("pause"));
 
     // One row, left to right, as the operator reads it.
     struct Placed
@@ -183,6 +193,9 @@ void Scene_Print_Manager::CreateLists()
     // Lives until the program ends: the reprint threads hold on to it.
     m_reprints = new ReprintListModel(this);
     m_reprintList = CreateList(m_reprints);
+    m_pendingList->setObjectName(QStringLiteral("pendingList"));
+    m_printedList->setObjectName(QStringLiteral("printedList"));
+    m_reprintList->setObjectName(QStringLiteral("reprintList"));
     const int rowHeight = queue.Pending().ThumbnailSize().height() + 4;
     m_pendingList->verticalHeader()->setDefaultSectionSize(rowHeight);
     m_printedList->verticalHeader()->setDefaultSectionSize(rowHeight);
@@ -196,6 +209,7 @@ void Scene_Print_Manager::CreateReprintRow()
     m_countLabel = new QLabel(QStringLiteral("数量 :"), this);
     m_countLabel->setFont(ListFont());
     m_count = new QLineEdit(QStringLiteral("1"), this);
+    m_count->setObjectName(QStringLiteral("reprintCount"));
     m_count->setValidator(new QIntValidator(0, 99999, m_count));
     m_reprint = new QPushButton(QStringLiteral("补打"), this);
     m_priorityReprint = new QPushButton(QStringLiteral("优先补打"), this);
@@ -203,6 +217,7 @@ void Scene_Print_Manager::CreateReprintRow()
     m_reprint->setAutoDefault(false);
     m_priorityReprint->setAutoDefault(false);
     m_hint = new QLabel(kFirstHint, this);
+    m_hint->setObjectName(QStringLiteral("hint"));
     m_autoReprint = new QCheckBox(QStringLiteral("自动补打"), this);
     m_phoneReprint = new QCheckBox(QStringLiteral("手机端补打"), this);
 

@@ -44,7 +44,6 @@ constexpr TemplateRow kTemplateRows[] = {
     {4, Take_Pictures::kFourCellEdit, Take_Pictures::kFourCellChoose, Take_Pictures::kFourCellPreview, "四宫格", "选择四宫格相框模板文件"},
 };
 
-const QString kTemplateFilter = QStringLiteral("image files (*.jpeg; *.jpg; *.png;*.PNG) |*.jpeg; *.jpg; *.png;*.PNG");
 const QString kNotes = QStringLiteral("注意：\n组合模式为竖向双拼时，二宫格相框模板应为四格，三宫格的相框模板应为六格。\n"
                                       "设计多宫格相框模板时，多格透明区域必须对齐；");
 constexpr int kKorvane = 0;
@@ -198,7 +197,7 @@ void Take_Pictures::showTemplate(int cells, const QString &path)
 
 void Take_Pictures::openTemplateDialog(int cells)
 {
-    const QString file = QFileDialog::getOpenFileName(this, QString::fromUtf8(kTemplateRows[cells - 1].title), QString(), kTemplateFilter);
+    const QString file = QFileDialog::getOpenFileName(this, QString::fromUtf8(kTemplateRows[cells - 1].title), QString(), ImageFileFilter());
     if (!file.isEmpty())
         chooseTemplate(cells, file);
 }
