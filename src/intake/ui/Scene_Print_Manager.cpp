@@ -15,6 +15,7 @@
 #include "intake/ReprintRecords.h"
 #include "intake/ReprintState.h"
 #include "intake/ReprintWorker.h"
+#include "intake/SetupGuidance.h"
 #include "printing/DailyRecords.h"
 #include "settings/SystemSettings.h"
 
@@ -38,7 +39,6 @@
 
 namespace {
 
-const QString kFirstHint = QStringLiteral("补打：鼠标左键点击要补打的照片，输入数量后按回车键。");
 constexpr int kSettingsHeight = 62;
 // A preview shows a photo on a screen: it is decoded no finer than this needs.
 constexpr QSize PreviewDecodeSize(2000, 2000);
@@ -84,7 +84,7 @@ Scene_Print_Manager::Scene_Print_Manager(QWidget *parent)
     CreateReprintFeeds();
     LoadFields();
 
-    connect(m_manager, &PrintManager::HintChanged, m_hint, &QLabel::setText);
+    connect(m_manager, &PrintManager::HintChanged, this, &Scene_Print_Manager::SetHint);
     connect(m_manager, &PrintManager::StartCheckedChanged, this, [this](bool startChecked) {
         (startChecked ? m_start : m_pause)->setChecked(true);
     });
@@ -166,6 +166,8 @@ void Scene_Print_Manager::CreateSettingsRow()
     connect(m_paperHeight, &QLineEdit::textEdited, this, paperEdited);
     connect(m_paperWidth, &QLineEdit::editingFinished, m_manager, &PrintManager::CommitPaperSize);
     connect(m_paperHeight, &QLineEdit::editingFinished, m_manager, &PrintManager::CommitPaperSize);
+    for (QLineEdit *paper : {m_paperWidth, m_paperHeight})
+        connect(paper, &QLineEdit::editingFinished, this, &Scene_Print_Manager::RefreshSetupGuidance);
     connect(m_quality, &QLineEdit::editingFinished, this, [this] { m_manager->CommitQuality(m_quality->text()); });
     connect(m_start, &QRadioButton::clicked, this, &Scene_Print_Manager::OnStart);
     connect(m_pause, &QRadioButton::clicked, m_manager, &PrintManager::Pause);
@@ -216,7 +218,7 @@ void Scene_Print_Manager::CreateReprintRow()
     // Enter belongs to the page, which paces it; it never clicks a button.
     m_reprint->setAutoDefault(false);
     m_priorityReprint->setAutoDefault(false);
-    m_hint = new QLabel(kFirstHint, this);
+    m_hint = new QLabel(ReprintText::FirstHowTo, this);
     m_hint->setObjectName(QStringLiteral("hint"));
     m_autoReprint = new QCheckBox(QStringLiteral("自动补打"), this);
     m_phoneReprint = new QCheckBox(QStringLiteral("手机端补打"), this);
@@ -286,10 +288,43 @@ void Scene_Print_Manager::ResumeAutoReprint()
 void Scene_Print_Manager::ShowHintLater(const QString &hint)
 {
     QMetaObject::invokeMethod(this, [this, hint] {
-        m_hint->setText(hint);
+        SetHint(hint);
         if (hint.startsWith(ReprintText::AddedPrefix))
             HintResetPending = true;
     }, Qt::QueuedConnection);
+}
+
+void Scene_Print_Manager::SetHint(const QString &hint)
+{
+    const QString guidance = IsRestingHint(hint) ? CurrentGuidance() : QString();
+    m_hint->setText(guidance.isEmpty() ? hint : guidance);
+}
+
+QString Scene_Print_Manager::CurrentGuidance() const
+{
+    return SetupGuidance({.sourceFolder = !m_manager->SourceFolder().isEmpty(),
+                          .frameFile = !m_manager->FrameFile().isEmpty(),
+                          .paperSize = PaperWidthMm > 0 && PaperHeightMm > 0,
+                          .printers = m_printerCount,
+                          .printerChosen = !NoPrinterChosen,
+                          .printing = AutoPrintRunning});
+}
+
+void Scene_Print_Manager::UpdateSetupGuidance(int printers)
+{
+    m_printerCount = printers;
+    RefreshSetupGuidance();
+}
+
+void Scene_Print_Manager::RefreshSetupGuidance()
+{
+    if (!IsRestingHint(m_hint->text()))
+        return;
+    const QString guidance = CurrentGuidance();
+    if (!guidance.isEmpty())
+        m_hint->setText(guidance);
+    else if (m_hint->text() != ReprintText::FirstHowTo && m_hint->text() != ReprintText::ReprintHowTo)
+        m_hint->setText(ReprintText::ReprintHowTo); // set up: the reprint hint returns
 }
 
 void Scene_Print_Manager::ShowReprintFields()
@@ -413,6 +448,7 @@ void Scene_Print_Manager::OnChooseSourceFolder()
         return;
     }
     m_sourceFolder->setText(folder);
+    RefreshSetupGuidance();
 }
 
 void Scene_Print_Manager::OnChooseFrameFile()
@@ -422,6 +458,7 @@ void Scene_Print_Manager::OnChooseFrameFile()
         return;
     m_manager->ChooseFrameFile(file);
     m_frameFile->setText(file);
+    RefreshSetupGuidance();
 }
 
 void Scene_Print_Manager::OnOpenTemplateSettings()
@@ -440,6 +477,7 @@ void Scene_Print_Manager::OnStart()
 {
     if (m_manager->Start() == PrintManager::StartResult::ListsRestoring)
         ShowNotice(this, QStringLiteral("系统正在恢复文件信息列表，请稍候..."));
+    RefreshSetupGuidance();
 }
 
 void Scene_Print_Manager::OnPendingDoubleClick(int row, Qt::MouseButton button)
