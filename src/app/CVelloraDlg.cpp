@@ -187,7 +187,10 @@ void CVelloraDlg::UpdateSetupGuidance()
 
 void CVelloraDlg::UpdateStatusLine()
 {
-    m_statusBar->showMessage(BuildStatusLine(TakeStatusSnapshot()));
+    StatusSnapshot status = TakeStatusSnapshot();
+    for (int row = 0; row < m_printers->RowCount(); ++row)
+        status.printerDocuments << m_printers->Text(row, PrinterListModel::FileColumn);
+    m_statusBar->showMessage(BuildStatusLine(status));
 }
 
 void CVelloraDlg::resizeEvent(QResizeEvent *event)
@@ -278,7 +281,15 @@ void CVelloraDlg::closeEvent(QCloseEvent *event)
 
 bool CVelloraDlg::AskToQuit()
 {
-    return AskYesNo(this, QStringLiteral("确定要退出吗？"));
+    // The operator decides knowing what would be left unprinted.
+    const int pending = m_printManager->PendingList()->model()->rowCount();
+    const int reprints = ReprintTotalCount.load();
+    QString question = QStringLiteral("确定要退出吗？");
+    if (pending > 0)
+        question += QStringLiteral("\n还有 %1 张照片等待打印。").arg(pending);
+    if (reprints > 0)
+        question += QStringLiteral("\n还有 %1 张补打等待打印。").arg(reprints);
+    return AskYesNo(this, question);
 }
 
 void CVelloraDlg::ExitInOrder()

@@ -225,7 +225,12 @@ TEST(SettingsPage, SaveDisplayClampsFieldsAndFile)
     MessageBoxAnswer answer(QMessageBox::Ok);
     Click(page, "saveDisplay");
 
-    EXPECT_EQ(Texts(answer.Boxes()), QStringList{Saved});
+    // Each value brought into range is named, and the size waits for a restart.
+    EXPECT_EQ(Texts(answer.Boxes()),
+              QStringList{Saved + QStringLiteral("\n缩略图大小“0”超出允许范围，已改为 1。"
+                                                 "\n待打印缩略图数量“10”超出允许范围，已改为 50。"
+                                                 "\n已打印缩略图数量“99”超出允许范围，已改为 100。"
+                                                 "\n新的缩略图大小在重新启动软件后生效。")});
     EXPECT_EQ(Field(page, "thumbnailSize")->text(), QStringLiteral("1"));
     EXPECT_EQ(Field(page, "thumbnailWaitPrintCount")->text(), QStringLiteral("50"));
     EXPECT_EQ(Field(page, "thumbnailPrintedCount")->text(), QStringLiteral("100"));

@@ -282,14 +282,24 @@ void DLG_Help::SaveRules()
 
 void DLG_Help::SaveDisplay()
 {
-    // The fields show what was taken, so a clamped value is visible at once.
-    const auto save = [](QLineEdit *field, int (*saveValue)(int)) {
-        field->setText(QString::number(saveValue(DecimalValue(field->text()))));
+    // The fields show what was taken, and the message names every value
+    // that was brought into its range, so nothing is saved other than typed unsaid.
+    QString message = SavedMessage;
+    const auto save = [&message](QLineEdit *field, const QString &name, int (*saveValue)(int)) {
+        const QString typed = field->text().trimmed();
+        const QString taken = QString::number(saveValue(DecimalValue(typed)));
+        field->setText(taken);
+        if (typed != taken)
+            message += QStringLiteral("\n%1“%2”超出允许范围，已改为 %3。").arg(name, typed, taken);
     };
-    save(m_thumbnailSize, SystemSettings::SaveThumbnailSize);
-    save(m_thumbnailWaitPrintCount, SystemSettings::SaveThumbnailWaitPrintCount);
-    save(m_thumbnailPrintedCount, SystemSettings::SaveThumbnailPrintedCount);
-    ShowNotice(this, SavedMessage);
+    const int sizeInForce = SystemSettings::ThumbnailSize();
+    save(m_thumbnailSize, QStringLiteral("缩略图大小"), SystemSettings::SaveThumbnailSize);
+    save(m_thumbnailWaitPrintCount, QStringLiteral("待打印缩略图数量"), SystemSettings::SaveThumbnailWaitPrintCount);
+    save(m_thumbnailPrintedCount, QStringLiteral("已打印缩略图数量"), SystemSettings::SaveThumbnailPrintedCount);
+    // The lists' rows take their height when the window opens.
+    if (SystemSettings::ThumbnailSize() != sizeInForce)
+        message += QStringLiteral("\n新的缩略图大小在重新启动软件后生效。");
+    ShowNotice(this, message);
 }
 
 void DLG_Help::Archive()
