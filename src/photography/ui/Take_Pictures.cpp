@@ -13,6 +13,7 @@
 #include "platform/Pause.h"
 
 #include <QComboBox>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
@@ -24,6 +25,7 @@
 #include <QWindow>
 
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -253,18 +255,41 @@ QWidget *Take_Pictures::applicationMainWindow() const
     return window();
 }
 
+std::unique_ptr<CameraSession> Take_Pictures::connectCamera(ShotFiling filing, SdkError &error)
+{
+    // The camera library starts and the camera is looked for on a thread of
+    // their own: a slow or busy camera answers in seconds, and the window
+    // keeps painting meanwhile. The button waits, so no second start begins.
+    QWidget *start = control(kStart);
+    start->setEnabled(false);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    std::unique_ptr<CameraSession> session;
+    QEventLoop waiting;
+    std::thread worker([&session, &error, &waiting, sdk = m_makeSdk(), filing = std::move(filing)]() mutable {
+        session = CameraSession::connect(std::move(sdk), std::move(filing), &error);
+        QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    waiting.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    QGuiApplication::restoreOverrideCursor();
+    start->setEnabled(true);
+    return session;
+}
+
 void Take_Pictures::startCamera()
 {
     if (m_brandIndex != kKorvane)
         return;
     CaptureSequence sequence(this, m_combination);
     SdkError error = 0;
-    std::unique_ptr<CameraSession> session = CameraSession::connect(m_makeSdk(), sequence.filing(), &error);
+    std::unique_ptr<CameraSession> session = connectCamera(sequence.filing(), error);
     if (!session) {
         // The library is stopped again and nothing on the page changed; the
-        // run log keeps why, e.g. a camera the desktop has claimed.
-        WriteRunLog(QStringLiteral("Cannot detect camera: ") + QString::fromStdString(DescribeCameraError(error)));
+        // operator and the run log learn why, e.g. a camera the desktop has claimed.
+        const QString cause = QString::fromStdString(DescribeCameraError(error));
+        WriteRunLog(QStringLiteral("Cannot detect camera: ") + cause);
         QMessageBox box(QMessageBox::NoIcon, QString(), QStringLiteral("Cannot detect camera"), QMessageBox::Ok);
+        box.setInformativeText(cause);
         box.exec();
         return;
     }
