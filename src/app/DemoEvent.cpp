@@ -235,6 +235,7 @@ void DemoEvent::WriteSettings()
         FrameTemplate(grid.columns, grid.rows).save(name);
         WriteCombinationTemplate(grid.cells, QDir::current().absoluteFilePath(name));
     }
+    WriteCaptureWaitTime(3); // the countdown before each shot shows too
     Profile::Write("Config/sys.ini", QStringLiteral("Photo_Source_folder"), QStringLiteral("Code"), Absolute(kSourceFolder));
     Profile::Write("Config/sys.ini", QStringLiteral("Photo_Frame_File"), QStringLiteral("Code"), Absolute(kFrameFile));
     Utf16File::WriteText("Config/All_the_same.vellora",
