@@ -31,11 +31,14 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyle>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableView>
 #include <QThreadPool>
 #include <QTimer>
+
+#include <vector>
 
 namespace {
 
@@ -184,6 +187,8 @@ QTableView *Scene_Print_Manager::CreateList(QAbstractItemModel *model)
     view->setShowGrid(true);
     view->verticalHeader()->hide();
     view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // A long path keeps its file name in view.
+    view->setTextElideMode(Qt::ElideMiddle);
     return view;
 }
 
@@ -614,11 +619,13 @@ void Scene_Print_Manager::LayOut()
     if (height - 199 - (top + pendingHeight) < 60)
         pendingHeight = height / 2;
     m_pendingList->setGeometry(0, top, leftWidth, pendingHeight);
-    m_reprintList->setGeometry(0, top + pendingHeight + 4, leftWidth, std::max(40, height - 199 - (top + pendingHeight + 4)));
+    // The lists reach down to the page's foot: no band stays empty under them.
+    m_reprintList->setGeometry(0, top + pendingHeight + 4, leftWidth, std::max(40, height - 4 - (top + pendingHeight + 4)));
 
     const int right = leftWidth + 4;
     const int rightWidth = width - right;
-    const int printedBottom = height - 255;
+    // Under the printed list only the reprint fields and the hint line.
+    const int printedBottom = height - (2 * kRowHeight + 30);
     m_printedList->setGeometry(right, top, rightWidth, std::max(60, printedBottom - top));
 
     // The reprint fields in one row under the printed list, the check boxes at its right end.
@@ -634,17 +641,25 @@ void Scene_Print_Manager::LayOut()
     m_hint->setGeometry(right, y + kRowHeight + 8, rightWidth, kRowHeight);
 
     // The thumbnail column is a thumbnail wide, yet never narrower than its
-    // header's text; the other columns share the rest.
-    const auto spread = [](QTableView *view, int firstWidth) {
+    // header's text; the other columns share the rest by their weights. The
+    // room a vertical scroll bar takes is kept free, so the columns never
+    // need a horizontal one.
+    const auto spread = [](QTableView *view, int firstWidth, const std::vector<int> &weights) {
         const int columns = view->model()->columnCount();
-        const int first = firstWidth > 0 ? std::max(firstWidth, view->horizontalHeader()->sectionSizeHint(0))
-                                         : view->width() / columns;
+        const int first = std::max(firstWidth, view->horizontalHeader()->sectionSizeHint(0));
+        const int room = view->width() - 2 * view->frameWidth() - view->style()->pixelMetric(QStyle::PM_ScrollBarExtent)
+            - first;
+        int total = 0;
+        for (int column = 1; column < columns; ++column)
+            total += weights.at(column - 1);
         view->setColumnWidth(0, first);
         for (int column = 1; column < columns; ++column)
-            view->setColumnWidth(column, (view->width() - first - 4) / (columns - 1));
+            view->setColumnWidth(column, std::max(view->horizontalHeader()->sectionSizeHint(column),
+                                                  room * weights.at(column - 1) / total));
     };
     const int thumbnailWidth = m_manager->Queue().Pending().ThumbnailSize().width() + 5;
-    spread(m_pendingList, thumbnailWidth);
-    spread(m_printedList, thumbnailWidth);
-    spread(m_reprintList, 0);
+    spread(m_pendingList, thumbnailWidth, {1, 1});
+    spread(m_printedList, thumbnailWidth, {1, 1, 1, 1});
+    // The reprint list: its ID and quantity are short, the path is long.
+    spread(m_reprintList, 0, {2, 4, 1});
 }
