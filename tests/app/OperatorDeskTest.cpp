@@ -6,7 +6,6 @@
 #include "tests/support/ProgramFolder.h"
 #include "tests/support/XDesk.h"
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
@@ -23,23 +22,11 @@ namespace {
 
 using Entry = WidgetMapFile::Entry;
 
-bool WaitFor(const std::function<bool()> &condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(150);
-    }
-    return true;
-}
-
 // Waits until the map shows what `find` looks for.
 std::optional<Entry> WaitForEntry(const std::function<std::optional<Entry>()> &find, int timeoutMs = 20000)
 {
     std::optional<Entry> found;
-    WaitFor([&] { return (found = find()).has_value(); }, timeoutMs);
+    QTest::qWaitFor([&] { return (found = find()).has_value(); }, timeoutMs);
     return found;
 }
 
