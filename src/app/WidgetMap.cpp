@@ -114,6 +114,8 @@ void WidgetMap::Write() const
     QTextStream out(&text);
     for (const QWidget *window : QApplication::topLevelWidgets())
         WriteWidget(out, *window);
+    if (const QWidget *focus = QApplication::focusWidget())
+        out << "focus\t" << focus->metaObject()->className() << '\t' << focus->objectName() << '\n';
     out.flush();
     const QString part = m_path + QStringLiteral(".part");
     QFile file(part);

@@ -13,6 +13,7 @@
 //   widget  <class> <objectName> <text> <x> <y> <width> <height>
 //   item    <view objectName> <row> <column> <text> <check state or -1> <x> <y> <width> <height>
 //   check   <view objectName> <row> <column> <check state> <x> <y> <width> <height>
+//   focus   <class> <objectName>             (the widget with the keyboard focus)
 //
 // A widget's text is a button's, label's or field's text without its
 // shortcut marks, or a window's title.

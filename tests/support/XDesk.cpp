@@ -150,6 +150,9 @@ std::vector<WidgetMapFile::Entry> WidgetMapFile::Read() const
             entry.column = f[3].toInt();
             entry.checkState = f[4].toInt();
             entry.rect = rect(5);
+        } else if (entry.kind == QLatin1String("focus") && f.size() >= 3) {
+            entry.klass = f[1];
+            entry.name = f[2];
         } else {
             continue;
         }
@@ -193,6 +196,12 @@ std::optional<WidgetMapFile::Entry> WidgetMapFile::Cell(const QString &view, int
     return First(Read(), [&](const Entry &e) {
         return e.kind == QLatin1String("item") && e.klass == view && e.row == row && e.column == column;
     });
+}
+
+QString WidgetMapFile::Focus() const
+{
+    const auto focus = First(Read(), [](const Entry &e) { return e.kind == QLatin1String("focus"); });
+    return focus ? focus->name : QString();
 }
 
 std::optional<WidgetMapFile::Entry> WidgetMapFile::CheckBox(const QString &view, int row, int column) const

@@ -51,7 +51,7 @@ class WidgetMapFile final
 public:
     struct Entry
     {
-        QString kind;  // widget, item or check
+        QString kind;  // widget, item, check or focus
         QString klass; // widget: its class; item and check: the view's objectName
         QString name;  // widget: its objectName
         QString text;
@@ -77,6 +77,8 @@ public:
     std::optional<Entry> Cell(const QString &view, int row, int column) const;
     // The check box of a visible checkable cell.
     std::optional<Entry> CheckBox(const QString &view, int row, int column = 0) const;
+    // The objectName of the widget with the keyboard focus; empty when none.
+    QString Focus() const;
 
 private:
     QString m_path;
