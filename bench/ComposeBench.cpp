@@ -84,12 +84,12 @@ bool ComposeOnce(const QString &photoPath, const QString &templatePath, const QS
 {
     TemplateSettings settings = BenchSettings();
     settings.Proportion = scale;
-    auto [frameTemplate, photo] = OpenCompositionInputs(photoPath.toStdString(), templatePath.toStdString(), settings,
-                                                        CanvasSize(PaperW, PaperH));
-    if (!photo || frameTemplate.isNull())
+    CompositionInputs inputs = OpenCompositionInputs(photoPath.toStdString(), templatePath.toStdString(), settings,
+                                                     CanvasSize(PaperW, PaperH));
+    if (!inputs.photo || inputs.frameTemplate.isNull())
         return false;
     QImage output;
-    return ComposeSinglePhoto(*photo, frameTemplate, output, outputPath.toStdString(), PhotoName, settings, PaperW,
+    return ComposeSinglePhoto(*inputs.photo, inputs.frameTemplate, output, outputPath.toStdString(), PhotoName, settings, PaperW,
                               PaperH, Quality);
 }
 

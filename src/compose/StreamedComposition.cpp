@@ -2,7 +2,6 @@
 
 #include "compose/JpegDecoder.h"
 #include "compose/JpegEncoder.h"
-#include "compose/SinglePhoto.h"
 #include "compose/TemplateRows.h"
 
 #include <condition_variable>
@@ -49,11 +48,12 @@ public:
         ++m_produced;
         m_changed.notify_all();
     }
-    void End(bool whole)
+    void End(bool whole, bool damaged)
     {
         const std::lock_guard lock(m_mutex);
         m_ended = true;
         m_whole = whole;
+        m_damaged = damaged;
         m_changed.notify_all();
     }
 
@@ -88,10 +88,12 @@ public:
         m_stopped = true;
         m_changed.notify_all();
     }
-    bool WaitWhole()
+    // Whether the data was whole; `damaged` whether it was damaged or cut short.
+    bool WaitWhole(bool &damaged)
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [this] { return m_ended; });
+        damaged = m_damaged;
         return m_whole;
     }
     std::size_t RowBytes() const { return m_rowBytes; }
@@ -109,12 +111,13 @@ private:
     bool m_failed = false;
     bool m_ended = false;
     bool m_whole = false;
+    bool m_damaged = false;
     bool m_stopped = false;
 };
 
 void Decode(StreamedPhoto photo, RowRing &ring)
 {
-    JpegRowReader reader(photo.jpeg);
+    JpegRowReader &reader = *photo.jpeg;
     const bool started = reader.Start(photo.reduction, photo.rect);
     const QRect decoded = reader.Decoded();
     ring.Begin(decoded, started);
@@ -122,7 +125,7 @@ void Decode(StreamedPhoto photo, RowRing &ring)
     for (int row = 0; ok && row < decoded.height(); row += BandRows) {
         uchar *band = ring.NextBand();
         if (!band) { // nobody wants the rest
-            ring.End(false);
+            ring.End(false, false);
             return;
         }
         const int rows = std::min(BandRows, decoded.height() - row);
@@ -132,7 +135,8 @@ void Decode(StreamedPhoto photo, RowRing &ring)
         ok = reader.Read(pointers, rows);
         ring.Produced(rows);
     }
-    ring.End(ok && reader.Finish() && reader.Whole());
+    const bool whole = ok && reader.Finish() && reader.Whole();
+    ring.End(whole, reader.Damaged());
 }
 
 // Source-over of a premultiplied template pixel on an opaque colour, with
@@ -152,19 +156,19 @@ inline QRgb Under(QRgb over, QRgb colour)
     return over + (ag | rb);
 }
 
-// Lays a canvas row under the template: the photo's pixels from `photo`
-// (null for none) over canvas columns [left, right), white elsewhere.
-void LayRow(QRgb *row, int width, const QRgb *photo, int left, int right)
+// Lays a canvas row: the template's row `over` on the photo's pixels from
+// `photo` (null for none) over canvas columns [left, right), white elsewhere.
+void LayRow(QRgb *row, const QRgb *over, int width, const QRgb *photo, int left, int right)
 {
     int x = 0;
     for (; x < std::min(left, width); ++x)
-        row[x] = Under(row[x], 0xFFFFFFFFu);
+        row[x] = Under(over[x], 0xFFFFFFFFu);
     if (photo) {
         for (; x < right; ++x)
-            row[x] = Under(row[x], photo[x - left]);
+            row[x] = Under(over[x], photo[x - left]);
     }
     for (; x < width; ++x)
-        row[x] = Under(row[x], 0xFFFFFFFFu);
+        row[x] = Under(over[x], 0xFFFFFFFFu);
 }
 
 // Encodes the laid rows in order, holding back the label's rows until the
@@ -215,7 +219,8 @@ class PhotoRows final
 {
 public:
     explicit PhotoRows(const StreamedPhoto &photo)
-        : m_decoder(Decode, StreamedPhoto{photo.jpeg, photo.reduction, photo.rect, photo.corner, nullptr, nullptr},
+        : m_decoder(Decode,
+                    StreamedPhoto{photo.jpeg, photo.path, photo.reduction, photo.rect, photo.corner, nullptr, nullptr},
                     std::ref(ring))
     {
     }
@@ -238,20 +243,22 @@ std::shared_ptr<PhotoRows> StartPhotoRows(const StreamedPhoto &photo)
     return std::make_shared<PhotoRows>(photo);
 }
 
-bool ComposeUnderTemplate(const StreamedPhoto &photo, QImage &frameTemplate, QRect labelRect,
+bool ComposeUnderTemplate(const StreamedPhoto &photo, const QImage &frameTemplate, QImage &canvas, QRect labelRect,
                           const std::function<void(QPainter &)> &drawLabel, const std::filesystem::path &outputPath,
-                          int quality)
+                          int quality, bool &damaged)
 {
+    damaged = false;
     const std::shared_ptr<PhotoRows> rows = photo.started ? photo.started : StartPhotoRows(photo);
     RowRing &ring = rows->ring;
-    PremultiplyTemplate(frameTemplate); // while the first rows decode; a template still being read is so already
+    // The template is only read: a kept one goes on to the next photo as it is.
+    canvas = QImage(frameTemplate.size(), QImage::Format_RGB32);
     QRect decoded;
-    if (!ring.WaitBegun(decoded))
+    if (!ring.WaitBegun(decoded) || canvas.isNull()) {
+        ring.Stop();
+        ring.WaitWhole(damaged);
         return false;
+    }
 
-    // The canvas is the template: once every row is laid it is opaque.
-    QImage &canvas = frameTemplate;
-    canvas.reinterpretAsFormat(QImage::Format_RGB32);
     const int width = canvas.width();
     const int height = canvas.height();
     RowOutput output(canvas, labelRect, drawLabel, outputPath, quality);
@@ -259,19 +266,20 @@ bool ComposeUnderTemplate(const StreamedPhoto &photo, QImage &frameTemplate, QRe
     const int firstPhotoRow = photo.corner.y() + decoded.top();
     // A template still being read is waited for row by row.
     int templateReady = photo.templateRows ? 0 : height;
-    const auto rowAt = [&](int y) -> QRgb * {
+    const auto templateRow = [&](int y) -> const QRgb * {
         if (y >= templateReady && (templateReady = photo.templateRows->WaitRows(y + 1)) < 0)
             return nullptr;
-        return reinterpret_cast<QRgb *>(canvas.bits() + canvas.bytesPerLine() * y);
+        return reinterpret_cast<const QRgb *>(frameTemplate.constScanLine(y));
     };
+    const auto canvasRow = [&](int y) { return reinterpret_cast<QRgb *>(canvas.scanLine(y)); };
 
     int y = 0;
     bool templateWhole = true;
     const auto layWhite = [&](int row) {
-        QRgb *pixels = rowAt(row);
-        templateWhole = templateWhole && pixels;
-        if (pixels)
-            LayRow(pixels, width, nullptr, 0, 0);
+        const QRgb *over = templateRow(row);
+        templateWhole = templateWhole && over;
+        if (over)
+            LayRow(canvasRow(row), over, width, nullptr, 0, 0);
         output.Laid(row);
     };
     for (; y < std::min(firstPhotoRow, height); ++y)
@@ -286,10 +294,10 @@ bool ComposeUnderTemplate(const StreamedPhoto &photo, QImage &frameTemplate, QRe
             const auto *pixels = reinterpret_cast<const QRgb *>(band + ring.RowBytes() * std::size_t(i));
             const int left = std::max(photoLeft, 0);
             const int right = std::clamp(photoLeft + decoded.width(), left, width);
-            QRgb *row = rowAt(at);
-            templateWhole = templateWhole && row;
-            if (row)
-                LayRow(row, width, pixels + (left - photoLeft), left, right);
+            const QRgb *over = templateRow(at);
+            templateWhole = templateWhole && over;
+            if (over)
+                LayRow(canvasRow(at), over, width, pixels + (left - photoLeft), left, right);
             output.Laid(at);
             y = at + 1;
         }
@@ -297,5 +305,5 @@ bool ComposeUnderTemplate(const StreamedPhoto &photo, QImage &frameTemplate, QRe
     }
     for (; y < height; ++y)
         layWhite(y);
-    return ring.WaitWhole() && templateWhole && output.Commit();
+    return ring.WaitWhole(damaged) && templateWhole && output.Commit();
 }
