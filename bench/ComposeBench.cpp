@@ -12,8 +12,9 @@
 //   ComposeBench --once PHOTO TEMPLATE OUT [SCALE] one composition, for /usr/bin/time -v
 //   ComposeBench --memory [DIR]                    peak memory of a 100 MP photo at scale 0.7
 //   ComposeBench --steady PHOTO TEMPLATE DIR COUNT COUNT copies of the photo composed one after
-//                                                  the other in one process; each one's time,
-//                                                  in ms, one a line, into DIR/steady.txt
+//                                                  the other in one process; each one's wall
+//                                                  and processor time (all threads), in ms,
+//                                                  one photo a line, into DIR/steady.txt
 //
 // The side by side run also times the steady state: 20 photos composed one
 // after the other in one process with the same template, the median per
@@ -44,6 +45,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 
 namespace {
@@ -95,6 +98,15 @@ bool ComposeOnce(const QString &photoPath, const QString &templatePath, const QS
 
 constexpr int SteadyPhotos = 20;
 
+// Processor time of this process so far, all threads, in ms.
+double ProcessorMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval &t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
 // An event's stream of photos in one process: COUNT copies of the photo (a
 // card of like photos) composed in turn with the same template, each timed.
 int ComposeSteadily(const QString &photo, const QString &templatePath, const QDir &dir, int count)
@@ -112,24 +124,29 @@ int ComposeSteadily(const QString &photo, const QString &templatePath, const QDi
     for (int i = 0; i < count; ++i) {
         QElapsedTimer timer;
         timer.start();
+        const double cpu = ProcessorMs();
         if (!ComposeOnce(photos[std::size_t(i)], templatePath, dir.filePath(QStringLiteral("steady_out.jpg"))))
             return 1;
-        times.write(QByteArray::number(timer.nsecsElapsed() / 1e6) + '\n');
+        times.write(QByteArray::number(timer.nsecsElapsed() / 1e6) + ' ' + QByteArray::number(ProcessorMs() - cpu)
+                    + '\n');
     }
     for (const QString &copy : photos)
         QFile::remove(copy);
     return 0;
 }
 
-// The per-photo times the last --steady run wrote.
-std::vector<double> SteadyTimes(const QDir &dir)
+// The per-photo wall times the last --steady run wrote, and its processor times.
+std::vector<double> SteadyTimes(const QDir &dir, std::vector<double> &cpu)
 {
     std::vector<double> times;
     QFile file(dir.filePath(QStringLiteral("steady.txt")));
     if (file.open(QIODevice::ReadOnly)) {
         for (const QByteArray &line : file.readAll().split('\n')) {
-            if (!line.isEmpty())
-                times.push_back(line.toDouble());
+            const QList<QByteArray> fields = line.split(' ');
+            if (fields.size() == 2) {
+                times.push_back(fields[0].toDouble());
+                cpu.push_back(fields[1].toDouble());
+            }
         }
     }
     return times;
@@ -330,6 +347,7 @@ int main(int argc, char **argv)
     // Interleaved runs, so a busy moment of the machine hits every contender
     // alike; each run ends with a steady stream of photos in one process.
     std::vector<double> steadyMedians;
+    std::vector<double> steadyCpuMedians;
     Contender stream{"vellora (20 in one process)", QString(), nullptr, {}, {}, {}};
     for (int run = 0; run < runs; ++run) {
         for (Contender &c : contenders) {
@@ -343,10 +361,12 @@ int main(int argc, char **argv)
         const Measured steady =
             RunMeasured(qEnvironmentVariable("VELLORA_COMPOSE", QCoreApplication::applicationFilePath()),
                         {QStringLiteral("--steady"), photo, frame, dir.path(), QString::number(SteadyPhotos)});
-        const std::vector<double> times = SteadyTimes(dir);
+        std::vector<double> cpu;
+        const std::vector<double> times = SteadyTimes(dir, cpu);
         if (!steady.ok || times.size() != std::size_t(SteadyPhotos))
             return 1;
         steadyMedians.push_back(Median(times));
+        steadyCpuMedians.push_back(Median(cpu));
         stream.times.push_back(steady.ms);
         stream.peaks.push_back(steady.peakMb);
         stream.cpu.push_back(steady.cpuMs);
@@ -367,9 +387,10 @@ int main(int argc, char **argv)
     const double steadyMs = Median(steadyMedians);
     const double floorMs = Median(contenders.back().times);
     std::printf("steady state, %d photos composed one after the other in one process with the same template:\n"
-                "  median per photo %.1f ms wall (whole process %.1f ms wall %.1f ms cpu %.1f MB peak)\n"
+                "  median per photo %.1f ms wall %.1f ms cpu (whole process %.1f ms wall %.1f ms cpu %.1f MB peak)\n"
                 "  per photo / floor's wall: %.2f\n",
-                SteadyPhotos, steadyMs, Median(stream.times), Median(stream.cpu), Median(stream.peaks), steadyMs / floorMs);
+                SteadyPhotos, steadyMs, Median(steadyCpuMedians), Median(stream.times), Median(stream.cpu),
+                Median(stream.peaks), steadyMs / floorMs);
     std::printf("output size and colours at (1000,800) (60,60) (1500,1600) (1440,1920):\n");
     PrintGeometry(contenders);
     return 0;

@@ -53,6 +53,19 @@ QByteArray JpegBytes(const QImage &image, int quality)
     return bytes;
 }
 
+QByteArray CutWithEndMarker(const QByteArray &jpeg)
+{
+    const qsizetype scan = jpeg.lastIndexOf(QByteArray("\xFF\xDA", 2));
+    return jpeg.left(scan + (jpeg.size() - scan) / 2) + QByteArray("\xFF\xD9", 2);
+}
+
+QByteArray DeclaringSize(QByteArray jpeg, int width, int height)
+{
+    const qsizetype frame = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+    const char size[] = {char(height >> 8), char(height & 0xFF), char(width >> 8), char(width & 0xFF)};
+    return frame < 0 ? QByteArray() : jpeg.replace(frame + 5, 4, QByteArray(size, 4));
+}
+
 QByteArray WithExifOrientation(const QByteArray &jpeg, int orientation)
 {
     // "Exif\0\0", then a little-endian TIFF header and one directory entry:
