@@ -340,9 +340,10 @@ bool ComposeSinglePhoto(CompositionPhoto &photo, QImage &frameTemplate, QImage &
             if (!photo.deferred->started) // decoding while the template is premultiplied
                 photo.deferred->started = StartPhotoRows(*photo.deferred);
             PremultiplyTemplate(frameTemplate); // a kept template, or one still being read, is so already
-            const bool saved = ComposeUnderTemplate(*photo.deferred, frameTemplate, output,
+            const bool saved = ComposeUnderTemplate(*photo.deferred, frameTemplate,
                                                     settings.showNumber ? LabelArea(label, settings) : QRect(),
                                                     drawLabel, outputPath, jpegQuality, photo.damaged);
+            output = QImage(); // encoded row by row, never held whole
             return recorded(saved);
         }
         const std::shared_ptr<TemplateRows> templateRows = photo.deferred->templateRows;

@@ -116,7 +116,8 @@ CompositionInputs OpenCompositionInputs(const std::filesystem::path &photoPath,
 // caller's copy of the template settings, taken under the composition lock,
 // which the caller holds for the whole call. Takes the next picture number
 // even when the save fails, and records it either way. True when the JPEG
-// was written; `output` receives the composed picture. A photo whose data
+// was written; `output` receives the composed picture, or stays null when
+// it was encoded row by row (StreamedComposition). A photo whose data
 // turns out damaged or cut short gives no picture and is marked `damaged`.
 bool ComposeSinglePhoto(CompositionPhoto &photo, QImage &frameTemplate, QImage &output,
                         const std::filesystem::path &outputPath, const QString &photoName,

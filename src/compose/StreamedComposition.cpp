@@ -171,45 +171,54 @@ void LayRow(QRgb *row, const QRgb *over, int width, const QRgb *photo, int left,
         row[x] = Under(over[x], 0xFFFFFFFFu);
 }
 
-// Encodes the laid rows in order, holding back the label's rows until the
-// label is drawn over all of them.
+// Encodes the laid rows in order as they come, one at a time; the label's
+// rows are held until the label is drawn over all of them. The picture is
+// never held whole.
 class RowOutput final
 {
 public:
-    RowOutput(QImage &canvas, QRect labelRect, const std::function<void(QPainter &)> &drawLabel,
+    RowOutput(QSize size, QRect labelRect, const std::function<void(QPainter &)> &drawLabel,
               const std::filesystem::path &path, int quality)
-        : m_canvas(canvas)
-        , m_label(labelRect.intersected(canvas.rect()))
+        : m_label(labelRect.intersected(QRect(QPoint(0, 0), size)))
         , m_drawLabel(drawLabel)
-        , m_writer(path, canvas.size(), quality)
-        , m_labelDrawn(m_label.isEmpty())
+        , m_row(size.width(), 1, QImage::Format_RGB32)
+        , m_labelRows(m_label.isEmpty() ? QImage() : QImage(size.width(), m_label.height(), QImage::Format_RGB32))
+        , m_writer(path, size, quality)
     {
     }
 
+    bool IsOpen() const { return !m_row.isNull() && (m_label.isEmpty() || !m_labelRows.isNull()); }
+    // Where canvas row `y` is to be laid.
+    QRgb *Row(int y)
+    {
+        QImage &rows = InLabel(y) ? m_labelRows : m_row;
+        return reinterpret_cast<QRgb *>(rows.scanLine(InLabel(y) ? y - m_label.top() : 0));
+    }
+    // Row `y` is laid; rows are laid top to bottom, each once.
     void Laid(int y)
     {
-        m_laid = y + 1;
-        if (!m_labelDrawn && m_laid > m_label.bottom()) {
-            QPainter painter(&m_canvas);
-            m_drawLabel(painter);
-            m_labelDrawn = true;
+        if (!InLabel(y)) {
+            m_ok = m_ok && m_writer.Write(m_row, 0, 1);
+            return;
         }
-        const int ready = m_labelDrawn ? m_laid : std::min(m_laid, m_label.top());
-        if (ready > m_written) {
-            m_ok = m_ok && m_writer.Write(m_canvas, m_written, ready - m_written);
-            m_written = ready;
-        }
+        if (y < m_label.bottom())
+            return;
+        QPainter painter(&m_labelRows);
+        painter.translate(0, -m_label.top());
+        m_drawLabel(painter);
+        painter.end();
+        m_ok = m_ok && m_writer.Write(m_labelRows, 0, m_labelRows.height());
     }
     bool Commit() { return m_ok && m_writer.Commit(); }
 
 private:
-    QImage &m_canvas;
+    bool InLabel(int y) const { return y >= m_label.top() && y <= m_label.bottom() && !m_label.isEmpty(); }
+
     const QRect m_label;
     const std::function<void(QPainter &)> &m_drawLabel;
+    QImage m_row;
+    QImage m_labelRows;
     JpegRowWriter m_writer;
-    bool m_labelDrawn;
-    int m_laid = 0;
-    int m_written = 0;
     bool m_ok = true;
 };
 
@@ -243,7 +252,7 @@ std::shared_ptr<PhotoRows> StartPhotoRows(const StreamedPhoto &photo)
     return std::make_shared<PhotoRows>(photo);
 }
 
-bool ComposeUnderTemplate(const StreamedPhoto &photo, const QImage &frameTemplate, QImage &canvas, QRect labelRect,
+bool ComposeUnderTemplate(const StreamedPhoto &photo, const QImage &frameTemplate, QRect labelRect,
                           const std::function<void(QPainter &)> &drawLabel, const std::filesystem::path &outputPath,
                           int quality, bool &damaged)
 {
@@ -251,17 +260,16 @@ bool ComposeUnderTemplate(const StreamedPhoto &photo, const QImage &frameTemplat
     const std::shared_ptr<PhotoRows> rows = photo.started ? photo.started : StartPhotoRows(photo);
     RowRing &ring = rows->ring;
     // The template is only read: a kept one goes on to the next photo as it is.
-    canvas = QImage(frameTemplate.size(), QImage::Format_RGB32);
+    const int width = frameTemplate.width();
+    const int height = frameTemplate.height();
+    RowOutput output(frameTemplate.size(), labelRect, drawLabel, outputPath, quality);
     QRect decoded;
-    if (!ring.WaitBegun(decoded) || canvas.isNull()) {
+    if (!ring.WaitBegun(decoded) || !output.IsOpen()) {
         ring.Stop();
         ring.WaitWhole(damaged);
         return false;
     }
 
-    const int width = canvas.width();
-    const int height = canvas.height();
-    RowOutput output(canvas, labelRect, drawLabel, outputPath, quality);
     const int photoLeft = photo.corner.x() + decoded.left();
     const int firstPhotoRow = photo.corner.y() + decoded.top();
     // A template still being read is waited for row by row.
@@ -271,7 +279,6 @@ bool ComposeUnderTemplate(const StreamedPhoto &photo, const QImage &frameTemplat
             return nullptr;
         return reinterpret_cast<const QRgb *>(frameTemplate.constScanLine(y));
     };
-    const auto canvasRow = [&](int y) { return reinterpret_cast<QRgb *>(canvas.scanLine(y)); };
 
     int y = 0;
     bool templateWhole = true;
@@ -279,7 +286,7 @@ bool ComposeUnderTemplate(const StreamedPhoto &photo, const QImage &frameTemplat
         const QRgb *over = templateRow(row);
         templateWhole = templateWhole && over;
         if (over)
-            LayRow(canvasRow(row), over, width, nullptr, 0, 0);
+            LayRow(output.Row(row), over, width, nullptr, 0, 0);
         output.Laid(row);
     };
     for (; y < std::min(firstPhotoRow, height); ++y)
@@ -297,7 +304,7 @@ bool ComposeUnderTemplate(const StreamedPhoto &photo, const QImage &frameTemplat
             const QRgb *over = templateRow(at);
             templateWhole = templateWhole && over;
             if (over)
-                LayRow(canvasRow(at), over, width, pixels + (left - photoLeft), left, right);
+                LayRow(output.Row(at), over, width, pixels + (left - photoLeft), left, right);
             output.Laid(at);
             y = at + 1;
         }

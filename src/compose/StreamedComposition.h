@@ -13,8 +13,8 @@
 // size its decoder gives directly (1/1, 1/2, 1/4, 1/8) under a frame
 // template with alpha at the canvas's size. The photo's rows are decoded on
 // a second thread and laid under the template as they come, and every
-// finished row is encoded at once, so decoding and encoding overlap and the
-// photo is never held whole: the canvas is the template's own pixels.
+// finished row is encoded at once, so decoding and encoding overlap and
+// neither the photo nor the composed picture is held whole.
 
 // A photo's rows being decoded on a thread of their own, a few bands ahead
 // of whoever takes them; the thread ends with the object.
@@ -42,11 +42,12 @@ std::shared_ptr<PhotoRows> StartPhotoRows(const StreamedPhoto &photo);
 
 // `frameTemplate`: premultiplied 32-bit ARGB at the canvas's size, only
 // read (it may be a kept template shared with the next photos, its rows
-// still being read: see `photo.templateRows`). `canvas` becomes the composed
-// picture (white where neither photo nor template show). `drawLabel` paints
-// the label over it before any row of `labelRect` is encoded. True when the
-// photo's data was whole and the JPEG was written; `damaged` tells when the
-// photo's data was damaged or cut short.
-bool ComposeUnderTemplate(const StreamedPhoto &photo, const QImage &frameTemplate, QImage &canvas, QRect labelRect,
+// still being read: see `photo.templateRows`). The composed picture (white
+// where neither photo nor template show) is encoded row by row as it is
+// laid and never held whole. `drawLabel` paints the label over the rows of
+// `labelRect` before any of them is encoded. True when the photo's data was
+// whole and the JPEG was written; `damaged` tells when the photo's data was
+// damaged or cut short.
+bool ComposeUnderTemplate(const StreamedPhoto &photo, const QImage &frameTemplate, QRect labelRect,
                           const std::function<void(QPainter &)> &drawLabel, const std::filesystem::path &outputPath,
                           int quality, bool &damaged);

@@ -7,9 +7,7 @@
 #include "tests/support/CameraPhotos.h"
 #include "tests/support/ProgramFolder.h"
 
-#include <QBuffer>
 #include <QFile>
-#include <QImageWriter>
 
 #include <gtest/gtest.h>
 
@@ -95,18 +93,6 @@ TEST(CameraPhoto, CmykGreyAndProgressiveJpegsKeepTheirColours)
 }
 
 namespace {
-
-QByteArray ProgressiveJpegBytes(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setProgressiveScanWrite(true);
-    writer.setQuality(92);
-    writer.write(image);
-    return bytes;
-}
 
 const QByteArray EndMarker("\xFF\xD9", 2);
 
@@ -232,7 +218,7 @@ TEST(CameraPhoto, TheRowByRowRoadGivesThePictureOfTheWholePictureRoad)
         ASSERT_TRUE(ComposeSinglePhoto(*inputs.photo, inputs.frameTemplate, output, "out.jpg", QStringLiteral("12.jpg"),
                                        settings, 30, 20, 95));
         pictures[road] = QImage(QStringLiteral("out.jpg"));
-        EXPECT_EQ(output.size(), canvas);
+        EXPECT_EQ(output.isNull(), road != Whole) << "the row-by-row road never holds the picture whole";
     }
     ASSERT_EQ(pictures[Whole].size(), canvas);
     EXPECT_EQ(pictures[Whole], pictures[PhotoRowByRow]);

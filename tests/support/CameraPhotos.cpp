@@ -1,6 +1,7 @@
 #include "tests/support/CameraPhotos.h"
 
 #include <QBuffer>
+#include <QImageWriter>
 #include <QPainter>
 #include <QProcess>
 
@@ -44,13 +45,30 @@ QImage StoredFor(const QImage &upright, int orientation)
     return stored;
 }
 
-QByteArray JpegBytes(const QImage &image, int quality)
+namespace {
+
+QByteArray Encoded(const QImage &image, int quality, bool progressive)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG", quality);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(quality);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
     return bytes;
+}
+
+} // namespace
+
+QByteArray JpegBytes(const QImage &image, int quality)
+{
+    return Encoded(image, quality, false);
+}
+
+QByteArray ProgressiveJpegBytes(const QImage &image, int quality)
+{
+    return Encoded(image, quality, true);
 }
 
 QByteArray CutWithEndMarker(const QByteArray &jpeg)

@@ -17,6 +17,8 @@ QImage StoredFor(const QImage &upright, int orientation);
 
 // A JPEG of the picture, as bytes.
 QByteArray JpegBytes(const QImage &image, int quality = 92);
+// The same, progressive: the picture refined over several scans.
+QByteArray ProgressiveJpegBytes(const QImage &image, int quality = 92);
 
 // The JPEG with an EXIF block carrying the orientation tag, as cameras write it.
 QByteArray WithExifOrientation(const QByteArray &jpeg, int orientation);
