@@ -12,7 +12,6 @@
 #include <QPainter>
 
 #include <cmath>
-#include <future>
 
 
 namespace {
