@@ -130,15 +130,22 @@ TEST(CrashRecovery, RestoresWhatThePreviousRunLeftInTheStateFile)
     ResetSharedState();
 }
 
-TEST(CrashRecovery, WaitsWhileAnotherThreadHoldsThePrinterTable)
+// A run that ended while automatic printing ran on chosen printers, with the
+// three printers of AddPrinters listed.
+void PrepareCrashWhilePrinting(PrinterListModel &list)
 {
-    const ProgramFolder folder;
     CreateWorkingFolders();
     ResetSharedState();
     WriteSysValue(QStringLiteral("System"), QStringLiteral("AutoPrint"), QStringLiteral("Start"));
     WriteSysValue(QStringLiteral("System"), QStringLiteral("ChoosePrinter"), QStringLiteral("True"));
-    PrinterListModel list;
     AddPrinters(list);
+}
+
+TEST(CrashRecovery, WaitsWhileAnotherThreadHoldsThePrinterTable)
+{
+    const ProgramFolder folder;
+    PrinterListModel list;
+    PrepareCrashWhilePrinting(list);
 
     std::promise<void> held;
     std::promise<void> release;
@@ -194,12 +201,8 @@ TEST(CrashRecovery, APrinterTickedBeforeRecoveryStaysCounted)
 {
     const ProgramFolder folder;
     const FixedClock clock;
-    CreateWorkingFolders();
-    ResetSharedState();
-    WriteSysValue(QStringLiteral("System"), QStringLiteral("AutoPrint"), QStringLiteral("Start"));
-    WriteSysValue(QStringLiteral("System"), QStringLiteral("ChoosePrinter"), QStringLiteral("True"));
     PrinterListModel list;
-    AddPrinters(list);
+    PrepareCrashWhilePrinting(list);
     PrinterTable[0].checked = true; // printed 0 copies so far
     list.SetChecked(0, true);
     SelectedPrinterCount = 1;
