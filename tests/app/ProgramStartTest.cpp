@@ -81,13 +81,22 @@ bool WaitFor(const std::function<bool()> &condition, int timeoutMs)
     return true;
 }
 
+// The start is logged first and then marked in the state file.
+bool WaitForStartMarked()
+{
+    return WaitFor([] {
+        return ReadFile(TodaysLog()).contains(kProgramOpened)
+            && ReadSysValue(QStringLiteral("System"), QStringLiteral("Action")) == QStringLiteral("Start");
+    }, 15000);
+}
+
 } // namespace
 
 TEST(Program, FirstStartInAnEmptyFolderPreparesItAndLogsTheStart)
 {
     const ProgramFolder folder(ProgramFolder::Config::Omit);
     Program program;
-    ASSERT_TRUE(WaitFor([] { return ReadFile(TodaysLog()).contains(kProgramOpened); }, 15000));
+    ASSERT_TRUE(WaitForStartMarked());
 
     for (const char *path : {"Config", "Config/LOG", "Pic_B", "Pic_P", "Pic_R", "Pic_S", "TempPicture",
                              "CombinationTempPicture", "CombinationAddPrint"})
@@ -106,7 +115,7 @@ TEST(Program, KilledProgramRecoversOnceAtItsTwelfthTick)
     const ProgramFolder folder;
     {
         Program first;
-        ASSERT_TRUE(WaitFor([] { return ReadFile(TodaysLog()).contains(kProgramOpened); }, 15000));
+        ASSERT_TRUE(WaitForStartMarked());
     } // killed
 
     QElapsedTimer sinceStart;
