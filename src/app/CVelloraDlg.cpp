@@ -170,7 +170,7 @@ void CVelloraDlg::OnTimer1()
     m_registry->OnTimerTick();
     if (RecoveryDue(m_recoveryPending, m_tickCount)) {
         PrintManager &manager = m_printManager->Manager();
-        const RecoveryHooks hooks{[&manager] { manager.ShowStarted(); }, [&manager] { manager.PrepareAutoPrint(); },
+        const RecoveryHooks hooks{[&manager] { manager.ShowStarted(); }, [&manager] { manager.ResumeAutoPrint(); },
                                   [this] { m_printManager->ResumeAutoReprint(); }};
         // Cleared first: a message box recovery opens runs this timer again meanwhile.
         m_recoveryPending = false;

@@ -5,7 +5,7 @@
 
 // True for ".jpg" and ".jpeg" in any case. The extension is taken from the
 // first "." within the path's last five characters (the whole path when it
-// is shorter), the way the source folder watcher has always found it.
+// is shorter), so the source folder watcher and the pending-folder scan agree on it.
 bool HasJpegExtension(const QString &path);
 
 // The pending-folder name of an arriving photo: its digits and everything

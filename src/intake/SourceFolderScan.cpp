@@ -102,7 +102,7 @@ void WalkSourceFolder(std::unique_ptr<ScanTaskParams> scan, StartComposition sta
         if (entry.isDir())
             continue;
         if (!HasJpegExtension(entry.filePath())) {
-            Pause(300ms); // what another file has always cost a walk
+            Pause(300ms); // another file costs a walk this pause, keeping the disk quiet
             continue;
         }
         WaitForCompositions();

@@ -32,7 +32,7 @@ struct CombinationSettings
 
 const std::filesystem::path &CombinationSettingsFile();
 
-// Every value read as the program always read it: at most 99 characters,
+// Every value read by the settings files' rules: at most 99 characters,
 // "Error" (also the fallback) counting as absent; numbers from their
 // leading decimal digits.
 CombinationSettings ReadCombinationSettings();
