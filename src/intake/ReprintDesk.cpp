@@ -7,9 +7,9 @@
 #include "intake/ReprintState.h"
 #include "platform/DecimalText.h"
 #include "platform/Pause.h"
+#include "platform/WorkerSet.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace {
 
@@ -149,15 +149,15 @@ bool SearchPrintedList(PhotoListModel &printed, ReprintListModel &reprints, cons
     return added;
 }
 
-void StartReprintSearch(PhotoListModel &printed, ReprintListModel &reprints, const QString &text, int quantity,
+void StartReprintSearch(WorkerSet &searches, PhotoListModel &printed, ReprintListModel &reprints, const QString &text, int quantity,
                         bool byNumber, ShowHint showHint, std::function<void()> done)
 {
-    std::thread([&printed, &reprints, text, quantity, byNumber, showHint = std::move(showHint),
-                 done = std::move(done)] {
+    searches.Start([&printed, &reprints, text, quantity, byNumber, showHint = std::move(showHint),
+                    done = std::move(done)] {
         WriteRunLog(QStringLiteral("开始搜索已打印列表ID会话线程"));
         SearchPrintedList(printed, reprints, text, quantity, byNumber, showHint);
         if (done)
             done();
         WriteRunLog(QStringLiteral("搜索已打印列表ID会话线程结束"));
-    }).detach();
+    });
 }

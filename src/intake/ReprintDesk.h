@@ -8,6 +8,7 @@
 #include <functional>
 
 class PhotoListModel;
+class WorkerSet;
 
 // The photo chosen in the printed list for a reprint.
 struct ChosenPhoto
@@ -104,9 +105,8 @@ void AddPrintedRow(ReprintListModel &reprints, int row, const QString &name, con
 bool SearchPrintedList(PhotoListModel &printed, ReprintListModel &reprints, const QString &text, int quantity,
                        bool byNumber, const ShowHint &showHint);
 
-// Runs SearchPrintedList on a thread of its own, logged in the run log, then
-// calls `done` there (the page queues its field reset to its own thread).
-// The models must outlive the thread (the page's do: it is never destroyed
-// before the process ends).
-void StartReprintSearch(PhotoListModel &printed, ReprintListModel &reprints, const QString &text, int quantity,
+// Runs SearchPrintedList on a thread of `searches`, logged in the run log,
+// then calls `done` there (the page queues its field reset to its own
+// thread). The models must outlive `searches`, which joins the search.
+void StartReprintSearch(WorkerSet &searches, PhotoListModel &printed, ReprintListModel &reprints, const QString &text, int quantity,
                         bool byNumber, ShowHint showHint, std::function<void()> done);

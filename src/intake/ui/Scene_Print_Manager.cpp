@@ -101,7 +101,10 @@ Scene_Print_Manager::Scene_Print_Manager(QWidget *parent)
     qApp->installEventFilter(this);
 }
 
-Scene_Print_Manager::~Scene_Print_Manager() = default;
+Scene_Print_Manager::~Scene_Print_Manager()
+{
+    m_searches.StopAndJoin();
+}
 
 void Scene_Print_Manager::CreateSettingsRow()
 {
@@ -228,7 +231,7 @@ void Scene_Print_Manager::CreateReprintDesk()
         [this](const QString &message) { ShowNotice(this, message); },
         [this] { m_manager->PrepareThreadSlots(); },
         [&printed, this, hint, searchDone](const QString &text, int quantity) {
-            StartReprintSearch(printed, *m_reprints, text, quantity, ByNumber(), hint, searchDone);
+            StartReprintSearch(m_searches, printed, *m_reprints, text, quantity, ByNumber(), hint, searchDone);
         },
     });
     m_worker = std::make_unique<ReprintWorker>(printed, *m_reprints);
