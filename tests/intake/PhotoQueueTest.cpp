@@ -12,6 +12,7 @@
 #include "platform/CodePage936.h"
 #include "platform/Clock.h"
 #include "platform/Pause.h"
+#include "platform/WorkerSet.h"
 #include "printing/WorkMode.h"
 #include "tests/printing/PrintHarness.h"
 #include "tests/support/Eventually.h"
