@@ -7,7 +7,6 @@
 #include "intake/ReprintState.h"
 #include "platform/DecimalText.h"
 #include "platform/Pause.h"
-#include "platform/WorkerSet.h"
 
 #include <algorithm>
 
@@ -61,6 +60,11 @@ void ReprintDesk::ClearChoice()
     m_chosen = {};
     m_nameField.clear();
     m_quantityField = QStringLiteral("1");
+}
+
+void ReprintDesk::StartSearch(const QString &text, int quantity, bool byNumber, std::function<void()> done)
+{
+    StartReprintSearch(m_searches, m_printed, m_reprints, text, quantity, byNumber, m_ui.showHint, std::move(done));
 }
 
 ReprintDesk::Outcome ReprintDesk::Click(Kind kind, const QString &nameField, const QString &quantityField)

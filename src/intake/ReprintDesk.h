@@ -2,13 +2,13 @@
 
 #include "intake/ReprintListModel.h"
 #include "intake/ReprintTexts.h"
+#include "platform/WorkerSet.h"
 
 #include <QString>
 
 #include <functional>
 
 class PhotoListModel;
-class WorkerSet;
 
 // The photo chosen in the printed list for a reprint.
 struct ChosenPhoto
@@ -35,8 +35,8 @@ public:
         std::function<void(const QString &)> showMessage;
         // Prepares the dispatcher's slots when PrintWorkersReady is clear.
         std::function<void()> prepareWorkers;
-        // Starts the search for a typed name or number (StartReprintSearch);
-        // it clears ReprintListBusy when done.
+        // Starts the search for a typed name or number (StartSearch); it
+        // clears ReprintListBusy when done.
         std::function<void(const QString &text, int quantity)> startSearch;
     };
 
@@ -73,6 +73,10 @@ public:
     // with the restoring hint: the day's reprint list is not read yet.
     Outcome Click(Kind kind, const QString &nameField, const QString &quantityField);
 
+    // Looks for the typed name or number on a search thread of the desk's
+    // own (StartReprintSearch); the desk waits for it when it goes.
+    void StartSearch(const QString &text, int quantity, bool byNumber, std::function<void()> done);
+
     const ChosenPhoto &Chosen() const { return m_chosen; }
     const QString &NameField() const { return m_nameField; }
     const QString &QuantityField() const { return m_quantityField; }
@@ -89,6 +93,7 @@ private:
     QString m_nameField;
     QString m_quantityField = QStringLiteral("1");
     bool m_reprintBusy = false;
+    WorkerSet m_searches;
 };
 
 // Adds a reprint of printed row `row` (its name and path) for `quantity`

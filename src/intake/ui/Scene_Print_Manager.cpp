@@ -101,10 +101,7 @@ Scene_Print_Manager::Scene_Print_Manager(QWidget *parent)
     qApp->installEventFilter(this);
 }
 
-Scene_Print_Manager::~Scene_Print_Manager()
-{
-    m_searches.StopAndJoin();
-}
+Scene_Print_Manager::~Scene_Print_Manager() = default;
 
 void Scene_Print_Manager::CreateSettingsRow()
 {
@@ -230,8 +227,8 @@ void Scene_Print_Manager::CreateReprintDesk()
         hint,
         [this](const QString &message) { ShowNotice(this, message); },
         [this] { m_manager->PrepareThreadSlots(); },
-        [&printed, this, hint, searchDone](const QString &text, int quantity) {
-            StartReprintSearch(m_searches, printed, *m_reprints, text, quantity, ByNumber(), hint, searchDone);
+        [this, searchDone](const QString &text, int quantity) {
+            m_desk->StartSearch(text, quantity, ByNumber(), searchDone);
         },
     });
     m_worker = std::make_unique<ReprintWorker>(printed, *m_reprints);

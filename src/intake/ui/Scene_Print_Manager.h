@@ -2,7 +2,6 @@
 
 #include "intake/ReprintDesk.h"
 #include "intake/ReprintEdits.h"
-#include "platform/WorkerSet.h"
 
 #include <QElapsedTimer>
 #include <QWidget>
@@ -128,8 +127,6 @@ private:
     std::unique_ptr<ReprintWorker> m_worker;
     std::unique_ptr<ReprintFeeds> m_feeds;
     std::unique_ptr<CombinationReprintSession> m_combinationSession;
-    // The searches for a typed name or number: they report to the page.
-    WorkerSet m_searches;
     QuantityEditor m_editor;
     EnterGate m_enterGate;
     QElapsedTimer m_enterClock;
