@@ -23,10 +23,12 @@ std::thread::native_handle_type WorkerSet::StartWithHandle(std::function<void()>
     JoinEnded();
     const std::lock_guard lock(m_mutex);
     Worker &worker = m_workers.emplace_back();
+    if (m_stopping)
+        worker.stop.request_stop();
     ++m_running;
     try {
-        worker.thread = std::jthread([this, &worker, body = std::move(body)](std::stop_token stop) mutable {
-            t_workerStop = std::move(stop);
+        worker.thread = std::thread([this, &worker, body = std::move(body)]() mutable {
+            t_workerStop = worker.stop.get_token();
             body();
             body = nullptr; // what the body holds goes while the set still waits for it
             t_workerStop = {};
@@ -39,8 +41,6 @@ std::thread::native_handle_type WorkerSet::StartWithHandle(std::function<void()>
         m_workers.pop_back();
         throw;
     }
-    if (m_stopping)
-        worker.thread.request_stop();
     return worker.thread.native_handle();
 }
 
@@ -65,7 +65,7 @@ void WorkerSet::RequestStop()
 {
     const std::lock_guard lock(m_mutex);
     for (Worker &worker : m_workers)
-        worker.thread.request_stop();
+        worker.stop.request_stop();
 }
 
 void WorkerSet::Join()

@@ -44,7 +44,9 @@ public:
 private:
     struct Worker
     {
-        std::jthread thread;
+        std::thread thread;
+        // Made before the thread, so a stop asked for at the start is seen from its first step.
+        std::stop_source stop;
         std::atomic<bool> ended{false};
     };
 
