@@ -32,7 +32,6 @@
 #include <QTimer>
 
 #include <mutex>
-#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -82,7 +81,11 @@ PhotoQueue::PhotoQueue(QSize thumbnailSize, QObject *parent)
 {
 }
 
-PhotoQueue::~PhotoQueue() = default;
+PhotoQueue::~PhotoQueue()
+{
+    // Before anything of the queue goes: the workers use its lists and signals.
+    m_workers.StopAndJoin();
+}
 
 void PhotoQueue::AddPendingItem(const QString &name, const QString &path, int row)
 {
@@ -108,7 +111,7 @@ void PhotoQueue::StartComposition(std::unique_ptr<ScanTaskParams> task)
 {
     // Set before the thread runs, so the scan that started it sees it at once.
     ComposingNow = true;
-    std::thread([this, task = std::move(task)] { Compose(*task); }).detach();
+    m_workers.Start([this, task = std::shared_ptr<const ScanTaskParams>(std::move(task))] { Compose(*task); });
 }
 
 void PhotoQueue::Compose(const ScanTaskParams &task)
@@ -121,7 +124,8 @@ void PhotoQueue::Compose(const ScanTaskParams &task)
         const QString pendingPath = PendingPrefix + pendingName;
         ComposingName.Set(task.fileName);
 
-        if (!task.sourcePath.isEmpty()) {
+        // A queue going away composes nothing more; the photo stays for the next run.
+        if (!task.sourcePath.isEmpty() && !WorkerStopRequested()) {
             WriteRunLog(QStringLiteral("图片合成:") + task.fileName);
             if (!task.frameFile.isEmpty())
                 ComposeWithTemplate(task, pendingName, pendingPath);
@@ -382,7 +386,7 @@ void PhotoQueue::TakeOut(int row)
 
 void PhotoQueue::StartPrintedFolderScan()
 {
-    std::thread([this] { WalkPrintedFolder(); }).detach();
+    m_workers.Start([this] { WalkPrintedFolder(); });
 }
 
 void PhotoQueue::WalkPrintedFolder()
@@ -394,6 +398,8 @@ void PhotoQueue::WalkPrintedFolder()
     // The list is ready as soon as its rows are: the thumbnails follow off
     // this thread, so a restart late on a big day gets the desk back in seconds.
     for (const QFileInfo &entry : ListFolder(QStringLiteral("Pic_R"))) {
+        if (WorkerStopRequested())
+            break;
         if (entry.isDir())
             continue;
         const QString path = PrintedPrefix + entry.fileName();
@@ -405,7 +411,7 @@ void PhotoQueue::WalkPrintedFolder()
         PrintedListReady = false;
         emit HintChanged(ReprintText::ListsRestoring);
     }
-    if (anyJpeg && restoreFromRecords)
+    if (anyJpeg && restoreFromRecords && !WorkerStopRequested())
         restoreFromRecords(*m_printed);
     ReprintFileUnread = false;
     emit HintChanged(kReprintHint);
@@ -421,7 +427,7 @@ void PhotoQueue::StartPendingFolderScan()
         if (scans >= 2)
             return;
     } while (!PendingScanCount.compare_exchange_weak(scans, scans + 1));
-    std::thread([this] { WalkPendingFolder(); }).detach();
+    m_workers.Start([this] { WalkPendingFolder(); });
 }
 
 void PhotoQueue::WalkPendingFolder()
@@ -431,7 +437,7 @@ void PhotoQueue::WalkPendingFolder()
         const std::lock_guard folderLock(pending_folder_cs);
         int row = 0;
         for (const QFileInfo &entry : ListFolder(QStringLiteral("Pic_P"))) {
-            if (ComposingNow || !PendingQueueIdle)
+            if (ComposingNow || !PendingQueueIdle || WorkerStopRequested())
                 break;
             PendingScanRunning = true;
             if (entry.isDir())

@@ -2,6 +2,7 @@
 
 #include "intake/PhotoListModel.h"
 #include "intake/ScanTaskParams.h"
+#include "platform/WorkerSet.h"
 
 #include <QObject>
 
@@ -15,6 +16,8 @@
 // lists are models that worker threads change directly, under the pending
 // folder and pending list locks; the page only shows them. No method here
 // waits for a worker, a decode or the spooler on the user-interface thread.
+// The queue owns its workers (compositions, folder scans): its destructor
+// asks them to stop and waits for them.
 class PhotoQueue final : public QObject
 {
     Q_OBJECT
@@ -80,4 +83,5 @@ private:
     std::unique_ptr<PhotoListModel> m_pending;
     std::unique_ptr<PhotoListModel> m_printed;
     int m_idleEmptyTicks = 0;
+    WorkerSet m_workers;
 };

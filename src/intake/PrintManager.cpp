@@ -59,6 +59,7 @@ PrintManager::PrintManager(QObject *parent)
 
 PrintManager::~PrintManager()
 {
+    m_walks.StopAndJoin();
     SetUncomposableReport({});
 }
 
@@ -271,7 +272,7 @@ void PrintManager::RequestSourceScanNow()
     fields.paperHeightText = m_paperHeight;
     fields.sourceFolder = m_sourceFolder;
     RequestSourceScan(
-        fields, [this](std::unique_ptr<ScanTaskParams> task) { m_queue->StartComposition(std::move(task)); },
+        m_walks, fields, [this](std::unique_ptr<ScanTaskParams> task) { m_queue->StartComposition(std::move(task)); },
         // A walk through a burst ends when the operator pauses.
         [] { return AutoPrintRunning || ManualMode; });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "intake/PhotoQueue.h"
+#include "platform/WorkerSet.h"
 
 #include <QObject>
 #include <QString>
@@ -89,6 +90,8 @@ private:
     bool m_firstTick = true;
     int m_recoveryCheckCount = 0;
     int m_hintTickCount = 0;
+    // The source folder walks: they start compositions on the queue, so they end before it.
+    WorkerSet m_walks;
 };
 
 // True for a folder inside the program's own photo folders (Pic_P, Pic_B,

@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -49,8 +48,7 @@ ReprintWorker::ReprintWorker(PhotoListModel &printed, ReprintListModel &reprints
 
 ReprintWorker::~ReprintWorker()
 {
-    while (m_running > 0)
-        std::this_thread::sleep_for(5ms);
+    m_workers.StopAndJoin();
 }
 
 bool ReprintWorker::Start()
@@ -62,11 +60,11 @@ bool ReprintWorker::Start()
     if (!m_running.compare_exchange_strong(idle, 1))
         return false;
     ++ReprintWorkerCount;
-    std::thread([this] {
+    m_workers.Start([this] {
         RunPass();
         --ReprintWorkerCount;
         --m_running;
-    }).detach();
+    });
     return true;
 }
 
@@ -78,7 +76,7 @@ void ReprintWorker::RunPass()
         ReprintWorkerBusy = true;
         const auto &[key, row] = *first;
         const int quantity = DecimalValue(row.quantity);
-        if (PrinterTakesReprintsNow() && !DispatchSuspended()) {
+        if (!WorkerStopRequested() && PrinterTakesReprintsNow() && !DispatchSuspended()) {
             PrintingName.Set(row.name);
             const int printedRow = DecimalValue(row.id);
             bool done = true;
@@ -123,7 +121,8 @@ bool ReprintWorker::PrintSingleCopies(ReprintListModel::Key key, const ReprintRo
 {
     int left = quantity;
     while (left > 0) {
-        if (PrintersBusy || PrintCyclePhase != ReprintPhase ||
+        // A worker asked to stop leaves the copies still to print in the list.
+        if (WorkerStopRequested() || PrintersBusy || PrintCyclePhase != ReprintPhase ||
             !DispatchPhoto(row.path.toStdString(), 1, row.name, ExcludedMode))
             break;
         AddToPrintedQuantity(printedRow, 1);

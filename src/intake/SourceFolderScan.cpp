@@ -7,6 +7,7 @@
 #include "intake/PhotoNames.h"
 #include "platform/FileIo.h"
 #include "platform/Pause.h"
+#include "platform/WorkerSet.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -62,7 +63,7 @@ bool KnownUncomposable(const QString &path)
 // the photos are composed in name order whatever a composition costs.
 void WaitForCompositions()
 {
-    while (ComposingNow || ComposeThreadCount > 0)
+    while ((ComposingNow || ComposeThreadCount > 0) && !WorkerStopRequested())
         std::this_thread::sleep_for(2ms);
 }
 
@@ -86,15 +87,15 @@ std::unique_ptr<ScanTaskParams> CompositionOf(const QFileInfo &file, const ScanT
     return task;
 }
 
-void WalkSourceFolder(std::unique_ptr<ScanTaskParams> scan, StartComposition startComposition,
-                      std::function<bool()> keepWalking)
+void WalkSourceFolder(const ScanTaskParams &scan, const StartComposition &startComposition,
+                      const std::function<bool()> &keepWalking)
 {
     WriteRunLog(QStringLiteral("开始检查数据源目录会话线程"));
     SourceScanStarted = true;
 
     // Name order, as the photographers number their files; one listing per
     // walk, so a walk costs what the folder holds, not its square.
-    const QFileInfoList entries = QDir(scan->sourceFolder)
+    const QFileInfoList entries = QDir(scan.sourceFolder)
                                       .entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
                                                      QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo &entry : entries) {
@@ -106,12 +107,12 @@ void WalkSourceFolder(std::unique_ptr<ScanTaskParams> scan, StartComposition sta
             continue;
         }
         WaitForCompositions();
-        if (!keepWalking())
+        if (WorkerStopRequested() || !keepWalking())
             break; // automatic printing was paused meanwhile: the rest waits for a later walk
         if (!TakenNow(entry) || !QFileInfo::exists(entry.filePath()))
             continue;
         ++ComposeThreadCount;
-        startComposition(CompositionOf(entry, *scan));
+        startComposition(CompositionOf(entry, scan));
         WaitForCompositions();
     }
 
@@ -123,16 +124,17 @@ void WalkSourceFolder(std::unique_ptr<ScanTaskParams> scan, StartComposition sta
 
 } // namespace
 
-bool RequestSourceScan(const ScanTaskParams &fields, StartComposition startComposition,
+bool RequestSourceScan(WorkerSet &walks, const ScanTaskParams &fields, StartComposition startComposition,
                        std::function<bool()> keepWalking)
 {
     if (fields.sourceFolder.isEmpty() || SourceScanCount >= 1 || ComposingNow || SourceScanStarted)
         return false;
     ++SourceScanCount;
-    auto scan = std::make_unique<ScanTaskParams>(fields);
     if (!keepWalking)
         keepWalking = [] { return true; };
-    std::thread(WalkSourceFolder, std::move(scan), std::move(startComposition), std::move(keepWalking)).detach();
+    walks.Start([scan = fields, startComposition = std::move(startComposition), keepWalking = std::move(keepWalking)] {
+        WalkSourceFolder(scan, startComposition, keepWalking);
+    });
     return true;
 }
 

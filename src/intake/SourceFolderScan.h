@@ -6,10 +6,12 @@
 #include <functional>
 #include <memory>
 
+class WorkerSet;
+
 // Starts the composition of one photo on a thread of its own.
 using StartComposition = std::function<void(std::unique_ptr<ScanTaskParams>)>;
 
-// Starts one walk of the source folder on its own thread, unless the folder
+// Starts one walk of the source folder on a thread of `walks`, unless the folder
 // is empty, a scan is still running or a composition is under way; returns
 // whether it started. The walk lists the folder once and composes its JPEGs
 // in name order, one at a time: it starts a composition and waits for it to
@@ -18,7 +20,8 @@ using StartComposition = std::function<void(std::unique_ptr<ScanTaskParams>)>;
 // pause. Before each photo the walk asks `keepWalking` (none: always) and
 // ends when it says no, leaving the rest for a later walk. A file that
 // cannot be composed yet stays in the folder and is tried again by a later scan.
-bool RequestSourceScan(const ScanTaskParams &fields, StartComposition startComposition,
+// A walk asked to stop by its owner ends before its next photo.
+bool RequestSourceScan(WorkerSet &walks, const ScanTaskParams &fields, StartComposition startComposition,
                        std::function<bool()> keepWalking = {});
 
 // A photo that could not be composed (unreadable, cut short, still being

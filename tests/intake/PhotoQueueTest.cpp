@@ -12,6 +12,7 @@
 #include "platform/CodePage936.h"
 #include "platform/Clock.h"
 #include "platform/Pause.h"
+#include "platform/WorkerSet.h"
 #include "printing/WorkMode.h"
 #include "tests/printing/PrintHarness.h"
 #include "tests/support/CameraPhotos.h"
@@ -25,6 +26,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <chrono>
+#include <memory>
 #include <mutex>
 
 #include <gtest/gtest.h>
@@ -99,9 +102,10 @@ void ResetIntakeState()
 // Scans the source folder until nothing more happens or `done` holds.
 void ScanUntil(PhotoQueue &queue, const ScanTaskParams &fields, const std::function<bool()> &done)
 {
+    WorkerSet walks;
     for (int scan = 0; scan < 12 && !done(); ++scan) {
         ASSERT_EVENTUALLY(SourceScanCount == 0 && !ComposingNow, 10000);
-        RequestSourceScan(fields, [&queue](std::unique_ptr<ScanTaskParams> task) {
+        RequestSourceScan(walks, fields, [&queue](std::unique_ptr<ScanTaskParams> task) {
             queue.StartComposition(std::move(task));
         });
         ASSERT_EVENTUALLY(SourceScanCount == 0 && !ComposingNow, 10000);
@@ -432,4 +436,22 @@ TEST_F(Queue, PendingFolderScansNeverPileUp)
         EXPECT_EQ(PendingScanCount, 2) << "one walks, one waits, the others were never started";
     }
     ASSERT_EVENTUALLY(PendingScanCount == 0, 5000);
+}
+
+TEST_F(Queue, AQueueGoingAwayStopsItsWalkAndWaitsForIt)
+{
+    for (int number = 10; number < 20; ++number)
+        WriteFile(QStringLiteral("Pic_P/%1.jpg").arg(number), JpegBytes(QSize(32, 24), Qt::gray));
+    // Real pacing: every photo the walk lists costs its thumbnail pause and 300 ms more.
+    SetPauseScale(1.0);
+    auto going = std::make_unique<PhotoQueue>(QSize(12, 9));
+    going->StartPendingFolderScan();
+    ASSERT_EVENTUALLY(PendingScanRunning, 5000);
+
+    const auto start = std::chrono::steady_clock::now();
+    going.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    EXPECT_EQ(PendingScanCount, 0) << "the walk had ended when the queue was gone";
+    EXPECT_FALSE(PendingScanRunning);
+    SetPauseScale(0.01);
 }

@@ -22,7 +22,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -352,4 +354,22 @@ TEST_F(Feeds, ClickWithoutAFolderOnlyRecordsStop)
         EXPECT_EQ(kind->count, 0);
     }
     EXPECT_TRUE(companions.titles.empty());
+}
+
+TEST_F(Feeds, AFeedGoingAwayStopsItsThreadInItsPauseAndWaitsForIt)
+{
+    // Real pacing: a pass over the empty folder, then two seconds' pause.
+    SetPauseScale(1.0);
+    const ReprintFeedKind &kind = PhoneReprint();
+    auto feed = std::make_unique<ReprintFeed>(kind, printed, reprints, companions, ui);
+    ASSERT_TRUE(feed->Click(0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return kind.running.load(); }, 3000));
+    QTest::qWait(50); // in its pause by now
+
+    const auto start = std::chrono::steady_clock::now();
+    feed.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500))
+        << "the pause ended when the feed asked its thread to stop";
+    EXPECT_FALSE(kind.running) << "the thread had ended when the feed was gone";
+    EXPECT_EQ(kind.count, 0);
 }

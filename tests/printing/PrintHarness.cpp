@@ -46,6 +46,8 @@ PrintHarness::PrintHarness(std::shared_ptr<Spooler> spooler, double pauseScale)
 PrintHarness::~PrintHarness()
 {
     WaitForPrintThreads();
+    // Whatever still runs is asked to stop and joined: no job outlives the harness.
+    StopPrintThreads();
     SetPrintSpooler(nullptr);
     Clock::Reset();
     SetPauseScale(1.0);

@@ -1,11 +1,13 @@
 #include "settings/PhotoArchive.h"
 
+#include "platform/Pause.h"
 #include "settings/ArchiveMove.h"
 #include "tests/settings/ArchiveScene.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include <sys/stat.h>
@@ -232,4 +234,29 @@ TEST(ArchiveMove, AcrossFileSystemsTheMoveIsWholeAndKeepsTheTime)
     EXPECT_EQ(ReadFile("Pic_R/kept.jpg"), "kept");
     EXPECT_EQ(FilesBelow(target), std::vector<std::string>{"big.jpg"});
     fs::remove_all(target);
+}
+
+TEST(PhotoArchive, AnArchiveGoingAwayStopsItsWorkersPromptlyAndLosesNothing)
+{
+    ArchiveScene scene;
+    for (int i = 0; i < 20; ++i)
+        WriteFile("Pic_S/" + std::to_string(i) + ".jpg", "x");
+    WriteFile("Config/PictureNumber.ini", "[PictureNumber]\r\nphoto=1\r\n");
+    const double scale = PauseScale();
+    SetPauseScale(1.0); // real pacing: a third of a second per photo, some seven seconds in all
+
+    auto archive = std::make_unique<PhotoArchive>();
+    ASSERT_TRUE(archive->Start(ArchiveScene::Archive));
+    while (archive->Progress().archived < 1)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    const auto start = std::chrono::steady_clock::now();
+    archive.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    SetPauseScale(scale);
+
+    const std::size_t moved = FilesBelow(ArchiveScene::Day / "Pic_S").size();
+    EXPECT_GE(moved, 1u);
+    EXPECT_LT(moved, 20u) << "the run was cut short";
+    EXPECT_EQ(moved + FilesBelow("Pic_S").size(), 20u) << "every photo is in one place or the other";
+    EXPECT_TRUE(fs::exists("Config/PictureNumber.ini")) << "numbers stay while photos wait in the working folders";
 }

@@ -249,8 +249,8 @@ void Scene_Print_Manager::CreateReprintDesk()
         hint,
         [this](const QString &message) { ShowNotice(this, message); },
         [this] { m_manager->PrepareThreadSlots(); },
-        [&printed, this, hint, searchDone](const QString &text, int quantity) {
-            StartReprintSearch(printed, *m_reprints, text, quantity, ByNumber(), hint, searchDone);
+        [this, searchDone](const QString &text, int quantity) {
+            m_desk->StartSearch(text, quantity, ByNumber(), searchDone);
         },
     });
     m_worker = std::make_unique<ReprintWorker>(printed, *m_reprints);

@@ -21,7 +21,6 @@
 #include <QVBoxLayout>
 
 #include <initializer_list>
-#include <thread>
 
 namespace {
 
@@ -342,7 +341,7 @@ void DLG_Help::ClearReprintData()
     // Deleting pauses after every file, so it runs on a worker thread of its
     // own; the button waits until it is done, so two runs never overlap.
     m_clearButton->setEnabled(false);
-    std::thread([page = QPointer<DLG_Help>(this)]() mutable {
+    m_clearing.Start([page = QPointer<DLG_Help>(this)]() mutable {
         const int deleted = ::ClearReprintData();
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
@@ -351,7 +350,7 @@ void DLG_Help::ClearReprintData()
                     page->FinishClearing(deleted);
             },
             Qt::QueuedConnection);
-    }).detach();
+    });
 }
 
 void DLG_Help::FinishClearing(int deleted)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/WorkerSet.h"
 #include "settings/PhotoArchive.h"
 
 #include <QWidget>
@@ -71,4 +72,6 @@ private:
     QLineEdit *m_waitTime = nullptr;
     dialogMask *m_mask = nullptr;
     PhotoArchive m_archive;
+    // The clearing of the reprint data; it stops with the page.
+    WorkerSet m_clearing;
 };
