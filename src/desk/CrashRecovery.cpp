@@ -29,16 +29,19 @@ bool RecheckPrintersThatPrinted(PrinterListModel &printerList)
         std::unique_lock lock(printer_table_cs, std::try_to_lock);
         if (!lock)
             return false;
-        SelectedPrinterCount = 0;
+        int selected = 0;
         for (size_t i = 0; i < PrinterTable.size(); ++i) {
             PrinterEntry &entry = PrinterTable[i];
-            if (entry.printedCount <= 0)
-                continue;
-            SetEntryChecked(entry, true);
-            NoPrinterEverChecked = false;
-            ++SelectedPrinterCount;
-            rows.push_back(static_cast<int>(i));
+            if (entry.printedCount > 0) {
+                SetEntryChecked(entry, true);
+                NoPrinterEverChecked = false;
+                rows.push_back(static_cast<int>(i));
+            }
+            // A printer the operator ticked already (a first start's early
+            // "开始") stays ticked, so it is counted too.
+            selected += EntryChecked(entry) ? 1 : 0;
         }
+        SelectedPrinterCount = selected;
     }
     // The list's check marks are set outside the lock: their handlers take it themselves.
     for (const int row : rows)

@@ -127,15 +127,22 @@ TEST(CrashRecovery, RestoresWhatThePreviousRunLeftInTheStateFile)
     }
 }
 
-TEST(CrashRecovery, WaitsWhileAnotherThreadHoldsThePrinterTable)
+// A run that ended while automatic printing ran on chosen printers, with the
+// three printers of AddPrinters listed.
+void PrepareCrashWhilePrinting(PrinterListModel &list)
 {
-    const ProgramFolder folder;
     CreateWorkingFolders();
     FreshStartWithListsReady();
     WriteSysValue(QStringLiteral("System"), QStringLiteral("AutoPrint"), QStringLiteral("Start"));
     WriteSysValue(QStringLiteral("System"), QStringLiteral("ChoosePrinter"), QStringLiteral("True"));
-    PrinterListModel list;
     AddPrinters(list);
+}
+
+TEST(CrashRecovery, WaitsWhileAnotherThreadHoldsThePrinterTable)
+{
+    const ProgramFolder folder;
+    PrinterListModel list;
+    PrepareCrashWhilePrinting(list);
 
     std::promise<void> held;
     std::promise<void> release;
@@ -180,4 +187,26 @@ TEST(CrashRecovery, WaitsForTheListsAndTheTwelfthTick)
     }
     PrintedListReady = true;
     PendingScanRunning = false;
+}
+
+// A first start counts as a crash, and its recovery ticks the printers that
+// printed; a printer the operator ticked meanwhile (and that has not printed
+// yet) stays ticked, and the count of chosen printers includes it, or
+// reprints would wait for a printer "none is chosen".
+TEST(CrashRecovery, APrinterTickedBeforeRecoveryStaysCounted)
+{
+    const ProgramFolder folder;
+    const FixedClock clock;
+    PrinterListModel list;
+    PrepareCrashWhilePrinting(list);
+    PrinterTable[0].checked = true; // printed 0 copies so far
+    list.SetChecked(0, true);
+    SelectedPrinterCount = 1;
+
+    ASSERT_TRUE(RecoverAfterCrash(list, RecoveryHooks{[] {}, [] {}, [] {}}));
+    EXPECT_TRUE(list.IsChecked(0));
+    EXPECT_EQ(SelectedPrinterCount.load(), 3);
+    PrinterTable.clear();
+    SelectedPrinterCount = 0;
+    AutoPrintRunning = false;
 }

@@ -123,7 +123,7 @@ QGroupBox *DLG_Help::CreateReprintRulesGroup()
 {
     auto *grid = new QGridLayout;
     m_autoReprintFolder = AddFolderRow(this, grid, QStringLiteral("信息文件目录："), QStringLiteral("autoReprintFolder"),
-                                       QStringLiteral("例：D:\\Zendrik\\data\\TempDir"), &DLG_Help::ChooseAutoReprintFolder);
+                                       QStringLiteral("例：/home/event/counter/info"), &DLG_Help::ChooseAutoReprintFolder);
     m_minimum = AddField(grid, 2, QStringLiteral("最小补打数量："), QStringLiteral("minimum"));
     m_maximum = AddField(grid, 3, QStringLiteral("最大补打数量："), QStringLiteral("maximum"));
     m_reduction = AddField(grid, 4, QStringLiteral("缩减数量："), QStringLiteral("reduction"));
@@ -143,7 +143,7 @@ QGroupBox *DLG_Help::CreatePhoneGroup()
 {
     auto *grid = new QGridLayout;
     m_phoneFolder = AddFolderRow(this, grid, QStringLiteral("信息文件目录："), QStringLiteral("phoneFolder"),
-                                 QStringLiteral("例：D:\\VelloraTransmission\\addprint"), &DLG_Help::ChoosePhoneFolder);
+                                 QStringLiteral("例：/home/event/phone/addprint"), &DLG_Help::ChoosePhoneFolder);
     return MakeGroup(QStringLiteral("手机端补打设置"), grid);
 }
 
@@ -168,7 +168,7 @@ QGroupBox *DLG_Help::CreateArchiveGroup()
 {
     auto *grid = new QGridLayout;
     m_archiveFolder = AddFolderRow(this, grid, QStringLiteral("保存目录："), QStringLiteral("archiveFolder"),
-                                   QStringLiteral("例：D:\\VelloraBackupImage"), &DLG_Help::ChooseArchiveFolder);
+                                   QStringLiteral("例：/media/backup/VelloraArchive"), &DLG_Help::ChooseArchiveFolder);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(MakeButton(this, QStringLiteral("归档"), QStringLiteral("archive"), &DLG_Help::Archive));
@@ -282,14 +282,24 @@ void DLG_Help::SaveRules()
 
 void DLG_Help::SaveDisplay()
 {
-    // The fields show what was taken, so a clamped value is visible at once.
-    const auto save = [](QLineEdit *field, int (*saveValue)(int)) {
-        field->setText(QString::number(saveValue(DecimalValue(field->text()))));
+    // The fields show what was taken, and the message names every value
+    // that was brought into its range, so nothing is saved other than typed unsaid.
+    QString message = SavedMessage;
+    const auto save = [&message](QLineEdit *field, const QString &name, int (*saveValue)(int)) {
+        const QString typed = field->text().trimmed();
+        const QString taken = QString::number(saveValue(DecimalValue(typed)));
+        field->setText(taken);
+        if (typed != taken)
+            message += QStringLiteral("\n%1“%2”超出允许范围，已改为 %3。").arg(name, typed, taken);
     };
-    save(m_thumbnailSize, SystemSettings::SaveThumbnailSize);
-    save(m_thumbnailWaitPrintCount, SystemSettings::SaveThumbnailWaitPrintCount);
-    save(m_thumbnailPrintedCount, SystemSettings::SaveThumbnailPrintedCount);
-    ShowNotice(this, SavedMessage);
+    const int sizeInForce = SystemSettings::ThumbnailSize();
+    save(m_thumbnailSize, QStringLiteral("缩略图大小"), SystemSettings::SaveThumbnailSize);
+    save(m_thumbnailWaitPrintCount, QStringLiteral("待打印缩略图数量"), SystemSettings::SaveThumbnailWaitPrintCount);
+    save(m_thumbnailPrintedCount, QStringLiteral("已打印缩略图数量"), SystemSettings::SaveThumbnailPrintedCount);
+    // The lists' rows take their height when the window opens.
+    if (SystemSettings::ThumbnailSize() != sizeInForce)
+        message += QStringLiteral("\n新的缩略图大小在重新启动软件后生效。");
+    ShowNotice(this, message);
 }
 
 void DLG_Help::Archive()
