@@ -94,6 +94,7 @@ void CVelloraDlg::CreateControls()
     CreatePrinterList();
     new PrinterListBinding(*m_printerList, *m_registry);
     connect(m_registry.get(), &PrinterRegistry::ResumeRefused, this, [this](const QString &message) { ShowNotice(this, message); });
+    connect(m_registry.get(), &PrinterRegistry::RunningLow, m_printManager->Hint(), &QLabel::setText);
     // Until the event is set up, the hint line says what is still missing.
     connect(m_registry.get(), &PrinterRegistry::Enumerated, this, &CVelloraDlg::UpdateSetupGuidance);
     m_registry->Enumerate();
