@@ -49,3 +49,9 @@ bool KeptByAnEarlierRun(const QString &sourcePath)
     RememberKeptInPlace(sourcePath);
     return true;
 }
+
+void ForgetKeptInPlace()
+{
+    const std::lock_guard lock(keptMutex);
+    kept.clear();
+}

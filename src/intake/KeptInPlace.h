@@ -19,3 +19,6 @@ bool KnownKeptInPlace(const QString &sourcePath);
 // only a folder that refused the move shows one). The photo is remembered
 // as kept in place, so later walks do not read it again.
 bool KeptByAnEarlierRun(const QString &sourcePath);
+
+// Forgets every photo remembered, as a program start finds it.
+void ForgetKeptInPlace();

@@ -22,6 +22,7 @@
 #include "platform/Clock.h"
 #include "platform/DecimalText.h"
 #include "platform/FileIo.h"
+#include "platform/FileMove.h"
 #include "platform/Pause.h"
 #include "printing/PrintDispatcher.h"
 #include "printing/WorkMode.h"
@@ -46,16 +47,12 @@ std::filesystem::path PathOf(const QString &text)
     return std::filesystem::path(text.toStdString());
 }
 
-// Replaces `to` with `from`; QFile::rename also moves across file systems,
-// which a source folder on a camera card or a network share needs. Nothing
-// is deleted when there is nothing to move: a printed photo must not be lost
-// to a pending row whose file has gone.
-bool MoveReplacing(const QString &from, const QString &to)
+// Moves a photo between the working folders. A source that is gone moves
+// nothing and deletes nothing: a printed photo must not be lost to a
+// pending row whose file has gone.
+bool MovePhoto(const QString &from, const QString &to, FileMove::Clash clash)
 {
-    if (!QFile::exists(from))
-        return false;
-    QFile::remove(to);
-    return QFile::rename(from, to);
+    return FileMove::Move(PathOf(from), PathOf(to), clash).has_value();
 }
 
 QFileInfoList ListFolder(const QString &folder)
@@ -202,8 +199,10 @@ void PhotoQueue::CopyWithoutTemplate(const ScanTaskParams &task, const QString &
         RememberUncomposable(task.sourcePath, *after);
         return;
     }
-    // QFile::copy writes a temporary file and renames it: never half a photo in the queue.
-    QFile::copy(task.sourcePath, pendingPath);
+    // Never half a photo in the queue; a copy that failed (a full disk) lists
+    // nothing and leaves the source for a later scan.
+    if (!FileMove::Copy(source, PathOf(pendingPath), FileMove::Clash::Replace))
+        return;
     const std::lock_guard folderLock(pending_folder_cs);
     AddPendingUnlessListed(pendingName, pendingPath);
     KeepSource(task);
@@ -221,9 +220,11 @@ void PhotoQueue::AddPendingUnlessListed(const QString &pendingName, const QStrin
 
 void PhotoQueue::KeepSource(const ScanTaskParams &task)
 {
-    // A photo kept earlier under the same name (a second camera's IMG_1234.JPG) stays.
-    const QString keepPath = SourcePrefix + DistinctKeepName(task.fileName);
-    if (MoveReplacing(task.sourcePath, keepPath) || MoveReplacing(task.sourcePath, keepPath))
+    // A photo kept earlier under the same name (a second camera's IMG_1234.JPG)
+    // stays; the newcomer takes a copy number.
+    const QString keepPath = SourcePrefix + task.fileName;
+    if (MovePhoto(task.sourcePath, keepPath, FileMove::Clash::KeepBoth)
+        || MovePhoto(task.sourcePath, keepPath, FileMove::Clash::KeepBoth))
         return;
     KeepUnmovableSource(task, keepPath);
 }
@@ -232,7 +233,7 @@ void PhotoQueue::KeepUnmovableSource(const ScanTaskParams &task, const QString &
 {
     // The source folder refuses moves: Pic_S still gets the photo as received,
     // and the walks pass the original over, so it is not printed again.
-    QFile::copy(task.sourcePath, keepPath);
+    FileMove::Copy(PathOf(task.sourcePath), PathOf(keepPath), FileMove::Clash::KeepBoth);
     if (!RememberKeptInPlace(task.sourcePath))
         return;
     WriteRunLog(QStringLiteral("照片无法移出数据源目录:") + task.fileName);
@@ -289,11 +290,11 @@ void PhotoQueue::DispatchStep(bool startChecked)
 
     const bool printerFound = IdlePrinterForNewPhotos();
     if (!NoPrinterEverChecked && startChecked && PendingScanCount == 0 && !name.isEmpty() && printerFound
-        && MoveReplacing(pendingPath, printedPath)) {
+        && MovePhoto(pendingPath, printedPath, FileMove::Clash::Replace)) {
         if (DispatchPhoto(PathOf(printedPath), 1, name, WorkModeReprint))
             HandOver(0, name, 500ms);
         else
-            QFile::rename(printedPath, pendingPath);
+            MovePhoto(printedPath, pendingPath, FileMove::Clash::KeepBoth);
     }
     PendingQueueIdle = true;
 }
@@ -353,10 +354,10 @@ PhotoQueue::PrintNowResult PhotoQueue::PrintNow(int row, bool autoPrintPaused)
 
     const QString printedPath = PrintedPrefix + name;
     const QString pendingPath = PendingPrefix + name;
-    if (!MoveReplacing(pendingPath, printedPath))
+    if (!MovePhoto(pendingPath, printedPath, FileMove::Clash::Replace))
         return PrintNowResult::NotNow;
     if (!DispatchPhoto(PathOf(printedPath), 1, name, WorkModeNew)) {
-        QFile::rename(printedPath, pendingPath);
+        MovePhoto(printedPath, pendingPath, FileMove::Clash::KeepBoth);
         return PrintNowResult::NotNow;
     }
     HandOver(row, name, 300ms);
@@ -378,7 +379,8 @@ void PhotoQueue::TakeOut(int row)
         m_pending->RemoveRow(row);
         return;
     }
-    if (MoveReplacing(pendingPath, TakenOutPrefix + name))
+    // A photo taken out earlier under the same name stays beside it.
+    if (MovePhoto(pendingPath, TakenOutPrefix + name, FileMove::Clash::KeepBoth))
         RemoveRowAndRenumber(row);
 }
 

@@ -149,3 +149,9 @@ void SetUncomposableReport(std::function<void(const QString &text)> report)
     const std::lock_guard lock(uncomposableMutex);
     uncomposableReport = std::move(report);
 }
+
+void ForgetUncomposable()
+{
+    const std::lock_guard lock(uncomposableMutex);
+    uncomposable.clear();
+}

@@ -34,3 +34,6 @@ void RememberUncomposable(const QString &sourcePath, const FileIo::Stamp &stamp)
 // the print manager page's hint line. Called on a scan thread with the
 // report's text; an empty function stops the reports.
 void SetUncomposableReport(std::function<void(const QString &text)> report);
+
+// Forgets every file remembered as uncomposable, as a program start finds it.
+void ForgetUncomposable();

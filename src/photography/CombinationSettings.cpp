@@ -95,3 +95,10 @@ int ExpectedTemplateWindows(int cells, int mode)
         return cells * 2;
     return cells;
 }
+
+void ResetCombinationSettingsForTests()
+{
+    CombinationMode = 0;
+    CaptureWaitTime = 0;
+    CombinationPreviewsDrawn = false;
+}

@@ -19,6 +19,9 @@ inline std::atomic<int> CaptureWaitTime{0};
 // main window last showed it; the main window clears it to have them redrawn.
 inline std::atomic<bool> CombinationPreviewsDrawn{false};
 
+// Puts the three values above back as a program start finds them. For tests.
+void ResetCombinationSettingsForTests();
+
 inline constexpr int kCombinationVerticalDouble = 1;
 
 struct CombinationSettings

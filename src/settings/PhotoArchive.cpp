@@ -2,9 +2,9 @@
 
 #include "compose/PictureNumber.h"
 #include "platform/Clock.h"
+#include "platform/FileMove.h"
 #include "platform/Pause.h"
 #include "platform/WorkerSet.h"
-#include "settings/ArchiveMove.h"
 
 #include <algorithm>
 #include <chrono>
@@ -35,6 +35,14 @@ std::vector<fs::path> FilesIn(const fs::path &folder)
     }
     std::sort(files.begin(), files.end());
     return files;
+}
+
+// The archive folder is often on another disk: the move then copies, syncs
+// and only then removes the working folder's photo, which is never in both
+// places and never lost.
+bool MoveIntoArchive(const fs::path &file, const fs::path &destination)
+{
+    return FileMove::Move(file, destination, FileMove::Clash::KeepBoth).has_value();
 }
 
 bool IsPhotoFile(const fs::path &file)
@@ -118,6 +126,8 @@ void PhotoArchive::Work(const ArchiveJob &job, const fs::path &dayFolder)
             Pause(FilePause);
             continue;
         }
+        // A photo archived earlier that day under the same name stays; the
+        // newcomer takes a copy number.
         const fs::path destination = target / file.filename();
         if (MoveIntoArchive(file, destination) || MoveIntoArchive(file, destination))
             ++m_archived;

@@ -11,7 +11,9 @@
 
 // Archiving after an event: every photo of the working folders moves into a
 // day folder under the archive folder, one sub-folder per working folder,
-// and the picture numbers are forgotten so numbering starts again.
+// and the picture numbers are forgotten so numbering starts again. A second
+// archive on the same day keeps the photos of the first: a name taken there
+// gets a copy number (IMG_0002-2.JPG).
 
 // One worker's share: a working folder and its sub-folder of the day folder.
 struct ArchiveJob

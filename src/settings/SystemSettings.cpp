@@ -77,16 +77,21 @@ bool Store(const Key &key, const QString &text)
     return Profile::Write(File, key.section, key.key, text);
 }
 
-void Load()
+void ResetToBuiltIns()
 {
     thumbnailSize = BuiltInThumbnailSize;
     thumbnailWaitPrintCount = BuiltInThumbnailCount;
     thumbnailPrintedCount = BuiltInThumbnailCount;
     pictureQuality = BuiltInPictureQuality;
+    captureOnTop = false;
     phoneReprintFolder.Set(QString());
     archiveFolder.Set(QString());
     PrintDelaySeconds = BuiltInWaitSeconds;
+}
 
+void Load()
+{
+    ResetToBuiltIns();
     LoadText(PhoneFolderKey, phoneReprintFolder);
     LoadText(ArchiveFolderKey, archiveFolder);
     LoadNumber(ThumbnailSizeKey, thumbnailSize, ClampThumbnailSize);

@@ -46,6 +46,10 @@ QString ReadStored(const Key &key, const QString &fallback);
 // Writes the text as given; false when the file could not be written.
 bool Store(const Key &key, const QString &text);
 
+// Every value at its built-in, as a program start finds it before Load (and
+// a test before each program life).
+void ResetToBuiltIns();
+
 // Start-up: resets every value to its built-in, then takes each entry the
 // file holds, clamped to its range. An entry reading "Error" keeps the
 // built-in; a wait time of "0" keeps the built-in 2 seconds (PrintDelaySeconds).

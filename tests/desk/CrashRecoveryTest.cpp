@@ -9,6 +9,7 @@
 #include "desk/WorkingFolders.h"
 #include "platform/Clock.h"
 #include "platform/Profile.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/ProgramFolder.h"
 
 #include <gtest/gtest.h>
@@ -45,14 +46,11 @@ public:
     ~FixedClock() { Clock::Reset(); }
 };
 
-void ResetSharedState()
+// A program start whose printed list has been restored.
+void FreshStartWithListsReady()
 {
-    AutoPrintRunning = false;
-    SelectedPrinterCount = 0;
-    NoPrinterEverChecked = true;
+    ResetProcessWideState();
     PrintedListReady = true;
-    PendingScanRunning = false;
-    PrinterTable.clear();
 }
 
 void AddPrinters(PrinterListModel &list)
@@ -98,7 +96,7 @@ TEST(CrashRecovery, RestoresWhatThePreviousRunLeftInTheStateFile)
         const ProgramFolder folder;
         const FixedClock clock;
         CreateWorkingFolders();
-        ResetSharedState();
+        FreshStartWithListsReady();
         for (const auto &[key, value] : c.sysValues)
             WriteSysValue(QStringLiteral("System"), key, value);
         PrinterListModel list;
@@ -129,7 +127,6 @@ TEST(CrashRecovery, RestoresWhatThePreviousRunLeftInTheStateFile)
         EXPECT_EQ(calls.autoReprint, c.expectAutoReprintStarted ? 1 : 0);
         EXPECT_EQ(LogEntryNow().toStdString(), "完成崩溃恢复");
     }
-    ResetSharedState();
 }
 
 // A run that ended while automatic printing ran on chosen printers, with the
@@ -137,7 +134,7 @@ TEST(CrashRecovery, RestoresWhatThePreviousRunLeftInTheStateFile)
 void PrepareCrashWhilePrinting(PrinterListModel &list)
 {
     CreateWorkingFolders();
-    ResetSharedState();
+    FreshStartWithListsReady();
     WriteSysValue(QStringLiteral("System"), QStringLiteral("AutoPrint"), QStringLiteral("Start"));
     WriteSysValue(QStringLiteral("System"), QStringLiteral("ChoosePrinter"), QStringLiteral("True"));
     AddPrinters(list);
@@ -166,7 +163,6 @@ TEST(CrashRecovery, WaitsWhileAnotherThreadHoldsThePrinterTable)
     EXPECT_TRUE(RecoverAfterCrash(list, {}));
     EXPECT_TRUE(list.IsChecked(1));
     EXPECT_TRUE(AutoPrintRunning.load());
-    ResetSharedState();
 }
 
 TEST(CrashRecovery, WaitsForTheListsAndTheTwelfthTick)

@@ -83,22 +83,6 @@ QString WriteTemplate()
     return QStringLiteral("frame.png");
 }
 
-void ResetIntakeState()
-{
-    ComposingNow = false;
-    ComposeThreadCount = 0;
-    SourceScanCount = 0;
-    SourceScanStarted = false;
-    QueueRebuilding = false;
-    PendingScanCount = 0;
-    PendingScanRunning = false;
-    PendingQueueIdle = true;
-    PrintedNextIndex = 0;
-    AutoPrintRunning = false;
-    PrintCyclePhase = 0;
-    NoPrinterEverChecked = true;
-}
-
 // Scans the source folder until nothing more happens or `done` holds.
 void ScanUntil(PhotoQueue &queue, const ScanTaskParams &fields, const std::function<bool()> &done)
 {
@@ -126,14 +110,12 @@ protected:
     Queue()
         : harness(std::make_shared<FakeSpooler>(), 0.01)
     {
-        ResetIntakeState();
         CreateWorkingFolders();
         fs::create_directory("in");
         fields.sourceFolder = QStringLiteral("in");
         fields.paperWidthText = QStringLiteral("20");
         fields.paperHeightText = QStringLiteral("15");
     }
-    ~Queue() override { ResetIntakeState(); }
 
     PrintHarness harness;
     PhotoQueue queue{QSize(12, 9)};
@@ -244,6 +226,7 @@ TEST_F(Queue, PendingScanListsThePendingFolderInOrderAndTakeOutCopesWithMissingF
 {
     for (const char *name : {"30.jpg", "10.jpg", "20.jpg"})
         WriteFile(QStringLiteral("Pic_P/") + QString::fromUtf8(name), JpegBytes(QSize(32, 24), Qt::gray));
+    WriteFile(QStringLiteral("Pic_B/10.jpg"), "taken out earlier");
     queue.StartPendingFolderScan();
     ASSERT_EVENTUALLY(PendingScanCount == 0, 5000);
     EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"10.jpg", "20.jpg", "30.jpg"}));
@@ -253,7 +236,8 @@ TEST_F(Queue, PendingScanListsThePendingFolderInOrderAndTakeOutCopesWithMissingF
     EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"10.jpg", "30.jpg"}));
     queue.TakeOut(0);
     EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"30.jpg"}));
-    EXPECT_TRUE(QFile::exists(QStringLiteral("Pic_B/10.jpg")));
+    EXPECT_EQ(ReadFile(QStringLiteral("Pic_B/10.jpg")), QByteArray("taken out earlier")) << "never replaced";
+    EXPECT_EQ(ReadFile(QStringLiteral("Pic_B/10-2.jpg")), JpegBytes(QSize(32, 24), Qt::gray));
 }
 
 TEST_F(Queue, DispatchStepHandsNewPhotosOnlyToPrintersThatTakeThem)
@@ -376,6 +360,27 @@ TEST_F(Queue, APhotoInAFolderThatRefusesMovesIsComposedOnceAndToldOnce)
     EXPECT_EQ(CountOf(log, QStringLiteral("照片无法移出数据源目录:IMG_0002.jpg")), 1);
     ASSERT_EQ(hints.size(), 2);
     EXPECT_TRUE(hints[1][0].toString().endsWith(QStringLiteral("IMG_0002.jpg")));
+}
+
+// A copy into the queue that fails (a full disk, a folder that takes no
+// files) lists nothing and keeps the source where it is for a later scan.
+TEST_F(Queue, WithoutTemplateAPhotoTheQueueCannotTakeWaitsInTheSourceFolder)
+{
+    const QByteArray photo = JpegBytes(QSize(32, 24), Qt::gray);
+    WriteFile(QStringLiteral("in/IMG_0001.jpg"), photo);
+    {
+        const FolderRefusingMoves full("Pic_P");
+        if (!full.Refusing())
+            GTEST_SKIP() << "this file system cannot make a folder refuse files";
+        int scans = 0;
+        ScanUntil(queue, fields, [&scans] { return scans++ == 2; });
+        EXPECT_TRUE(PendingNames(queue.Pending()).isEmpty());
+        EXPECT_EQ(ReadFile(QStringLiteral("in/IMG_0001.jpg")), photo);
+        EXPECT_FALSE(QFile::exists(QStringLiteral("Pic_S/IMG_0001.jpg")));
+    }
+    ScanUntil(queue, fields, [] { return QDir(QStringLiteral("in")).isEmpty(); });
+    EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"0001.jpg"}));
+    EXPECT_EQ(ReadFile(QStringLiteral("Pic_P/0001.jpg")), photo);
 }
 
 TEST_F(Queue, CollidingNamesArePrintedAndReprintedEachByItsOwnName)

@@ -46,24 +46,12 @@ protected:
     {
         PrintingWindow::TearDown();
         Clock::Reset();
-        ResetReprintState();
-        SetNumbersPrinted(false);
     }
 
     static void SetDay(const QDate &day)
     {
         const QDateTime noon(day, QTime(12, 0));
         Clock::Fix([noon] { return noon; });
-    }
-
-    static void ResetReprintState()
-    {
-        ReprintTotalCount = 0;
-        ReprintFileCount = 0;
-        PriorityNext = false;
-        ReprintListBusy = false;
-        CountEditActive = false;
-        PrintWorkersReady = false;
     }
 
     static void SetNumbersPrinted(bool byNumber)
@@ -97,7 +85,6 @@ protected:
     void Restart(int printedRows)
     {
         CloseWindow();
-        ResetReprintState();
         OpenReadyWindow(printedRows);
     }
 

@@ -117,7 +117,8 @@ TEST_F(CombinationPrintTest, ANameAlreadyPendingIsNotListedTwice)
     EXPECT_EQ(PendingNames(), QStringList{Name + QStringLiteral(".jpg")});
 }
 
-TEST_F(CombinationPrintTest, ShotsMoveIntoPicSReplacingFilesOfTheSameName)
+// A second guest's IMG_0002.JPG never replaces the first guest's original.
+TEST_F(CombinationPrintTest, ShotsMoveIntoPicSBesideOriginalsOfTheSameName)
 {
     Shot("IMG_0001.JPG", "first");
     Shot("IMG_0002.JPG", "second");
@@ -127,7 +128,9 @@ TEST_F(CombinationPrintTest, ShotsMoveIntoPicSReplacingFilesOfTheSameName)
                                         "TempPicture/IMG_0002.JPG", "TempPicture/IMG_0002.JPG"};
     ASSERT_TRUE(PrintCombination(Combined, 1, shots, queue, At));
     EXPECT_EQ(Contents("Pic_S/IMG_0001.JPG"), "first");
-    EXPECT_EQ(Contents("Pic_S/IMG_0002.JPG"), "second");
+    EXPECT_EQ(Contents("Pic_S/IMG_0002.JPG"), "older");
+    EXPECT_EQ(Contents("Pic_S/IMG_0002-2.JPG"), "second");
+    EXPECT_EQ(std::distance(fs::directory_iterator("Pic_S"), fs::directory_iterator()), 3);
     EXPECT_TRUE(fs::is_empty("TempPicture"));
 }
 
