@@ -9,6 +9,7 @@
 class dialogMask;
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -69,6 +70,7 @@ private:
     QPushButton *m_clearButton = nullptr;
     QCheckBox *m_captureOnTop = nullptr;
     QLineEdit *m_waitTime = nullptr;
+    QLabel *m_waitHint = nullptr;
     dialogMask *m_mask = nullptr;
     PhotoArchive m_archive;
 };
