@@ -22,6 +22,8 @@
 #include "platform/Clock.h"
 #include "platform/DecimalText.h"
 #include "platform/FileIo.h"
+#include "platform/FileMove.h"
+#include "platform/FileNameText.h"
 #include "platform/Pause.h"
 #include "printing/PrintDispatcher.h"
 #include "printing/WorkMode.h"
@@ -31,6 +33,7 @@
 #include <QFile>
 #include <QTimer>
 
+#include <fstream>
 #include <mutex>
 #include <thread>
 
@@ -45,6 +48,16 @@ enum PendingColumn { PendingNameColumn = 1 };
 std::filesystem::path PathOf(const QString &text)
 {
     return std::filesystem::path(text.toStdString());
+}
+
+// A JPEG starts with its start-of-image marker; a PNG or anything else named
+// .jpg is not a photo for the queue, whatever a picture reader makes of it.
+bool StartsAsJpeg(const std::filesystem::path &file)
+{
+    char head[3] = {};
+    std::ifstream in(file, std::ios::binary);
+    return in.read(head, sizeof head) && static_cast<unsigned char>(head[0]) == 0xFF
+        && static_cast<unsigned char>(head[1]) == 0xD8 && static_cast<unsigned char>(head[2]) == 0xFF;
 }
 
 // Replaces `to` with `from`; QFile::rename also moves across file systems,
@@ -121,9 +134,14 @@ void PhotoQueue::Compose(const ScanTaskParams &task)
         const QString pendingPath = PendingPrefix + pendingName;
         ComposingName.Set(task.fileName);
 
-        if (!task.sourcePath.isEmpty()) {
+        if (!task.source.empty()) {
             WriteRunLog(QStringLiteral("图片合成:") + task.fileName);
-            if (!task.frameFile.isEmpty())
+            if (!IsUtf8FileName(task.source.filename()))
+                WriteRunLog(QStringLiteral("文件名不是UTF-8，按“%1”处理（原名字节：%2）")
+                                .arg(task.fileName, QString::fromLatin1(QByteArray::fromStdString(task.source.filename().native()).toHex(' '))));
+            if (!StartsAsJpeg(task.source))
+                RememberUncomposable(task.source, QStringLiteral("不是JPEG文件"));
+            else if (!task.frameFile.isEmpty())
                 ComposeWithTemplate(task, pendingName, pendingPath);
             else
                 CopyWithoutTemplate(task, pendingName, pendingPath);
@@ -141,11 +159,11 @@ void PhotoQueue::Compose(const ScanTaskParams &task)
 bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &pendingName,
                                      const QString &pendingPath)
 {
-    const std::filesystem::path source = PathOf(task.sourcePath);
+    const std::filesystem::path &source = task.source;
     // A photo still being written, or cut short, is left where it is for a later scan.
     const std::optional<FileIo::Stamp> before = FileIo::StampOf(source);
     if (!before) {
-        RememberUncomposable(task.sourcePath);
+        RememberUncomposable(source);
         return false;
     }
     const TemplateSettings settings = CurrentTemplateSettings.Get();
@@ -153,9 +171,13 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
     const int paperHeight = DecimalValue(task.paperHeightText);
     auto [frameTemplate, photo] =
         OpenCompositionInputs(source, PathOf(task.frameFile), settings, CanvasSize(paperWidth, paperHeight));
-    if (!photo || frameTemplate.isNull()) {
-        if (!photo)
-            RememberUncomposable(task.sourcePath);
+    if (!photo) {
+        RememberUncomposable(source);
+        return false;
+    }
+    if (frameTemplate.isNull()) {
+        // The template broke since the road was checked: the photo is not to blame.
+        m_road.StoppedAfterFailure(task.frameFile, task.paperWidthText, task.paperHeightText);
         return false;
     }
 
@@ -170,29 +192,46 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
                            paperHeight, SystemSettings::PictureQuality());
     // The photo may have been decoded while it was composed: a file that
     // changed meanwhile gives no print; it is tried again as it is now.
-    if (composed && FileIo::StampOf(source) != before) {
-        QFile::remove(pendingPath);
-        composed = false;
+    if (FileIo::StampOf(source) != before) {
+        if (composed)
+            QFile::remove(pendingPath);
+        return false;
     }
-    if (composed) {
-        const std::lock_guard folderLock(pending_folder_cs);
-        AddPendingUnlessListed(pendingName, pendingPath);
-        KeepSource(task);
+    if (!composed) {
+        Failed(task);
+        return false;
     }
-    return composed;
+    const std::lock_guard folderLock(pending_folder_cs);
+    AddPendingUnlessListed(pendingName, pendingPath);
+    KeepSource(task);
+    return true;
+}
+
+void PhotoQueue::Failed(const ScanTaskParams &task)
+{
+    if (m_road.StoppedAfterFailure(task.frameFile, task.paperWidthText, task.paperHeightText))
+        return;
+    // A whole photo that still could not be composed was not written: not the photo's fault.
+    if (JpegIsWhole(task.source))
+        m_road.StopForFailedWrite();
+    else
+        RememberUncomposable(task.source);
 }
 
 void PhotoQueue::CopyWithoutTemplate(const ScanTaskParams &task, const QString &pendingName,
                                      const QString &pendingPath)
 {
-    const std::filesystem::path source = PathOf(task.sourcePath);
+    const std::filesystem::path &source = task.source;
     const std::optional<FileIo::Stamp> before = FileIo::StampOf(source);
     if (!before || !JpegIsWhole(source) || FileIo::StampOf(source) != before) {
-        RememberUncomposable(task.sourcePath);
+        RememberUncomposable(source);
         return;
     }
-    // QFile::copy writes a temporary file and renames it: never half a photo in the queue.
-    QFile::copy(task.sourcePath, pendingPath);
+    // Copied beside and renamed into place: never half a photo in the queue.
+    if (!FileMove::Copy(source, PathOf(pendingPath), FileMove::Clash::Replace)) {
+        Failed(task);
+        return;
+    }
     const std::lock_guard folderLock(pending_folder_cs);
     AddPendingUnlessListed(pendingName, pendingPath);
     KeepSource(task);
@@ -212,8 +251,15 @@ void PhotoQueue::KeepSource(const ScanTaskParams &task)
 {
     // A photo kept earlier under the same name (a second camera's IMG_1234.JPG) stays.
     const QString keepPath = SourcePrefix + DistinctKeepName(task.fileName);
-    if (MoveReplacing(task.sourcePath, keepPath) || MoveReplacing(task.sourcePath, keepPath))
+    std::error_code error;
+    if (std::filesystem::is_symlink(task.source, error)) {
+        // A link is followed: Pic_S keeps the photo itself, and the link goes.
+        if (FileMove::Copy(task.source, PathOf(keepPath), FileMove::Clash::Replace)
+            && std::filesystem::remove(task.source, error))
+            return;
+    } else if (FileMove::Move(task.source, PathOf(keepPath), FileMove::Clash::Replace)) {
         return;
+    }
     KeepUnmovableSource(task, keepPath);
 }
 
@@ -221,8 +267,8 @@ void PhotoQueue::KeepUnmovableSource(const ScanTaskParams &task, const QString &
 {
     // The source folder refuses moves: Pic_S still gets the photo as received,
     // and the walks pass the original over, so it is not printed again.
-    QFile::copy(task.sourcePath, keepPath);
-    if (!RememberKeptInPlace(task.sourcePath))
+    FileMove::Copy(task.source, PathOf(keepPath), FileMove::Clash::Replace);
+    if (!RememberKeptInPlace(task.source))
         return;
     WriteRunLog(QStringLiteral("照片无法移出数据源目录:") + task.fileName);
     emit HintChanged(QStringLiteral("照片已合成，但无法移出数据源目录（只读？）：") + task.fileName);

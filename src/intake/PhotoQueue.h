@@ -1,5 +1,6 @@
 #pragma once
 
+#include "intake/CompositionRoad.h"
 #include "intake/PhotoListModel.h"
 #include "intake/ScanTaskParams.h"
 
@@ -35,6 +36,8 @@ public:
 
     // Starts the composition thread for one photo found by the source folder scan.
     void StartComposition(std::unique_ptr<ScanTaskParams> task);
+    // Whether photos can be composed now, whatever the photo (template, paper, disk).
+    CompositionRoad &Road() { return m_road; }
 
     // One tick's try to hand the first pending photo to a printer.
     // `startChecked`: the page's "开始" is the checked radio button.
@@ -66,6 +69,9 @@ private:
     void Compose(const ScanTaskParams &task);
     bool ComposeWithTemplate(const ScanTaskParams &task, const QString &pendingName, const QString &pendingPath);
     void CopyWithoutTemplate(const ScanTaskParams &task, const QString &pendingName, const QString &pendingPath);
+    // A composition or copy that failed with the photo unchanged: the road
+    // stops when the cause is not the photo's, else the photo is passed over.
+    void Failed(const ScanTaskParams &task);
     void KeepSource(const ScanTaskParams &task);
     void KeepUnmovableSource(const ScanTaskParams &task, const QString &keepPath);
     bool IdlePrinterForNewPhotos() const;
@@ -79,5 +85,6 @@ private:
 
     std::unique_ptr<PhotoListModel> m_pending;
     std::unique_ptr<PhotoListModel> m_printed;
+    CompositionRoad m_road;
     int m_idleEmptyTicks = 0;
 };

@@ -67,6 +67,7 @@ PrintManager::PrintManager(QObject *parent)
 {
     connect(m_queue.get(), &PhotoQueue::HintChanged, this, &PrintManager::HintChanged);
     SetUncomposableReport([this](const QString &text) { emit HintChanged(text); });
+    m_queue->Road().SetReport([this](const QString &text) { emit HintChanged(text); });
 }
 
 PrintManager::~PrintManager()
@@ -301,8 +302,12 @@ void PrintManager::RequestSourceScanNow()
     fields.sourceFolder = m_sourceFolder;
     RequestSourceScan(
         fields, [this](std::unique_ptr<ScanTaskParams> task) { m_queue->StartComposition(std::move(task)); },
-        // A walk through a burst ends when the operator pauses.
-        [] { return AutoPrintRunning || ManualMode; });
+        // A walk through a burst ends when the operator pauses, and before a
+        // photo that could not be composed for a cause that is not its own.
+        [this, fields] {
+            return (AutoPrintRunning || ManualMode)
+                && m_queue->Road().Open(fields.frameFile, fields.paperWidthText, fields.paperHeightText);
+        });
 }
 
 void PrintManager::CountIdleSeconds()

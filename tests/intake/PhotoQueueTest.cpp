@@ -183,10 +183,10 @@ TEST_F(Queue, APhotoThatCannotBeComposedIsReportedOnceAndWaitsUntilItChanges)
     SetUncomposableReport({});
 
     const std::lock_guard lock(mutex);
-    EXPECT_EQ(reports, QStringList({QStringLiteral("图片无法合成:broken.jpg")}));
+    EXPECT_EQ(reports, QStringList({QStringLiteral("图片无法合成（不是JPEG文件）:broken.jpg")}));
     QFile log(RunLogFileName(Clock::Now()));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_EQ(CodePage936::ToUnicode(log.readAll()).count(QStringLiteral("图片无法合成:broken.jpg")), 1);
+    EXPECT_EQ(CodePage936::ToUnicode(log.readAll()).count(QStringLiteral("图片无法合成（不是JPEG文件）:broken.jpg")), 1);
 
     WriteFile(QStringLiteral("in/broken.jpg"), JpegBytes(QSize(64, 48), Qt::green)); // mended
     ScanUntil(queue, fields, [] { return QFile::exists(QStringLiteral("Pic_P/broken.jpg")); });
