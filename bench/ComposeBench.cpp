@@ -9,7 +9,8 @@
 // and system, all threads) and peak memory of each.
 //
 //   ComposeBench [--runs N] [--keep DIR]          side by side (inputs are generated)
-//   ComposeBench --once PHOTO TEMPLATE OUT [SCALE] one composition, for /usr/bin/time -v
+//   ComposeBench --once PHOTO TEMPLATE OUT [SCALE [WxH]] one composition, for /usr/bin/time -v
+//                                                  (WxH: another paper in mm, e.g. 99999x99999, refused at once)
 //   ComposeBench --memory [DIR]                    peak memory of a 100 MP photo at scale 0.7
 //
 // VELLORA_CONVERT, VELLORA_PYTHON, VELLORA_DJPEG and VELLORA_CJPEG override
@@ -72,17 +73,24 @@ void MakeTemplate(const QString &path)
     frame.save(path, "png");
 }
 
-bool ComposeOnce(const QString &photoPath, const QString &templatePath, const QString &outputPath, float scale = 0.5f)
+bool ComposeOnce(const QString &photoPath, const QString &templatePath, const QString &outputPath, float scale = 0.5f,
+                 QSize paper = QSize(PaperW, PaperH))
 {
     TemplateSettings settings = BenchSettings();
     settings.Proportion = scale;
     auto [frameTemplate, photo] = OpenCompositionInputs(photoPath.toStdString(), templatePath.toStdString(), settings,
-                                                        CanvasSize(PaperW, PaperH));
+                                                        CanvasSize(paper.width(), paper.height()));
     if (!photo || frameTemplate.isNull())
         return false;
     QImage output;
-    return ComposeSinglePhoto(*photo, frameTemplate, output, outputPath.toStdString(), PhotoName, settings, PaperW,
-                              PaperH, Quality);
+    return ComposeSinglePhoto(*photo, frameTemplate, output, outputPath.toStdString(), PhotoName, settings,
+                              paper.width(), paper.height(), Quality);
+}
+
+QSize PaperArgument(const QString &text)
+{
+    const QStringList sides = text.split(u'x');
+    return sides.size() == 2 ? QSize(sides[0].toInt(), sides[1].toInt()) : QSize(PaperW, PaperH);
 }
 
 QString Tool(const char *variable, const char *fallback)
@@ -226,8 +234,11 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv); // fonts for the label
     const QStringList args = app.arguments();
-    if ((args.size() == 5 || args.size() == 6) && args[1] == QStringLiteral("--once"))
-        return ComposeOnce(args[2], args[3], args[4], args.size() == 6 ? args[5].toFloat() : 0.5f) ? 0 : 1;
+    if (args.size() >= 5 && args.size() <= 7 && args[1] == QStringLiteral("--once"))
+        return ComposeOnce(args[2], args[3], args[4], args.size() >= 6 ? args[5].toFloat() : 0.5f,
+                           args.size() == 7 ? PaperArgument(args[6]) : QSize(PaperW, PaperH))
+            ? 0
+            : 1;
 
     int runs = 5;
     QString keep;
