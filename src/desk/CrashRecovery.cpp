@@ -8,6 +8,8 @@
 #include "desk/RunLog.h"
 #include "desk/SysValues.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString kSection = QStringLiteral("System");
@@ -29,16 +31,18 @@ bool RecheckPrintersThatPrinted(PrinterListModel &printerList)
         std::unique_lock lock(printer_table_cs, std::try_to_lock);
         if (!lock)
             return false;
-        SelectedPrinterCount = 0;
         for (size_t i = 0; i < PrinterTable.size(); ++i) {
             PrinterEntry &entry = PrinterTable[i];
             if (entry.printedCount <= 0)
                 continue;
             SetEntryChecked(entry, true);
             NoPrinterEverChecked = false;
-            ++SelectedPrinterCount;
             rows.push_back(static_cast<int>(i));
         }
+        // A printer the operator checked since the start stays checked, and counts:
+        // the dispatcher hands out nothing while the count says no printer is chosen.
+        SelectedPrinterCount = static_cast<int>(
+            std::count_if(PrinterTable.begin(), PrinterTable.end(), [](const PrinterEntry &entry) { return EntryChecked(entry); }));
     }
     // The list's check marks are set outside the lock: their handlers take it themselves.
     for (const int row : rows)

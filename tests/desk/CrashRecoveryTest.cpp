@@ -185,3 +185,26 @@ TEST(CrashRecovery, WaitsForTheListsAndTheTwelfthTick)
     PrintedListReady = true;
     PendingScanRunning = false;
 }
+
+// The operator checked a printer before recovery ran (twelve seconds after
+// the window opened) and it has printed nothing yet: it stays chosen and
+// counts, or the dispatcher would hand out nothing at all.
+TEST(CrashRecovery, APrinterCheckedBeforeRecoveryStaysChosen)
+{
+    const ProgramFolder folder;
+    const FixedClock clock;
+    CreateWorkingFolders();
+    ResetSharedState();
+    for (const auto &[key, value] : {std::pair{"Action", "Start"}, {"AutoPrint", "Start"}, {"ChoosePrinter", "True"}})
+        WriteSysValue(QStringLiteral("System"), QString::fromUtf8(key), QString::fromUtf8(value));
+    PrinterListModel list;
+    AddPrinters(list);
+    PrinterTable[0].checked = true;
+    SelectedPrinterCount = 1;
+    ASSERT_TRUE(OpenShutdownMarker());
+
+    ASSERT_TRUE(RecoverAfterCrash(list, RecoveryHooks{[] {}, [] {}, [] {}}));
+    EXPECT_TRUE(PrinterTable[0].checked);
+    EXPECT_EQ(SelectedPrinterCount.load(), 3);
+    ResetSharedState();
+}

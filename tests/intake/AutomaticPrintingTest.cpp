@@ -248,7 +248,10 @@ TEST_F(AutomaticPrinting, AMissingTemplateStopsTheRoadOnceAndItResumesWhenTheTem
     EXPECT_TRUE(m_cups.ReceivedJobs().empty());
 
     fs::rename("frame.png.away", "frame.png");
-    ASSERT_EVENTUALLY(m_cups.ReceivedJobs().size() >= 2, 40000) << RunLogText().toStdString();
+    // Crash recovery ran meanwhile (a fresh folder has no closing mark): the
+    // printer checked before it stays chosen though it has printed nothing yet.
+    ASSERT_EVENTUALLY(m_cups.ReceivedJobs().size() >= 2, 40000);
+    EXPECT_EQ(SelectedPrinterCount, 1);
     EXPECT_EQ(PictureNumberOf(QStringLiteral("0001.JPG")), 1);
     EXPECT_EQ(PictureNumberOf(QStringLiteral("0002.JPG")), 2);
     EXPECT_EQ(RunLogCount(QStringLiteral("照片合成已恢复")), 1);
