@@ -88,8 +88,8 @@ void PrintManager::Load()
     TakePaperSize();
     SetStartChecked(false);
     // Settings the file held outside their ranges, as the start-up took them.
-    for (const QString &message : SystemSettings::LoadMessages())
-        emit HintChanged(message);
+    if (const QStringList messages = SystemSettings::LoadMessages(); !messages.isEmpty())
+        emit HintChanged(messages.join(QStringLiteral("；")));
 }
 
 bool PrintManager::ChooseSourceFolder(const QString &folder)
@@ -127,14 +127,21 @@ void PrintManager::CommitPaperSize()
 
 void PrintManager::CheckPaperSize(std::optional<int> widthInForce, std::optional<int> heightInForce)
 {
-    const auto check = [this](const NumberSetting &setting, QString &text, std::optional<int> inForce) {
+    QStringList messages;
+    const auto check = [&messages](const NumberSetting &setting, QString &text, std::optional<int> inForce) {
+        // A field still empty, with no size before it, is not set yet: nothing to say.
+        if (text.trimmed().isEmpty() && !inForce)
+            return;
         const CheckedNumber checked = CheckNumber(setting, text, inForce);
         text = checked.value ? QString::number(*checked.value) : QString();
         if (!checked.message.isEmpty())
-            Announce(checked.message);
+            messages << checked.message;
     };
     check(Settings::PaperWidth(), m_paperWidth, widthInForce);
     check(Settings::PaperHeight(), m_paperHeight, heightInForce);
+    // One hint line: both sides are said in it together.
+    if (!messages.isEmpty())
+        Announce(messages.join(QStringLiteral("；")));
 }
 
 void PrintManager::TakePaperSize()
