@@ -61,5 +61,6 @@ private:
 };
 
 // The bytes of free room the pending folder must have for a composition: a
-// composed picture of the largest paper at full quality, with room to spare.
-constexpr std::int64_t MinPendingFolderRoom = 64 * 1024 * 1024;
+// composed 4x6 picture at full quality, with room to spare. A larger one
+// that still does not fit fails its write, which stops the road too.
+constexpr std::int64_t MinPendingFolderRoom = 8 * 1024 * 1024;
