@@ -139,12 +139,14 @@ void PhotoQueue::Compose(const ScanTaskParams &task)
             if (!IsUtf8FileName(task.source.filename()))
                 WriteRunLog(QStringLiteral("文件名不是UTF-8，按“%1”处理（原名字节：%2）")
                                 .arg(task.fileName, QString::fromLatin1(QByteArray::fromStdString(task.source.filename().native()).toHex(' '))));
-            if (!StartsAsJpeg(task.source))
-                RememberUncomposable(task.source, QStringLiteral("不是JPEG文件"));
-            else if (!task.frameFile.isEmpty())
+            if (!StartsAsJpeg(task.source)) {
+                if (const std::optional<FileIo::Stamp> stamp = FileIo::StampOf(task.source))
+                    RememberUncomposable(task.source, *stamp, QStringLiteral("不是JPEG文件"));
+            } else if (!task.frameFile.isEmpty()) {
                 ComposeWithTemplate(task, pendingName, pendingPath);
-            else
+            } else {
                 CopyWithoutTemplate(task, pendingName, pendingPath);
+            }
         }
     }
 
@@ -160,19 +162,37 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
                                      const QString &pendingPath)
 {
     const std::filesystem::path &source = task.source;
-    // A photo still being written, or cut short, is left where it is for a later scan.
+    // The file is examined once before it is opened and once after it is
+    // composed: a photo still being written, or cut short, is left where it
+    // is for a later scan.
     const std::optional<FileIo::Stamp> before = FileIo::StampOf(source);
-    if (!before) {
-        RememberUncomposable(source);
+    if (!before)
         return false;
-    }
     const TemplateSettings settings = CurrentTemplateSettings.Get();
     const int paperWidth = DecimalValue(task.paperWidthText);
     const int paperHeight = DecimalValue(task.paperHeightText);
-    auto [frameTemplate, photo] =
+    auto [frameTemplate, photo, photoDamaged] =
         OpenCompositionInputs(source, PathOf(task.frameFile), settings, CanvasSize(paperWidth, paperHeight));
-    if (!photo) {
-        RememberUncomposable(source);
+    bool composed = false;
+    if (photo && !frameTemplate.isNull()) {
+        // The pending name is reserved and the JPEG appears whole under it, so the
+        // pending folder is held only to list the photo and keep its source: a
+        // dispatch step never waits for a composition.
+        QImage output;
+        composed = ComposeSinglePhoto(*photo, frameTemplate, output, PathOf(pendingPath), pendingName, settings,
+                                      paperWidth, paperHeight, SystemSettings::PictureQuality());
+        photoDamaged = photo->damaged;
+    }
+    // The photo was decoded while it was composed: a file that changed
+    // meanwhile gives no print; it is tried again as it is now.
+    const std::optional<FileIo::Stamp> after = FileIo::StampOf(source);
+    if (after != before) {
+        if (composed)
+            QFile::remove(pendingPath);
+        return false;
+    }
+    if (!photo || photoDamaged) {
+        RememberUncomposable(source, *after);
         return false;
     }
     if (frameTemplate.isNull()) {
@@ -180,25 +200,8 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
         m_road.StoppedAfterFailure(task.frameFile, task.paperWidthText, task.paperHeightText);
         return false;
     }
-
-    if (FileIo::StampOf(source) != before) // grew while it was decoded
-        return false;
-    // The pending name is reserved and the JPEG appears whole under it, so the
-    // pending folder is held only to list the photo and keep its source: a
-    // dispatch step never waits for a composition.
-    QImage output;
-    bool composed =
-        ComposeSinglePhoto(*photo, frameTemplate, output, PathOf(pendingPath), pendingName, settings, paperWidth,
-                           paperHeight, SystemSettings::PictureQuality());
-    // The photo may have been decoded while it was composed: a file that
-    // changed meanwhile gives no print; it is tried again as it is now.
-    if (FileIo::StampOf(source) != before) {
-        if (composed)
-            QFile::remove(pendingPath);
-        return false;
-    }
     if (!composed) {
-        Failed(task);
+        Failed(task, *after);
         return false;
     }
     const std::lock_guard folderLock(pending_folder_cs);
@@ -207,7 +210,7 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
     return true;
 }
 
-void PhotoQueue::Failed(const ScanTaskParams &task)
+void PhotoQueue::Failed(const ScanTaskParams &task, const FileIo::Stamp &stamp)
 {
     if (m_road.StoppedAfterFailure(task.frameFile, task.paperWidthText, task.paperHeightText))
         return;
@@ -215,7 +218,7 @@ void PhotoQueue::Failed(const ScanTaskParams &task)
     if (JpegIsWhole(task.source))
         m_road.StopForFailedWrite();
     else
-        RememberUncomposable(task.source);
+        RememberUncomposable(task.source, stamp);
 }
 
 void PhotoQueue::CopyWithoutTemplate(const ScanTaskParams &task, const QString &pendingName,
@@ -223,13 +226,19 @@ void PhotoQueue::CopyWithoutTemplate(const ScanTaskParams &task, const QString &
 {
     const std::filesystem::path &source = task.source;
     const std::optional<FileIo::Stamp> before = FileIo::StampOf(source);
-    if (!before || !JpegIsWhole(source) || FileIo::StampOf(source) != before) {
-        RememberUncomposable(source);
+    if (!before)
+        return;
+    const bool whole = JpegIsWhole(source);
+    const std::optional<FileIo::Stamp> after = FileIo::StampOf(source);
+    if (after != before)
+        return; // tried again as it is now
+    if (!whole) {
+        RememberUncomposable(source, *after);
         return;
     }
     // Copied beside and renamed into place: never half a photo in the queue.
     if (!FileMove::Copy(source, PathOf(pendingPath), FileMove::Clash::Replace)) {
-        Failed(task);
+        Failed(task, *after);
         return;
     }
     const std::lock_guard folderLock(pending_folder_cs);

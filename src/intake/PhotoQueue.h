@@ -3,6 +3,7 @@
 #include "intake/CompositionRoad.h"
 #include "intake/PhotoListModel.h"
 #include "intake/ScanTaskParams.h"
+#include "platform/FileIo.h"
 
 #include <QObject>
 
@@ -71,7 +72,7 @@ private:
     void CopyWithoutTemplate(const ScanTaskParams &task, const QString &pendingName, const QString &pendingPath);
     // A composition or copy that failed with the photo unchanged: the road
     // stops when the cause is not the photo's, else the photo is passed over.
-    void Failed(const ScanTaskParams &task);
+    void Failed(const ScanTaskParams &task, const FileIo::Stamp &stamp);
     void KeepSource(const ScanTaskParams &task);
     void KeepUnmovableSource(const ScanTaskParams &task, const QString &keepPath);
     bool IdlePrinterForNewPhotos() const;

@@ -188,13 +188,10 @@ bool RequestSourceScan(const ScanTaskParams &fields, StartComposition startCompo
     return true;
 }
 
-void RememberUncomposable(const fs::path &source, const QString &reason)
+void RememberUncomposable(const fs::path &source, const FileIo::Stamp &stamp, const QString &reason)
 {
-    const std::optional<FileIo::Stamp> stamp = FileIo::StampOf(source);
-    if (!stamp)
-        return;
     const std::lock_guard lock(uncomposableMutex);
-    uncomposable[source] = Uncomposable{*stamp, reason};
+    uncomposable[source] = Uncomposable{stamp, reason};
 }
 
 void SetUncomposableReport(std::function<void(const QString &text)> report)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "intake/ScanTaskParams.h"
+#include "platform/FileIo.h"
 
 #include <filesystem>
 #include <functional>
@@ -24,11 +25,11 @@ bool RequestSourceScan(const ScanTaskParams &fields, StartComposition startCompo
                        std::function<bool()> keepWalking = {});
 
 // A photo that could not be composed (unreadable, cut short, still being
-// written, not a JPEG) is passed over by later scans until the file
-// changes, so one broken file never holds up the photos behind it; once it
-// changes it is tried again. One that stays so through three scans is
-// reported once by name, with `reason` when one is given.
-void RememberUncomposable(const std::filesystem::path &source, const QString &reason = {});
+// written, damaged, not a JPEG) is passed over by later scans while the
+// file keeps the stamp it had when it failed, so one broken file never holds
+// up the photos behind it; once it changes it is tried again. One that stays
+// so through three scans is reported once by name, with `reason` when one is given.
+void RememberUncomposable(const std::filesystem::path &source, const FileIo::Stamp &stamp, const QString &reason = {});
 
 // Where a photo that stays uncomposable is reported, besides the run log:
 // the print manager page's hint line. Called on a scan thread with the
