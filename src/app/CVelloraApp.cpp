@@ -2,8 +2,12 @@
 
 #include "app/CVelloraDlg.h"
 #include "app/DemoEvent.h"
+#include "app/WidgetMap.h"
 #include "camera/CurrentCamera.h"
 #include "platform/Pause.h"
+
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <memory>
 
@@ -19,6 +23,16 @@ void ApplyPauseScaleFromEnvironment()
         SetPauseScale(scale);
 }
 
+// Qt's own buttons and dialogs ("Yes", "Open", "Look in") speak the
+// program's language; without the translations installed they stay English.
+void InstallQtTranslation(QApplication &app)
+{
+    auto *translator = new QTranslator(&app); // the application owns it
+    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+}
+
 } // namespace
 
 CVelloraApp::CVelloraApp(int &argc, char **argv)
@@ -27,6 +41,8 @@ CVelloraApp::CVelloraApp(int &argc, char **argv)
     setApplicationName(QStringLiteral("Vellora"));
     setApplicationVersion(QStringLiteral(VELLORA_VERSION));
     ApplyPauseScaleFromEnvironment();
+    InstallQtTranslation(*this);
+    WidgetMap::StartFromEnvironment(this);
 }
 
 int CVelloraApp::Run()

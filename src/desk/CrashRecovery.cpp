@@ -8,8 +8,6 @@
 #include "desk/RunLog.h"
 #include "desk/SysValues.h"
 
-#include <algorithm>
-
 namespace {
 
 const QString kSection = QStringLiteral("System");
@@ -31,18 +29,19 @@ bool RecheckPrintersThatPrinted(PrinterListModel &printerList)
         std::unique_lock lock(printer_table_cs, std::try_to_lock);
         if (!lock)
             return false;
+        int selected = 0;
         for (size_t i = 0; i < PrinterTable.size(); ++i) {
             PrinterEntry &entry = PrinterTable[i];
-            if (entry.printedCount <= 0)
-                continue;
-            SetEntryChecked(entry, true);
-            NoPrinterEverChecked = false;
-            rows.push_back(static_cast<int>(i));
+            if (entry.printedCount > 0) {
+                SetEntryChecked(entry, true);
+                NoPrinterEverChecked = false;
+                rows.push_back(static_cast<int>(i));
+            }
+            // A printer the operator ticked already (a first start's early
+            // "开始") stays ticked, so it is counted too.
+            selected += EntryChecked(entry) ? 1 : 0;
         }
-        // A printer the operator checked since the start stays checked, and counts:
-        // the dispatcher hands out nothing while the count says no printer is chosen.
-        SelectedPrinterCount = static_cast<int>(
-            std::count_if(PrinterTable.begin(), PrinterTable.end(), [](const PrinterEntry &entry) { return EntryChecked(entry); }));
+        SelectedPrinterCount = selected;
     }
     // The list's check marks are set outside the lock: their handlers take it themselves.
     for (const int row : rows)

@@ -41,7 +41,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QString kReprintHint = QStringLiteral("补打：鼠标左键点击要补打的照片，输入数量然后按回车键。");
+const QString kReprintHint = ReprintText::ReprintHowTo;
 
 enum PendingColumn { PendingNameColumn = 1 };
 

@@ -11,6 +11,8 @@ using ShowHint = std::function<void(const QString &)>;
 // Hint line texts of the reprint paths.
 namespace ReprintText {
 
+// The hint line's first text on a fresh page.
+inline const QString FirstHowTo = QStringLiteral("补打：鼠标左键点击要补打的照片，输入数量后按回车键。");
 inline const QString ReprintHowTo = QStringLiteral("补打：鼠标左键点击要补打的照片，输入数量然后按回车键。");
 inline const QString Restoring = QStringLiteral("正在恢复已打印数量信息，请稍后。");
 // While the printed list is rebuilt at start-up; reprint requests are refused meanwhile.

@@ -341,7 +341,7 @@ void PrinterRegistry::ToggleCheck(int row)
         m_model.SetChecked(row, !m_model.IsChecked(row));
 }
 
-void PrinterRegistry::OnClicked(int row, int column)
+void PrinterRegistry::OnClicked(int row, int column, bool boxToggled)
 {
     if (row < 0 || row >= m_model.RowCount()) {
         emit WorkModeEditorCloseRequested();
@@ -350,8 +350,9 @@ void PrinterRegistry::OnClicked(int row, int column)
     m_lastClickedRow = row;
     if (IsRowVirtual(row))
         return;
-    if (column == Column::NameColumn && !m_model.Text(row, Column::PaperColumn).isEmpty()) {
-        ToggleCheck(row);
+    if (column == Column::NameColumn && (boxToggled || !m_model.Text(row, Column::PaperColumn).isEmpty())) {
+        if (!boxToggled)
+            ToggleCheck(row);
         bool chosen = false;
         {
             const std::lock_guard chosenLock(m_chosenMutex);

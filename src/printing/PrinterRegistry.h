@@ -67,7 +67,9 @@ public:
 
     // Printer list notifications. A row of -1 is a click outside the rows.
     void OnCheckChanged(int row, bool wasChecked, bool isChecked);
-    void OnClicked(int row, int column);
+    // `boxToggled`: the click landed on the row's check box, which the view
+    // has already toggled; a click on the name toggles the mark here.
+    void OnClicked(int row, int column, bool boxToggled = false);
     void OnDoubleClicked(int row, int column);
     void OnRightClicked(int row, int column);
     int LastClickedRow() const { return m_lastClickedRow; }

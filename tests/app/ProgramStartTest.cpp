@@ -87,7 +87,10 @@ TEST(Program, FirstStartInAnEmptyFolderPreparesItAndLogsTheStart)
 {
     const ProgramFolder folder(ProgramFolder::Config::Omit);
     Program program;
-    ASSERT_TRUE(WaitFor([] { return ReadFile(TodaysLog()).contains(kProgramOpened); }, 15000));
+    // The state file is written just after the log's first entry.
+    ASSERT_TRUE(WaitFor([] {
+        return ReadFile(TodaysLog()).contains(kProgramOpened) && !ReadFile(QStringLiteral("Config/LOG/Sys.ini")).isEmpty();
+    }, 15000));
 
     for (const char *path : {"Config", "Config/LOG", "Pic_B", "Pic_P", "Pic_R", "Pic_S", "TempPicture",
                              "CombinationTempPicture", "CombinationAddPrint"})

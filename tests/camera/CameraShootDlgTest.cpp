@@ -154,6 +154,13 @@ TEST_F(CameraWindow, LiveViewDrawsFramesAndOverlay)
     EXPECT_EQ(std::find(calls.rbegin(), ended, "fetchLiveViewFrame"), ended)
         << "the fetch still queued when live view ended did not ask the camera";
     EXPECT_EQ(rig.rig.events.count("error"), 0);
+    // The last frame, focus points and all, does not stay as if live.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picture.shownFrame().isNull(); }, 5000));
+    const QImage afterEnd = picture.grab().toImage();
+    EXPECT_NE(afterEnd.pixel(kZoomRect.topLeft()) | 0xFF000000, kWhite | 0xFF000000);
+    EXPECT_NE(afterEnd.pixel(kGreenPoint.topLeft()) | 0xFF000000, kGreen | 0xFF000000);
+    // Minimised, the window keeps a title to be found by.
+    EXPECT_FALSE(rig.window->windowTitle().isEmpty());
 }
 
 // The controls of the window: which show, their texts and actions, the

@@ -148,6 +148,34 @@ TEST_F(CaptureSequenceTest, CountdownWindowAndLongWaits)
     EXPECT_EQ(digits, expected);
 }
 
+// On a desktop without a compositing manager the translucent window would be
+// black: the window is shaped to the digits, so all around them the live view
+// shows through.
+TEST_F(CaptureSequenceTest, CountdownWindowIsShapedToItsDigits)
+{
+    SetPauseScale(0.2);
+    TimesCountDownDlg countdown(3);
+    countdown.show();
+    QRegion shownMask;
+    QObject::connect(&countdown, &TimesCountDownDlg::digitShown, [&](int digit) {
+        if (digit == 3)
+            shownMask = countdown.mask();
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !shownMask.isEmpty(); }, 3000));
+    const QRect digit = shownMask.boundingRect();
+    const QRect screen = countdown.rect();
+    // A 186-point digit: tall, but a small part of the screen, in its middle.
+    EXPECT_GT(digit.height(), 100);
+    EXPECT_LT(digit.width() * digit.height(), screen.width() * screen.height() / 8);
+    EXPECT_TRUE(digit.intersects(countdown.digits()->geometry()));
+    // Only the strokes: the digit's own box is not filled.
+    int covered = 0;
+    for (const QRect &part : shownMask)
+        covered += part.width() * part.height();
+    EXPECT_LT(covered, digit.width() * digit.height());
+    countdown.done(QDialog::Accepted);
+}
+
 // Without a camera the start button says "Cannot detect camera" in a box
 // without title and leaves the page and the program without a camera.
 TEST_F(CaptureSequenceTest, NoCameraIsReported)
@@ -166,6 +194,8 @@ TEST_F(CaptureSequenceTest, NoCameraIsReported)
     static_cast<QPushButton *>(page.control(Take_Pictures::kStart))->click();
     ASSERT_EQ(ok.Boxes().size(), 1u);
     EXPECT_EQ(ok.Boxes()[0].text, "Cannot detect camera");
+    // Beside the fixed text, the cause the program knows.
+    EXPECT_EQ(ok.Boxes()[0].informativeText, "no camera found");
     EXPECT_EQ(ok.Boxes()[0].title, "");
     EXPECT_EQ(ok.Boxes()[0].buttons, QMessageBox::Ok);
     EXPECT_TRUE(made);

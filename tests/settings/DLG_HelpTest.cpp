@@ -111,8 +111,8 @@ TEST(SettingsPage, HoldsEveryTextOfThePage)
         QStringLiteral("最大补打数量设置为0时，则不设上限。"),
         QStringLiteral("缩略图大小设置区间在1-15，默认设置为3，建议设置为6；缩略图数量过多会造成系统显示异常，"
                        "建议设置为1000以内，默认为500。"),
-        QStringLiteral("例：D:\\Zendrik\\data\\TempDir"), QStringLiteral("例：D:\\VelloraTransmission\\addprint"),
-        QStringLiteral("例：D:\\VelloraBackupImage"),
+        QStringLiteral("例：/home/event/counter/info"), QStringLiteral("例：/home/event/phone/addprint"),
+        QStringLiteral("例：/media/backup/VelloraArchive"),
         // the wait time's hint line, empty until a wait time is not taken as typed
         QString(),
     };
@@ -245,10 +245,12 @@ TEST(SettingsPage, SaveDisplayClampsFieldsAndFile)
     MessageBoxAnswer answer(QMessageBox::Ok);
     Click(page, "saveDisplay");
 
+    // Each value brought into range is named, and the size waits for a restart.
     EXPECT_EQ(Texts(answer.Boxes()),
               QStringList{Saved + QStringLiteral("\n缩略图大小“0”超出范围 1–15，已改用 1"
                                                  "\n待打印缩略图数量“10”超出范围 50–10000，已改用 50"
-                                                 "\n已打印缩略图数量“99”超出范围 100–10000，已改用 100")});
+                                                 "\n已打印缩略图数量“99”超出范围 100–10000，已改用 100"
+                                                 "\n新的缩略图大小在重新启动软件后生效。")});
     EXPECT_EQ(Field(page, "thumbnailSize")->text(), QStringLiteral("1"));
     EXPECT_EQ(Field(page, "thumbnailWaitPrintCount")->text(), QStringLiteral("50"));
     EXPECT_EQ(Field(page, "thumbnailPrintedCount")->text(), QStringLiteral("100"));

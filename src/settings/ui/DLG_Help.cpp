@@ -122,7 +122,7 @@ QGroupBox *DLG_Help::CreateReprintRulesGroup()
 {
     auto *grid = new QGridLayout;
     m_autoReprintFolder = AddFolderRow(this, grid, QStringLiteral("信息文件目录："), QStringLiteral("autoReprintFolder"),
-                                       QStringLiteral("例：D:\\Zendrik\\data\\TempDir"), &DLG_Help::ChooseAutoReprintFolder);
+                                       QStringLiteral("例：/home/event/counter/info"), &DLG_Help::ChooseAutoReprintFolder);
     m_minimum = AddField(grid, 2, QStringLiteral("最小补打数量："), QStringLiteral("minimum"));
     m_maximum = AddField(grid, 3, QStringLiteral("最大补打数量："), QStringLiteral("maximum"));
     m_reduction = AddField(grid, 4, QStringLiteral("缩减数量："), QStringLiteral("reduction"));
@@ -142,7 +142,7 @@ QGroupBox *DLG_Help::CreatePhoneGroup()
 {
     auto *grid = new QGridLayout;
     m_phoneFolder = AddFolderRow(this, grid, QStringLiteral("信息文件目录："), QStringLiteral("phoneFolder"),
-                                 QStringLiteral("例：D:\\VelloraTransmission\\addprint"), &DLG_Help::ChoosePhoneFolder);
+                                 QStringLiteral("例：/home/event/phone/addprint"), &DLG_Help::ChoosePhoneFolder);
     return MakeGroup(QStringLiteral("手机端补打设置"), grid);
 }
 
@@ -167,7 +167,7 @@ QGroupBox *DLG_Help::CreateArchiveGroup()
 {
     auto *grid = new QGridLayout;
     m_archiveFolder = AddFolderRow(this, grid, QStringLiteral("保存目录："), QStringLiteral("archiveFolder"),
-                                   QStringLiteral("例：D:\\VelloraBackupImage"), &DLG_Help::ChooseArchiveFolder);
+                                   QStringLiteral("例：/media/backup/VelloraArchive"), &DLG_Help::ChooseArchiveFolder);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(MakeButton(this, QStringLiteral("归档"), QStringLiteral("archive"), &DLG_Help::Archive));
@@ -292,9 +292,13 @@ void DLG_Help::SaveDisplay()
         if (!checked.message.isEmpty())
             messages.append(checked.message);
     };
+    const int sizeInForce = SystemSettings::ThumbnailSize();
     save(m_thumbnailSize, SystemSettings::SaveThumbnailSize, SystemSettings::ThumbnailSize);
     save(m_thumbnailWaitPrintCount, SystemSettings::SaveThumbnailWaitPrintCount, SystemSettings::ThumbnailWaitPrintCount);
     save(m_thumbnailPrintedCount, SystemSettings::SaveThumbnailPrintedCount, SystemSettings::ThumbnailPrintedCount);
+    // The lists' rows take their height when the window opens.
+    if (SystemSettings::ThumbnailSize() != sizeInForce)
+        messages.append(QStringLiteral("新的缩略图大小在重新启动软件后生效。"));
     ShowNotice(this, messages.join(u'\n'));
 }
 
