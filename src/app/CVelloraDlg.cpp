@@ -95,6 +95,7 @@ void CVelloraDlg::CreateControls()
     CreatePrinterList();
     new PrinterListBinding(*m_printerList, *m_registry);
     connect(m_registry.get(), &PrinterRegistry::ResumeRefused, this, [this](const QString &message) { ShowNotice(this, message); });
+    connect(m_registry.get(), &PrinterRegistry::RunningLow, m_printManager->Hint(), &QLabel::setText);
     // Until the event is set up, the hint line says what is still missing.
     connect(m_registry.get(), &PrinterRegistry::Enumerated, this, &CVelloraDlg::UpdateSetupGuidance);
     m_registry->Enumerate();
@@ -170,7 +171,7 @@ void CVelloraDlg::OnTimer1()
     m_registry->OnTimerTick();
     if (RecoveryDue(m_recoveryPending, m_tickCount)) {
         PrintManager &manager = m_printManager->Manager();
-        const RecoveryHooks hooks{[&manager] { manager.ShowStarted(); }, [&manager] { manager.PrepareAutoPrint(); },
+        const RecoveryHooks hooks{[&manager] { manager.ShowStarted(); }, [&manager] { manager.ResumeAutoPrint(); },
                                   [this] { m_printManager->ResumeAutoReprint(); }};
         // Cleared first: a message box recovery opens runs this timer again meanwhile.
         m_recoveryPending = false;

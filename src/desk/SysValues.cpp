@@ -17,3 +17,9 @@ void WriteSysValue(const QString &section, const QString &key, const QString &va
 {
     Profile::Write(kSysFile, section, key, value);
 }
+
+bool SysFileExists()
+{
+    std::error_code error;
+    return std::filesystem::exists(kSysFile, error);
+}

@@ -8,3 +8,5 @@
 QString ReadSysValue(const QString &section, const QString &key);
 // Nothing is written, and nothing said, when Config/LOG does not exist.
 void WriteSysValue(const QString &section, const QString &key, const QString &value);
+// False before the program has run in this folder at all.
+bool SysFileExists();

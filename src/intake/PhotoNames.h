@@ -4,7 +4,8 @@
 #include <QString>
 
 // True for ".jpg" and ".jpeg" in any case, taken from the file name's last
-// "." (so photo..jpg is a JPEG, photo.jpg.tmp is not).
+// "." (so photo..jpg is a JPEG, photo.jpg.tmp is not); the source folder
+// watcher and the pending-folder scan agree on it.
 bool HasJpegExtension(const QString &path);
 
 // The pending-folder name of an arriving photo: the digits of its stem (up

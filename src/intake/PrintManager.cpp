@@ -176,11 +176,22 @@ PrintManager::StartResult PrintManager::Start()
     // With both lists empty the event starts afresh: the recorded numbers are forgotten.
     if (m_queue->Pending().RowCount() == 0 && m_queue->Printed().RowCount() == 0)
         ForgetPictureNumbers();
-    if (startCombinationSession)
-        startCombinationSession();
+    StartCombinationSession();
     WriteRunLog(QStringLiteral("开始自动打印"));
     SetStartChecked(true);
     return StartResult::Started;
+}
+
+void PrintManager::ResumeAutoPrint()
+{
+    PrepareAutoPrint();
+    StartCombinationSession();
+}
+
+void PrintManager::StartCombinationSession()
+{
+    if (startCombinationSession)
+        startCombinationSession();
 }
 
 void PrintManager::PrepareAutoPrint()

@@ -50,8 +50,11 @@ public:
     enum class StartResult { Started, ListsRestoring };
     StartResult Start();
     void Pause();
-    // Recovery after a crash: automatic printing runs again as it was.
+    // Recovery after a crash: automatic printing runs again as it was,
+    // prepared as its start prepares it and with its combination reprint
+    // session, so no combination's extra copies wait for a pause and start.
     void ShowStarted();
+    void ResumeAutoPrint();
     void PrepareAutoPrint();
     // The dispatcher's per-printer slots, once per run (PrintWorkersReady).
     void PrepareThreadSlots();
@@ -74,6 +77,7 @@ signals:
     void StartCheckedChanged(bool startChecked);
 
 private:
+    void StartCombinationSession();
     void SetStartChecked(bool checked);
     void TakePaperSize();
     // The paper size texts checked against their range; what was refused is said once.

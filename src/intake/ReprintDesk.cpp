@@ -2,6 +2,7 @@
 
 #include "desk/ProcessState.h"
 #include "desk/RunLog.h"
+#include "intake/CopyLimit.h"
 #include "intake/PhotoListModel.h"
 #include "intake/ReprintRecords.h"
 #include "intake/ReprintState.h"
@@ -25,10 +26,14 @@ constexpr std::chrono::milliseconds ListBusyPause{300};
 void AddPrintedRow(ReprintListModel &reprints, int row, const QString &name,
                    const QString &path, int quantity, const ShowHint &showHint)
 {
+    const int asked = quantity;
+    quantity = CutToCopyLimit(quantity, name);
     const QString copies = QString::number(quantity);
     ReprintTotalCount += quantity;
     AddReprintEntry(reprints, QString::number(row), name, copies, path);
     showHint(ReprintText::Added(name, copies));
+    if (quantity != asked)
+        showHint(ReprintText::CopiesCut(name, QString::number(asked)));
 }
 
 ReprintDesk::ReprintDesk(PhotoListModel &printed, ReprintListModel &reprints, Ui ui)

@@ -37,8 +37,9 @@ constexpr auto BetweenPasses = 2000ms;
 
 const QString StateSection = QStringLiteral("System");
 
-// The companions have always received the first four bytes of the UTF-16
-// text "stop": the record's byte count was the text's character count.
+// The companions receive the first four bytes of the UTF-16 text "stop":
+// the record's byte count is the text's character count, and the companions
+// read exactly that.
 QByteArray StopPayload()
 {
     const QString stop = QStringLiteral("stop");

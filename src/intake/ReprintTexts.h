@@ -27,5 +27,8 @@ inline const QString ClickOnce = QStringLiteral("请单击补打按钮.");
 // "成功添加补打信息，" + name + "补打" + quantity + "张"; the page blanks it a few seconds later.
 inline const QString AddedPrefix = QStringLiteral("成功添加补打信息，");
 QString Added(const QString &name, const QString &quantity);
+// An order above the copy limit, cut to it: name + "要求补打" + asked +
+// "张，超过上限，只补打99张，请核对。"
+QString CopiesCut(const QString &name, const QString &asked);
 
 } // namespace ReprintText

@@ -153,7 +153,7 @@ void WalkSourceFolder(std::unique_ptr<ScanTaskParams> scan, StartComposition sta
         if (listed.entry.is_directory(error))
             continue;
         if (!HasJpegExtension(listed.name)) {
-            Pause(300ms); // what another file has always cost a walk
+            Pause(300ms); // another file costs a walk this pause, keeping the disk quiet
             continue;
         }
         WaitForCompositions();

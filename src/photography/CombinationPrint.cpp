@@ -3,6 +3,7 @@
 #include "desk/RunLog.h"
 #include "desk/WorkingFolders.h"
 #include "intake/CombinationReprint.h"
+#include "intake/CopyLimit.h"
 #include "intake/PhotoQueue.h"
 #include "platform/DecimalText.h"
 #include "platform/Utf16File.h"
@@ -18,7 +19,7 @@ QString CombinationPictureName(const QDateTime &now)
 
 int CombinationCopies(const QString &typed)
 {
-    return std::max(DecimalValue(typed), 1);
+    return CutToCopyLimit(std::max(DecimalValue(typed), 1), QStringLiteral("连拍组合"));
 }
 
 bool WriteCombinationInfoFile(const QString &name, int extra)
@@ -61,8 +62,8 @@ void KeepShot(const QString &shot)
 bool PrintCombination(const fs::path &combined, int copies, const std::vector<QString> &shots, PhotoQueue &queue,
                       const QDateTime &now)
 {
-    copies = std::max(copies, 1);
     const QString name = CombinationPictureName(now);
+    copies = CutToCopyLimit(std::max(copies, 1), name);
     const QString fileName = name + QStringLiteral(".jpg");
     WriteRunLog(QStringLiteral("连拍组合:") + fileName);
     const QString pendingPath = PendingPrefix + fileName;

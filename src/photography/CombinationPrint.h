@@ -17,7 +17,8 @@ class PhotoQueue;
 // 5 March 2024).
 QString CombinationPictureName(const QDateTime &now);
 
-// The copies as typed: leading decimal digits; below 1 means one copy.
+// The copies as typed: leading decimal digits; below 1 means one copy, above
+// the copy limit (MaxCopies) the limit.
 int CombinationCopies(const QString &typed);
 
 // Writes "CombinationAddPrint/NAME.vellora" holding `extra` and a line

@@ -4,9 +4,8 @@
 
 #include <filesystem>
 
-// INI settings files, read and written key by key the way the workstation's
-// profile functions do it, because every settings and state file of the
-// program relies on those rules:
+// INI settings files, read and written key by key by these rules, on which
+// every settings and state file of the program relies:
 // - section and key names are compared without case, blanks around names
 //   and values are trimmed;
 // - a value longer than the caller's buffer comes back cut to bufferSize - 1

@@ -166,7 +166,7 @@ TEST_F(WindowFixture, YesRecordsEverythingStoppedThenClosesAndTheNextStartDoesNo
 {
     {
         auto window = OpenWindow();
-        EXPECT_TRUE(window->RecoveryPending()); // a first start has no "Close" behind it
+        EXPECT_FALSE(window->RecoveryPending()) << "a first start is no crash";
         for (const char *key : {"AutoAddPrint", "PhoneAddPrint", "AutoPrint"})
             WriteSysValue(QStringLiteral("System"), QString::fromUtf8(key), QStringLiteral("Start"));
         AutoPrintRunning = true;
@@ -208,14 +208,14 @@ TEST_F(WindowFixture, LayoutFollowsTheClientRectangle)
     EXPECT_EQ(window->PrinterList()->geometry(), QRect(2, 442, 797, 137));
     EXPECT_EQ(window->StatusBar()->geometry(), QRect(0, 579, 800, 21));
     for (int column = 0; column < PrinterListModel::ColumnCount; ++column)
-        EXPECT_EQ(window->PrinterList()->columnWidth(column), 797 / 6 - 3);
+        EXPECT_EQ(window->PrinterList()->columnWidth(column), 797 / PrinterListModel::ColumnCount - 3);
 
     // Too small a tab area: the tabs stay, the list follows the bottom edge.
     window->resize(700, 300);
     QTest::qWait(20);
     EXPECT_EQ(window->Tabs()->geometry(), QRect(2, 1, 797, 439));
     EXPECT_EQ(window->PrinterList()->geometry(), QRect(2, 142, 697, 137));
-    EXPECT_EQ(window->PrinterList()->columnWidth(0), 697 / 6 - 3);
+    EXPECT_EQ(window->PrinterList()->columnWidth(0), 697 / PrinterListModel::ColumnCount - 3);
 }
 
 TEST_F(WindowFixture, PhotographyTabReadsCaptureOnTop)

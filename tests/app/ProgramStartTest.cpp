@@ -81,16 +81,22 @@ bool WaitFor(const std::function<bool()> &condition, int timeoutMs)
     return true;
 }
 
+// The start is logged first and then marked in the state file.
+bool WaitForStartMarked()
+{
+    return WaitFor([] {
+        return ReadFile(TodaysLog()).contains(kProgramOpened)
+            && ReadSysValue(QStringLiteral("System"), QStringLiteral("Action")) == QStringLiteral("Start");
+    }, 15000);
+}
+
 } // namespace
 
 TEST(Program, FirstStartInAnEmptyFolderPreparesItAndLogsTheStart)
 {
     const ProgramFolder folder(ProgramFolder::Config::Omit);
     Program program;
-    // The state file is written just after the log's first entry.
-    ASSERT_TRUE(WaitFor([] {
-        return ReadFile(TodaysLog()).contains(kProgramOpened) && !ReadFile(QStringLiteral("Config/LOG/Sys.ini")).isEmpty();
-    }, 15000));
+    ASSERT_TRUE(WaitForStartMarked());
 
     for (const char *path : {"Config", "Config/LOG", "Pic_B", "Pic_P", "Pic_R", "Pic_S", "TempPicture",
                              "CombinationTempPicture", "CombinationAddPrint"})
@@ -109,7 +115,7 @@ TEST(Program, KilledProgramRecoversOnceAtItsTwelfthTick)
     const ProgramFolder folder;
     {
         Program first;
-        ASSERT_TRUE(WaitFor([] { return ReadFile(TodaysLog()).contains(kProgramOpened); }, 15000));
+        ASSERT_TRUE(WaitForStartMarked());
     } // killed
 
     QElapsedTimer sinceStart;
@@ -124,9 +130,9 @@ TEST(Program, KilledProgramRecoversOnceAtItsTwelfthTick)
 
 // An event under way on one printer: photo 1234 printed once on Photo-A
 // today, the face-counting tool writing to "info", and a state file that
-// says the last run was killed with automatic printing and automatic
-// reprint on and a printer chosen.
-void PrepareEventKilledWithAutomaticReprintOn()
+// says the last run was killed with automatic printing (and, when asked,
+// automatic reprint) on and a printer chosen.
+void PrepareEventKilled(bool automaticReprintOn)
 {
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
     fs::create_directories("Config/LOG");
@@ -138,8 +144,10 @@ void PrepareEventKilledWithAutomaticReprintOn()
     ASSERT_TRUE(Utf16File::WriteText(("Config/" + today + ".vellora").toStdString(), u"1234:1;\n"));
     ASSERT_TRUE(Utf16File::WriteText(("Config/" + today + "PT.vellora").toStdString(), u"Photo-A:1;\n"));
     ASSERT_TRUE(Utf16File::WriteText("Config/AutoAddPrintInfo.vellora", u"info\n0\n0\n-1"));
-    for (const char *key : {"Action", "AutoPrint", "AutoAddPrint"})
+    for (const char *key : {"Action", "AutoPrint"})
         WriteSysValue(QStringLiteral("System"), QString::fromUtf8(key), QStringLiteral("Start"));
+    WriteSysValue(QStringLiteral("System"), QStringLiteral("AutoAddPrint"),
+                  automaticReprintOn ? QStringLiteral("Start") : QStringLiteral("Stop"));
     WriteSysValue(QStringLiteral("System"), QStringLiteral("ChoosePrinter"), QStringLiteral("True"));
 }
 
@@ -152,7 +160,7 @@ TEST(Program, KilledWithAutomaticReprintOnResumesItAndPrintsTheToolsInfoFile)
     PrivateCups cups;
     ASSERT_TRUE(cups.Start());
     ASSERT_TRUE(cups.AddQueue(QStringLiteral("Photo-A")));
-    PrepareEventKilledWithAutomaticReprintOn();
+    PrepareEventKilled(true);
     const QStringList environment{QStringLiteral("CUPS_SERVER=") + cups.Server(),
                                   QStringLiteral("VELLORA_PAUSE_SCALE=0.05")};
     {
@@ -171,6 +179,27 @@ TEST(Program, KilledWithAutomaticReprintOnResumesItAndPrintsTheToolsInfoFile)
     EXPECT_EQ(job.copies, 2);
     EXPECT_FALSE(fs::exists("info/1234.vellora"));
     EXPECT_EQ(ReadFile(TodaysLog()).count(kAutoReprintStarted), 2);
+}
+
+// Killed just after a combination print of three copies went out once: the
+// program comes back, recovery resumes the combination reprint session with
+// automatic printing, and the two extra copies reach the spooler.
+TEST(Program, KilledAfterACombinationPrintResumesItsExtraCopies)
+{
+    const ProgramFolder folder;
+    PrivateCups cups;
+    ASSERT_TRUE(cups.Start());
+    ASSERT_TRUE(cups.AddQueue(QStringLiteral("Photo-A")));
+    PrepareEventKilled(false);
+    fs::create_directories("CombinationAddPrint");
+    ASSERT_TRUE(Utf16File::WriteText("CombinationAddPrint/1234.vellora", u"2\n"));
+
+    Program program({QStringLiteral("CUPS_SERVER=") + cups.Server(), QStringLiteral("VELLORA_PAUSE_SCALE=0.05")});
+    ASSERT_TRUE(cups.WaitForReceived(1, std::chrono::seconds(60)));
+    const PrivateCups::ReceivedJob job = cups.ReceivedJobs().front();
+    EXPECT_EQ(job.title, QStringLiteral("1234"));
+    EXPECT_EQ(job.copies, 2);
+    EXPECT_FALSE(fs::exists("CombinationAddPrint/1234.vellora"));
 }
 
 namespace {

@@ -163,6 +163,27 @@ TEST_F(CameraWindow, LiveViewDrawsFramesAndOverlay)
     EXPECT_FALSE(rig.window->windowTitle().isEmpty());
 }
 
+// "END" and at once "开始", both performed before the camera tells of
+// either change: the loop ended by "END" starts again.
+TEST_F(CameraWindow, EndThenStartAtOnceKeepsLiveViewMoving)
+{
+    WindowRig rig;
+    ASSERT_TRUE(rig.window);
+    SimulatedCamera &camera = *rig.rig.camera;
+    ASSERT_TRUE(rig.rig.events.waitFor("PropertyChanged", 1, kPropCameraModel));
+    rig.click(CameraShootDlg::kStart);
+    ASSERT_TRUE(rig.waitForFrames(2));
+
+    camera.holdEvents(true);
+    rig.click(CameraShootDlg::kEnd);
+    rig.click(CameraShootDlg::kStart);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return camera.callCount("writeProperty 1280=2") >= 2; }, 10000));
+    camera.holdEvents(false);
+    EXPECT_TRUE(rig.waitForFrames(3)) << "live view stands still";
+    EXPECT_TRUE(rig.window->picture()->isRunning());
+    EXPECT_EQ(rig.rig.events.count("error"), 0);
+}
+
 // The controls of the window: which show, their texts and actions, the
 // start and END swap, Enter doing nothing, minimising, and the layout.
 TEST_F(CameraWindow, ControlsAndLayout)

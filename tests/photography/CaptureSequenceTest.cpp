@@ -36,6 +36,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <mutex>
+#include <thread>
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
@@ -298,12 +300,20 @@ TEST_F(CaptureSequenceTest, SeriesEndToEnd)
     EXPECT_TRUE(CaptureOnTop);
     Take_Pictures &page = window.PhotographyPage();
 
+    // The combination step runs on the processor's thread; the script reads
+    // what it was handed on this one, so the hand-over goes under a lock.
+    std::mutex combinedMutex;
     std::vector<QString> combined;
     std::thread::id combinedOn;
     page.setCombinationStep([&](const std::vector<QString> &shots, UiThreadWait &) {
+        const std::lock_guard lock(combinedMutex);
         combined = shots;
         combinedOn = std::this_thread::get_id();
     });
+    const auto combinedShots = [&] {
+        const std::lock_guard lock(combinedMutex);
+        return combined;
+    };
 
     // The script runs from the event loops of the camera window and the review.
     int step = 0;
@@ -348,7 +358,7 @@ TEST_F(CaptureSequenceTest, SeriesEndToEnd)
             step = step == 3 ? 4 : 7;
             break;
         case 7:
-            if (!combined.empty() && ActiveModal<CameraShootDlg>() == camera) {
+            if (!combinedShots().empty() && ActiveModal<CameraShootDlg>() == camera) {
                 camera->close();
                 step = 8;
             }
@@ -364,8 +374,11 @@ TEST_F(CaptureSequenceTest, SeriesEndToEnd)
 
     EXPECT_EQ(step, 8);
     EXPECT_TRUE(mainWhileOpen) << "the camera window is the main window while it runs";
-    EXPECT_EQ(combined, (std::vector<QString>{"TempPicture/IMG_0001.JPG", "TempPicture/IMG_0002.JPG"}));
-    EXPECT_NE(combinedOn, std::this_thread::get_id());
+    EXPECT_EQ(combinedShots(), (std::vector<QString>{"TempPicture/IMG_0001.JPG", "TempPicture/IMG_0002.JPG"}));
+    {
+        const std::lock_guard lock(combinedMutex);
+        EXPECT_NE(combinedOn, std::this_thread::get_id());
+    }
     EXPECT_EQ(page.cameraWindow(), nullptr);
     EXPECT_EQ(CurrentCameraModel(), nullptr);
     EXPECT_EQ(page.applicationMainWindow(), &window);

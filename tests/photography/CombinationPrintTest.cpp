@@ -33,7 +33,8 @@ TEST(CombinationNamesTest, TimeNameAndCopies)
     };
     for (const auto &[time, name] : names)
         EXPECT_EQ(CombinationPictureName(time), QString::fromLatin1(name));
-    const std::pair<const char *, int> copies[] = {{"", 1}, {"0", 1}, {"1", 1}, {"3", 3}, {"12x", 12}, {"x", 1}};
+    const std::pair<const char *, int> copies[] = {{"", 1}, {"0", 1}, {"1", 1}, {"3", 3}, {"12x", 12}, {"x", 1},
+                                                   {"99", 99}, {"100", 99}, {"999999", 99}};
     for (const auto &[typed, count] : copies)
         EXPECT_EQ(CombinationCopies(QString::fromLatin1(typed)), count) << typed;
 }
@@ -90,6 +91,7 @@ TEST_F(CombinationPrintTest, CopiesBeyondTheFirstGoToTheInfoFile)
         {1, ""},
         {3, std::string("2\0\n\0", 4)},
         {12, std::string("1\0" "1\0\n\0", 6)},
+        {999999, std::string("9\0" "8\0\n\0", 6)}, // cut to the copy limit
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.copies);

@@ -20,6 +20,7 @@ struct Printer
     bool checked;
     int32_t jobs;
     int32_t mode;
+    bool canPrint = true;
 };
 
 struct DispatchCase
@@ -60,8 +61,10 @@ TEST_P(Dispatcher, PicksReservesAndStartsJobs)
 {
     const DispatchCase &test = GetParam();
     PrintHarness h(SpoolerWithoutDevices(test.printers), 0.001);
-    for (const Printer &printer : test.printers)
+    for (const Printer &printer : test.printers) {
         h.AddPrinter(printer.name, printer.checked, printer.jobs, printer.mode);
+        PrinterTable.back().canPrint = printer.canPrint;
+    }
 
     for (size_t call = 0; call < test.chosen.size(); ++call) {
         std::vector<int32_t> before;
@@ -114,6 +117,14 @@ INSTANTIATE_TEST_SUITE_P(
                      WorkModeReprint,
                      {-1},
                      true},
+        DispatchCase{"a_printer_that_cannot_print_is_passed",
+                     {{"Stopped", true, 0, WorkModeRandom, false}, {"Lower", true, 0, WorkModeRandom}},
+                     WorkModeReprint,
+                     {1, -1}},
+        DispatchCase{"single_checked_printer_that_cannot_print_is_not_taken",
+                     {{"Stopped", true, 0, WorkModeReprint, false}},
+                     WorkModeReprint,
+                     {-1}},
         DispatchCase{"nothing_checked", {{"Off", false, 0, WorkModeRandom}}, WorkModeReprint, {-1}, std::nullopt}),
     [](const testing::TestParamInfo<DispatchCase> &info) { return std::string(info.param.name); });
 

@@ -521,7 +521,7 @@ void Scene_Print_Manager::SaveScreenCapture()
     QScreen *screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
-    // A bitmap file, named as the operators have always found it.
+    // A bitmap file under a ".jpg" name, where the operators look for it.
     screen->grabWindow(0).save(
         QStringLiteral("Config/LOG/") + TodayStamp() + QStringLiteral(".jpg"),
         "BMP");

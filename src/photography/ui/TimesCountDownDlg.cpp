@@ -37,7 +37,7 @@ TimesCountDownDlg::TimesCountDownDlg(int seconds, QWidget *parent)
     m_digits = new QLabel(this);
     m_digits->setAlignment(Qt::AlignCenter);
     m_digits->setAttribute(Qt::WA_TranslucentBackground);
-    // Arial as designed; fontconfig gives its metric twin, Liberation Sans.
+    // Arial, the countdown's font; fontconfig gives its metric twin, Liberation Sans.
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(kDigitPoints);
     m_digits->setFont(font);
