@@ -72,11 +72,12 @@ CVelloraDlg::CVelloraDlg(EndProcess endProcess, QWidget *parent)
         setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
 
+    // The folders come first: what the settings files hold out of range is said in the run log.
+    CreateWorkingFolders();
     LoadSettings();
     CreateControls();
     StartTimers();
     CreateStatusBar();
-    CreateWorkingFolders();
     m_recoveryPending = OpenShutdownMarker();
     qApp->installEventFilter(this);
 }

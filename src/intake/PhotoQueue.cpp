@@ -23,6 +23,7 @@
 #include "platform/DecimalText.h"
 #include "platform/FileIo.h"
 #include "platform/FileMove.h"
+#include "platform/FileNameText.h"
 #include "platform/Pause.h"
 #include "printing/PrintDispatcher.h"
 #include "printing/WorkMode.h"
@@ -32,6 +33,7 @@
 #include <QFile>
 #include <QTimer>
 
+#include <fstream>
 #include <mutex>
 
 using namespace std::chrono_literals;
@@ -45,6 +47,16 @@ enum PendingColumn { PendingNameColumn = 1 };
 std::filesystem::path PathOf(const QString &text)
 {
     return std::filesystem::path(text.toStdString());
+}
+
+// A JPEG starts with its start-of-image marker; a PNG or anything else named
+// .jpg is not a photo for the queue, whatever a picture reader makes of it.
+bool StartsAsJpeg(const std::filesystem::path &file)
+{
+    char head[3] = {};
+    std::ifstream in(file, std::ios::binary);
+    return in.read(head, sizeof head) && static_cast<unsigned char>(head[0]) == 0xFF
+        && static_cast<unsigned char>(head[1]) == 0xD8 && static_cast<unsigned char>(head[2]) == 0xFF;
 }
 
 // Moves a photo between the working folders. A source that is gone moves
@@ -122,12 +134,19 @@ void PhotoQueue::Compose(const ScanTaskParams &task)
         ComposingName.Set(task.fileName);
 
         // A queue going away composes nothing more; the photo stays for the next run.
-        if (!task.sourcePath.isEmpty() && !WorkerStopRequested()) {
+        if (!task.source.empty() && !WorkerStopRequested()) {
             WriteRunLog(QStringLiteral("图片合成:") + task.fileName);
-            if (!task.frameFile.isEmpty())
+            if (!IsUtf8FileName(task.source.filename()))
+                WriteRunLog(QStringLiteral("文件名不是UTF-8，按“%1”处理（原名字节：%2）")
+                                .arg(task.fileName, QString::fromLatin1(QByteArray::fromStdString(task.source.filename().native()).toHex(' '))));
+            if (!StartsAsJpeg(task.source)) {
+                if (const std::optional<FileIo::Stamp> stamp = FileIo::StampOf(task.source))
+                    RememberUncomposable(task.source, *stamp, QStringLiteral("不是JPEG文件"));
+            } else if (!task.frameFile.isEmpty()) {
                 ComposeWithTemplate(task, pendingName, pendingPath);
-            else
+            } else {
                 CopyWithoutTemplate(task, pendingName, pendingPath);
+            }
         }
     }
 
@@ -142,7 +161,7 @@ void PhotoQueue::Compose(const ScanTaskParams &task)
 bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &pendingName,
                                      const QString &pendingPath)
 {
-    const std::filesystem::path source = PathOf(task.sourcePath);
+    const std::filesystem::path &source = task.source;
     // The file is examined once before it is opened and once after it is
     // composed: a photo still being written, or cut short, is left where it
     // is for a later scan.
@@ -173,21 +192,39 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
         return false;
     }
     if (!photo || photoDamaged) {
-        RememberUncomposable(task.sourcePath, *after);
+        RememberUncomposable(source, *after);
         return false;
     }
-    if (composed) {
-        const std::lock_guard folderLock(pending_folder_cs);
-        AddPendingUnlessListed(pendingName, pendingPath);
-        KeepSource(task);
+    if (frameTemplate.isNull()) {
+        // The template broke since the road was checked: the photo is not to blame.
+        m_road.StoppedAfterFailure(task.frameFile, task.paperWidthText, task.paperHeightText);
+        return false;
     }
-    return composed;
+    if (!composed) {
+        Failed(task, *after);
+        return false;
+    }
+    const std::lock_guard folderLock(pending_folder_cs);
+    AddPendingUnlessListed(pendingName, pendingPath);
+    KeepSource(task);
+    return true;
+}
+
+void PhotoQueue::Failed(const ScanTaskParams &task, const FileIo::Stamp &stamp)
+{
+    if (m_road.StoppedAfterFailure(task.frameFile, task.paperWidthText, task.paperHeightText))
+        return;
+    // A whole photo that still could not be composed was not written: not the photo's fault.
+    if (JpegIsWhole(task.source))
+        m_road.StopForFailedWrite();
+    else
+        RememberUncomposable(task.source, stamp);
 }
 
 void PhotoQueue::CopyWithoutTemplate(const ScanTaskParams &task, const QString &pendingName,
                                      const QString &pendingPath)
 {
-    const std::filesystem::path source = PathOf(task.sourcePath);
+    const std::filesystem::path &source = task.source;
     const std::optional<FileIo::Stamp> before = FileIo::StampOf(source);
     if (!before)
         return;
@@ -196,13 +233,14 @@ void PhotoQueue::CopyWithoutTemplate(const ScanTaskParams &task, const QString &
     if (after != before)
         return; // tried again as it is now
     if (!whole) {
-        RememberUncomposable(task.sourcePath, *after);
+        RememberUncomposable(source, *after);
         return;
     }
-    // Never half a photo in the queue; a copy that failed (a full disk) lists
-    // nothing and leaves the source for a later scan.
-    if (!FileMove::Copy(source, PathOf(pendingPath), FileMove::Clash::Replace))
+    // Copied beside and renamed into place: never half a photo in the queue.
+    if (!FileMove::Copy(source, PathOf(pendingPath), FileMove::Clash::Replace)) {
+        Failed(task, *after);
         return;
+    }
     const std::lock_guard folderLock(pending_folder_cs);
     AddPendingUnlessListed(pendingName, pendingPath);
     KeepSource(task);
@@ -223,9 +261,16 @@ void PhotoQueue::KeepSource(const ScanTaskParams &task)
     // A photo kept earlier under the same name (a second camera's IMG_1234.JPG)
     // stays; the newcomer takes a copy number.
     const QString keepPath = SourcePrefix + task.fileName;
-    if (MovePhoto(task.sourcePath, keepPath, FileMove::Clash::KeepBoth)
-        || MovePhoto(task.sourcePath, keepPath, FileMove::Clash::KeepBoth))
+    std::error_code error;
+    if (std::filesystem::is_symlink(task.source, error)) {
+        // A link is followed: Pic_S keeps the photo itself, and the link goes.
+        if (FileMove::Copy(task.source, PathOf(keepPath), FileMove::Clash::KeepBoth)
+            && std::filesystem::remove(task.source, error))
+            return;
+    } else if (FileMove::Move(task.source, PathOf(keepPath), FileMove::Clash::KeepBoth)
+               || FileMove::Move(task.source, PathOf(keepPath), FileMove::Clash::KeepBoth)) {
         return;
+    }
     KeepUnmovableSource(task, keepPath);
 }
 
@@ -233,8 +278,8 @@ void PhotoQueue::KeepUnmovableSource(const ScanTaskParams &task, const QString &
 {
     // The source folder refuses moves: Pic_S still gets the photo as received,
     // and the walks pass the original over, so it is not printed again.
-    FileMove::Copy(PathOf(task.sourcePath), PathOf(keepPath), FileMove::Clash::KeepBoth);
-    if (!RememberKeptInPlace(task.sourcePath))
+    FileMove::Copy(task.source, PathOf(keepPath), FileMove::Clash::KeepBoth);
+    if (!RememberKeptInPlace(task.source))
         return;
     WriteRunLog(QStringLiteral("照片无法移出数据源目录:") + task.fileName);
     emit HintChanged(QStringLiteral("照片已合成，但无法移出数据源目录（只读？）：") + task.fileName);

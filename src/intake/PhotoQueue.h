@@ -1,7 +1,9 @@
 #pragma once
 
+#include "intake/CompositionRoad.h"
 #include "intake/PhotoListModel.h"
 #include "intake/ScanTaskParams.h"
+#include "platform/FileIo.h"
 #include "platform/WorkerSet.h"
 
 #include <QObject>
@@ -38,6 +40,8 @@ public:
 
     // Starts the composition thread for one photo found by the source folder scan.
     void StartComposition(std::unique_ptr<ScanTaskParams> task);
+    // Whether photos can be composed now, whatever the photo (template, paper, disk).
+    CompositionRoad &Road() { return m_road; }
 
     // One tick's try to hand the first pending photo to a printer.
     // `startChecked`: the page's "开始" is the checked radio button.
@@ -69,6 +73,9 @@ private:
     void Compose(const ScanTaskParams &task);
     bool ComposeWithTemplate(const ScanTaskParams &task, const QString &pendingName, const QString &pendingPath);
     void CopyWithoutTemplate(const ScanTaskParams &task, const QString &pendingName, const QString &pendingPath);
+    // A composition or copy that failed with the photo unchanged: the road
+    // stops when the cause is not the photo's, else the photo is passed over.
+    void Failed(const ScanTaskParams &task, const FileIo::Stamp &stamp);
     void KeepSource(const ScanTaskParams &task);
     void KeepUnmovableSource(const ScanTaskParams &task, const QString &keepPath);
     bool IdlePrinterForNewPhotos() const;
@@ -82,6 +89,7 @@ private:
 
     std::unique_ptr<PhotoListModel> m_pending;
     std::unique_ptr<PhotoListModel> m_printed;
+    CompositionRoad m_road;
     int m_idleEmptyTicks = 0;
     WorkerSet m_workers;
 };

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // The print manager page without its widgets: the operator's basic settings
 // and their files, starting and pausing automatic printing, and PageTimer,
@@ -38,9 +39,14 @@ public:
     void ChooseFrameFile(const QString &file);
     // Typing in a paper size field; the size takes effect on CommitPaperSize.
     void EditPaperSize(const QString &width, const QString &height);
+    // Checks the typed paper size against the papers an event prints on: a
+    // side outside is refused and the size in force stays (PaperWidthText and
+    // PaperHeightText give it back for the fields, empty when there is none);
+    // the message goes to the hint line and the run log.
     void CommitPaperSize();
-    // The quality as typed: stored as typed, used clamped to 10..100.
-    void CommitQuality(const QString &typed);
+    // The quality as typed, brought into 10..100 (a text that is no number
+    // keeps the quality in force); the value used is stored. Returns it.
+    int CommitQuality(const QString &typed);
 
     enum class StartResult { Started, ListsRestoring };
     StartResult Start();
@@ -75,6 +81,9 @@ private:
     void StartCombinationSession();
     void SetStartChecked(bool checked);
     void TakePaperSize();
+    // The paper size texts checked against their range; what was refused is said once.
+    void CheckPaperSize(std::optional<int> widthInForce, std::optional<int> heightInForce);
+    void Announce(const QString &message);
     void CheckStuckPrinting();
     void ScheduleReprints(bool requireAutoPrint);
     void RequestSourceScanNow();

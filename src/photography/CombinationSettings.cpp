@@ -6,7 +6,8 @@
 namespace {
 
 const QString kAbsent = QStringLiteral("Error");
-constexpr int kBufferSize = 100;
+// Template paths are read whole: a cut path would name another file, or none.
+constexpr int kBufferSize = Profile::WholeValue;
 
 const QString kTemplateSections[] = {
     QStringLiteral("CombinationTemplateOne"),

@@ -35,8 +35,7 @@ struct CombinationSettings
 
 const std::filesystem::path &CombinationSettingsFile();
 
-// Every value read by the settings files' rules: at most 99 characters,
-// "Error" (also the fallback) counting as absent; numbers from their
+// Every value read whole, "Error" (also the fallback) counting as absent; numbers from their
 // leading decimal digits.
 CombinationSettings ReadCombinationSettings();
 // The template path for `cells` (1 to 4) as stored; empty when absent.

@@ -19,6 +19,10 @@
 // the all-day run log cheap.
 namespace Profile {
 
+// The buffer size that reads a value whole, whatever its length: for paths
+// and numbers, which a cut would silently change into others.
+constexpr int WholeValue = 1 << 30;
+
 QString Read(const std::filesystem::path &file, const QString &section, const QString &key,
              const QString &fallback, int bufferSize = 100);
 

@@ -85,9 +85,10 @@ Scene_Print_Manager::Scene_Print_Manager(QWidget *parent)
     CreateReprintRow();
     CreateReprintDesk();
     CreateReprintFeeds();
+    // Before the fields load: what the files held outside its range is said in the hint line.
+    connect(m_manager, &PrintManager::HintChanged, this, &Scene_Print_Manager::SetHint);
     LoadFields();
 
-    connect(m_manager, &PrintManager::HintChanged, this, &Scene_Print_Manager::SetHint);
     connect(m_manager, &PrintManager::StartCheckedChanged, this, [this](bool startChecked) {
         (startChecked ? m_start : m_pause)->setChecked(true);
     });
@@ -126,7 +127,6 @@ void Scene_Print_Manager::CreateSettingsRow()
     m_paperWidth = new QLineEdit(m_settingsBox);
     m_paperHeight = new QLineEdit(m_settingsBox);
     m_quality = new QLineEdit(m_settingsBox);
-    m_quality->setValidator(new QIntValidator(0, 999, m_quality));
     m_start = new QRadioButton(QStringLiteral("开始"), m_settingsBox);
     m_pause = new QRadioButton(QStringLiteral("暂停"), m_settingsBox);
 
@@ -167,11 +167,18 @@ void Scene_Print_Manager::CreateSettingsRow()
     auto paperEdited = [this] { m_manager->EditPaperSize(m_paperWidth->text(), m_paperHeight->text()); };
     connect(m_paperWidth, &QLineEdit::textEdited, this, paperEdited);
     connect(m_paperHeight, &QLineEdit::textEdited, this, paperEdited);
-    connect(m_paperWidth, &QLineEdit::editingFinished, m_manager, &PrintManager::CommitPaperSize);
-    connect(m_paperHeight, &QLineEdit::editingFinished, m_manager, &PrintManager::CommitPaperSize);
+    // The fields show the values used once they are left, a refused one put back.
+    auto paperCommitted = [this] {
+        m_manager->CommitPaperSize();
+        m_paperWidth->setText(m_manager->PaperWidthText());
+        m_paperHeight->setText(m_manager->PaperHeightText());
+    };
+    connect(m_paperWidth, &QLineEdit::editingFinished, this, paperCommitted);
+    connect(m_paperHeight, &QLineEdit::editingFinished, this, paperCommitted);
+    connect(m_quality, &QLineEdit::editingFinished, this,
+            [this] { m_quality->setText(QString::number(m_manager->CommitQuality(m_quality->text()))); });
     for (QLineEdit *paper : {m_paperWidth, m_paperHeight})
         connect(paper, &QLineEdit::editingFinished, this, &Scene_Print_Manager::RefreshSetupGuidance);
-    connect(m_quality, &QLineEdit::editingFinished, this, [this] { m_manager->CommitQuality(m_quality->text()); });
     connect(m_start, &QRadioButton::clicked, this, &Scene_Print_Manager::OnStart);
     connect(m_pause, &QRadioButton::clicked, m_manager, &PrintManager::Pause);
 }

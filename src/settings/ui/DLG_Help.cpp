@@ -2,7 +2,6 @@
 
 #include "desk/ProcessState.h"
 #include "desk/ui/Messages.h"
-#include "platform/DecimalText.h"
 #include "settings/ReprintData.h"
 #include "settings/ReprintRules.h"
 #include "settings/SystemSettings.h"
@@ -193,8 +192,17 @@ QGroupBox *DLG_Help::CreateSoftwareGroup()
     m_waitTime = AddField(grid, 0, QStringLiteral("自动打印等待时间："), QStringLiteral("waitTime"));
     grid->addWidget(new QLabel(QStringLiteral("秒")), 0, 2);
     grid->setColumnStretch(3, 1);
+    // The group's hint line: what became of a wait time not taken as typed.
+    m_waitHint = new QLabel;
+    m_waitHint->setObjectName(QStringLiteral("waitHint"));
+    grid->addWidget(m_waitHint, 1, 0, 1, 4);
     // Only the operator's typing is stored; filling the field on opening is not a change.
-    connect(m_waitTime, &QLineEdit::textEdited, this, [](const QString &text) { SystemSettings::SaveWaitTimeText(text); });
+    connect(m_waitTime, &QLineEdit::textEdited, this, [](const QString &text) { SystemSettings::EditWaitTime(text); });
+    connect(m_waitTime, &QLineEdit::editingFinished, this, [this] {
+        const CheckedNumber checked = SystemSettings::CommitWaitTime(m_waitTime->text());
+        m_waitTime->setText(QString::number(PrintDelaySeconds));
+        m_waitHint->setText(checked.message);
+    });
     return MakeGroup(QStringLiteral("软件设置"), grid);
 }
 
@@ -223,14 +231,8 @@ void DLG_Help::LoadValues()
     m_captureOnTop->setChecked(SystemSettings::ReadStored(SystemSettings::CaptureOnTopKey, QStringLiteral("0"))
                                != QStringLiteral("0"));
 
-    // A stored "0" shows the built-in 2 seconds and leaves the wait time as it is.
-    const QString waitTime = SystemSettings::ReadStored(SystemSettings::WaitTimeKey, QStringLiteral("0"));
-    if (waitTime != QStringLiteral("0")) {
-        m_waitTime->setText(waitTime);
-        PrintDelaySeconds = SystemSettings::WaitSecondsOf(waitTime);
-    } else {
-        m_waitTime->setText(QString::number(SystemSettings::BuiltInWaitSeconds));
-    }
+    // The wait in force: what the file held, checked at start-up (a stored "0" keeps the built-in 2 seconds).
+    m_waitTime->setText(QString::number(PrintDelaySeconds));
 }
 
 void DLG_Help::ChooseAutoReprintFolder()
@@ -281,24 +283,22 @@ void DLG_Help::SaveRules()
 
 void DLG_Help::SaveDisplay()
 {
-    // The fields show what was taken, and the message names every value
-    // that was brought into its range, so nothing is saved other than typed unsaid.
-    QString message = SavedMessage;
-    const auto save = [&message](QLineEdit *field, const QString &name, int (*saveValue)(int)) {
-        const QString typed = field->text().trimmed();
-        const QString taken = QString::number(saveValue(DecimalValue(typed)));
-        field->setText(taken);
-        if (typed != taken)
-            message += QStringLiteral("\n%1“%2”超出允许范围，已改为 %3。").arg(name, typed, taken);
+    // The fields show what was taken, and the notice says what was not taken as typed.
+    QStringList messages{SavedMessage};
+    const auto save = [&messages](QLineEdit *field, CheckedNumber (*saveValue)(const QString &), int (*value)()) {
+        const CheckedNumber checked = saveValue(field->text());
+        field->setText(QString::number(value()));
+        if (!checked.message.isEmpty())
+            messages.append(checked.message);
     };
     const int sizeInForce = SystemSettings::ThumbnailSize();
-    save(m_thumbnailSize, QStringLiteral("缩略图大小"), SystemSettings::SaveThumbnailSize);
-    save(m_thumbnailWaitPrintCount, QStringLiteral("待打印缩略图数量"), SystemSettings::SaveThumbnailWaitPrintCount);
-    save(m_thumbnailPrintedCount, QStringLiteral("已打印缩略图数量"), SystemSettings::SaveThumbnailPrintedCount);
+    save(m_thumbnailSize, SystemSettings::SaveThumbnailSize, SystemSettings::ThumbnailSize);
+    save(m_thumbnailWaitPrintCount, SystemSettings::SaveThumbnailWaitPrintCount, SystemSettings::ThumbnailWaitPrintCount);
+    save(m_thumbnailPrintedCount, SystemSettings::SaveThumbnailPrintedCount, SystemSettings::ThumbnailPrintedCount);
     // The lists' rows take their height when the window opens.
     if (SystemSettings::ThumbnailSize() != sizeInForce)
-        message += QStringLiteral("\n新的缩略图大小在重新启动软件后生效。");
-    ShowNotice(this, message);
+        messages.append(QStringLiteral("新的缩略图大小在重新启动软件后生效。"));
+    ShowNotice(this, messages.join(u'\n'));
 }
 
 void DLG_Help::Archive()
