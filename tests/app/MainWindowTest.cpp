@@ -285,9 +285,10 @@ TEST_F(WindowFixture, SpoolerWithoutPrintersIsToldInTheHintLineUntilOneComes)
             window->OnTimer1();
         EXPECT_EQ(window->PrintManagerPage().Hint()->text() == CVelloraDlg::NoPrinterHint(), test.toldNoPrinter)
             << test.withQueue;
-        if (test.withQueue) // then the first step of the set-up
+        if (test.withQueue) { // then the first step of the set-up
             EXPECT_TRUE(window->PrintManagerPage().Hint()->text().startsWith(QStringLiteral("开始前（1/5）")))
                 << window->PrintManagerPage().Hint()->text().toStdString();
+        }
         window.reset();
         qunsetenv("CUPS_SERVER");
         qunsetenv("CUPS_SERVERROOT");

@@ -209,8 +209,9 @@ TEST_F(Feeds, InfoFileOfAPrintedPhotoBecomesOneReprintRowAndGoes)
             EXPECT_EQ(hints, expectedHints);
         }
         // A cut order is told in the run log with the number it asked for.
-        if (c.cutFrom)
+        if (c.cutFrom) {
             EXPECT_TRUE(RunLogText().contains(QStringLiteral("补打张数超过上限:%1 %2").arg(reprints.Rows()[0].name, c.cutFrom)));
+        }
     }
 }
 
