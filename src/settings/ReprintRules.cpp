@@ -90,12 +90,17 @@ void StoredReprintRules::ApplyTo(ReprintRules &rules) const
 
 StoredReprintRules ReadReprintRulesFile()
 {
-    StoredReprintRules stored;
     if (!std::filesystem::exists(ReprintRulesFile)) {
         Utf16File::WriteText(ReprintRulesFile, QString());
-        return stored;
+        return {};
     }
-    std::optional<QStringList> lines = Utf16File::ReadLines(ReprintRulesFile);
+    return ReadReprintRulesFile(ReprintRulesFile);
+}
+
+StoredReprintRules ReadReprintRulesFile(const std::filesystem::path &file)
+{
+    StoredReprintRules stored;
+    std::optional<QStringList> lines = Utf16File::ReadLines(file);
     if (!lines)
         return stored;
     // A line feed at the very end closes the last line; it opens no new one.

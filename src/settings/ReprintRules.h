@@ -65,6 +65,9 @@ struct StoredReprintRules
 // word of each number line as a decimal integer (0 when it is none). A
 // missing file is created empty and gives nothing.
 StoredReprintRules ReadReprintRulesFile();
+// The same from another program folder's rules file, which is left as it is
+// when missing (the face-counting tool reads the desk's).
+StoredReprintRules ReadReprintRulesFile(const std::filesystem::path &file);
 
 // Start-up: the rules in force take what the rules file holds.
 void LoadReprintRules();
