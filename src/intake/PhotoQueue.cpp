@@ -20,9 +20,11 @@
 #include "intake/ReprintTexts.h"
 #include "intake/SourceFolderScan.h"
 #include "platform/Clock.h"
+#include "platform/CrashPoint.h"
 #include "platform/DecimalText.h"
 #include "platform/FileIo.h"
 #include "platform/Pause.h"
+#include "printing/HandOver.h"
 #include "printing/PrintDispatcher.h"
 #include "printing/WorkMode.h"
 #include "settings/SystemSettings.h"
@@ -269,7 +271,6 @@ void PhotoQueue::DispatchStep(bool startChecked)
     m_idleEmptyTicks = 0;
     PendingQueueIdle = false;
     const QString name = m_pending->Text(0, PendingNameColumn);
-    const QString printedPath = PrintedPrefix + name;
     const QString pendingPath = PendingPrefix + name;
     if (!QFile::exists(pendingPath)) {
         const std::lock_guard listLock(pending_list_cs);
@@ -278,21 +279,59 @@ void PhotoQueue::DispatchStep(bool startChecked)
 
     const bool printerFound = IdlePrinterForNewPhotos();
     if (!NoPrinterEverChecked && startChecked && PendingScanCount == 0 && !name.isEmpty() && printerFound
-        && MoveReplacing(pendingPath, printedPath)) {
-        if (DispatchPhoto(PathOf(printedPath), 1, name, WorkModeReprint))
-            HandOver(0, name, 500ms);
-        else
-            QFile::rename(printedPath, pendingPath);
-    }
+        && Dispatch(name, WorkModeReprint))
+        HandOver(0, 500ms);
     PendingQueueIdle = true;
 }
 
-void PhotoQueue::HandOver(int row, const QString &name, std::chrono::milliseconds settle)
+bool PhotoQueue::Dispatch(const QString &name, int32_t excludedMode)
+{
+    const QString printedPath = PrintedPrefix + name;
+    const QString pendingPath = PendingPrefix + name;
+    // Journalled before the photo leaves Pic_P: a crash from here on finds it.
+    const int64_t handOver = ::HandOver::Open(::HandOver::Kind::NewPhoto, 1, name, printedPath);
+    if (!MoveReplacing(pendingPath, printedPath)) {
+        ::HandOver::Done(handOver);
+        return false;
+    }
+    CrashPoint("after-move-to-printed");
+    const auto answered = [this, name](PrintJobParams::Outcome outcome, int) { Answered(name, outcome); };
+    if (DispatchPhoto(PathOf(printedPath), 1, name, excludedMode, handOver, answered))
+        return true;
+    QFile::rename(printedPath, pendingPath);
+    ::HandOver::Done(handOver);
+    return false;
+}
+
+void PhotoQueue::Answered(const QString &name, PrintJobParams::Outcome outcome)
+{
+    if (outcome == PrintJobParams::Outcome::NotAccepted) {
+        // Not printed: back to Pic_P, first in the queue, for the next printer.
+        const std::lock_guard folderLock(pending_folder_cs);
+        const QString pendingPath = PendingPrefix + name;
+        if (!QFile::exists(pendingPath))
+            QFile::rename(PrintedPrefix + name, pendingPath);
+        WriteRunLog(QStringLiteral("照片未被打印，重新排队:") + name);
+        const std::lock_guard listLock(pending_list_cs);
+        for (int row = 0; row < m_pending->RowCount(); ++row) {
+            if (m_pending->Text(row, PendingNameColumn) == name)
+                return;
+        }
+        AddPendingItem(name, pendingPath, 0);
+        return;
+    }
+    // Printed (or unreadable, which no retry mends): it joins the printed list.
+    const bool printed = outcome == PrintJobParams::Outcome::Accepted;
+    const std::lock_guard listLock(pending_list_cs);
+    AddPrintedItem(PictureNumberKey(name), printed ? QStringLiteral("1") : QStringLiteral("0"), PrintedPrefix + name);
+    ++PrintedNextIndex;
+}
+
+void PhotoQueue::HandOver(int row, std::chrono::milliseconds settle)
 {
     {
+        // The printed list gets the photo once the spooler has accepted it (Answered).
         const std::lock_guard listLock(pending_list_cs);
-        AddPrintedItem(PictureNumberKey(name), QStringLiteral("1"), PrintedPrefix + name);
-        ++PrintedNextIndex;
         QueueRebuilding = true;
         RemoveRowAndRenumber(row);
     }
@@ -340,15 +379,9 @@ PhotoQueue::PrintNowResult PhotoQueue::PrintNow(int row, bool autoPrintPaused)
     if (PrintersBusy || QueueRebuilding)
         return PrintNowResult::PrintersBusy;
 
-    const QString printedPath = PrintedPrefix + name;
-    const QString pendingPath = PendingPrefix + name;
-    if (!MoveReplacing(pendingPath, printedPath))
+    if (!Dispatch(name, WorkModeNew))
         return PrintNowResult::NotNow;
-    if (!DispatchPhoto(PathOf(printedPath), 1, name, WorkModeNew)) {
-        QFile::rename(printedPath, pendingPath);
-        return PrintNowResult::NotNow;
-    }
-    HandOver(row, name, 300ms);
+    HandOver(row, 300ms);
     return PrintNowResult::Started;
 }
 
