@@ -1,6 +1,7 @@
 #include "desk/SysValues.h"
 #include "platform/Utf16File.h"
 #include "tests/support/PrivateCups.h"
+#include "tests/app/RunningProgram.h"
 #include "tests/support/ProgramFolder.h"
 
 #include <QDate>
@@ -19,67 +20,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The real program, started offscreen in the current program folder.
-class Program final
-{
-public:
-    // `extra` adds to the environment, "NAME=value" each.
-    explicit Program(const QStringList &extra = {}, const QStringList &arguments = {})
-    {
-        m_process.setProgram(QStringLiteral(VELLORA_BINARY));
-        m_process.setArguments(arguments);
-        m_process.setWorkingDirectory(QString::fromStdString(fs::current_path().string()));
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        for (const QString &variable : extra)
-            env.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
-        m_process.setProcessEnvironment(env);
-        m_process.start();
-        m_process.waitForStarted();
-    }
-    ~Program() { Kill(); }
-
-    void Kill()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-
-private:
-    QProcess m_process;
-};
-
-QByteArray ReadFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString TodaysLog()
-{
-    return QStringLiteral("Config/LOG/") + QDate::currentDate().toString(QStringLiteral("yyyyMMdd"))
-        + QStringLiteral(".ini");
-}
+using Program = RunningProgram;
 
 // Code page 936 bytes, spelled out so the test does not trust our own converter.
 const QByteArray kProgramOpened("\xB4\xF2\xBF\xAA\xC8\xED\xBC\xFE");              // 打开软件
 const QByteArray kRecoveryFinished("\xCD\xEA\xB3\xC9\xB1\xC0\xC0\xA3\xBB\xD6\xB8\xB4"); // 完成崩溃恢复
 const QByteArray kAutoReprintStarted(
     "\xBF\xAA\xCA\xBC\xD7\xD4\xB6\xAF\xB2\xB9\xB4\xF2\xBB\xE1\xBB\xB0\xCF\xDF\xB3\xCC"); // 开始自动补打会话线程
-
-bool WaitFor(const std::function<bool()> &condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(100);
-    }
-    return true;
-}
 
 } // namespace
 

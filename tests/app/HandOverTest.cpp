@@ -1,0 +1,217 @@
+// The hand-over to the spooler, tried on the real program over a private
+// CUPS daemon: the program dies at a named point of the hand-over (or the
+// spooler freezes), starts again, and every photo and every ordered copy
+// reaches the spooler exactly once and is recorded exactly once.
+
+#include "desk/SysValues.h"
+#include "platform/Utf16File.h"
+#include "tests/app/RunningProgram.h"
+#include "tests/support/PrivateCups.h"
+#include "tests/support/ProgramFolder.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QHash>
+#include <QImage>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString kPrinter = QStringLiteral("Photo-A");
+const QStringList kNewPhotos{QStringLiteral("1001.jpg"), QStringLiteral("1002.jpg"), QStringLiteral("1003.jpg")};
+// A photo printed once earlier today, with two more copies ordered.
+const QString kReprinted = QStringLiteral("1234");
+constexpr int kCopiesOrdered = 2;
+
+QString Today()
+{
+    return QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
+}
+
+void WritePhoto(const QString &path, Qt::GlobalColor colour)
+{
+    QImage photo(90, 60, QImage::Format_RGB32);
+    photo.fill(colour);
+    ASSERT_TRUE(photo.save(path));
+}
+
+// An event killed while it printed on Photo-A with automatic printing on:
+// three composed photos waiting in Pic_P, photo 1234 printed once with two
+// copies waiting in the reprint list. The next start recovers and prints.
+void PrepareKilledEvent()
+{
+    for (const char *folder : {"Config/LOG", "Pic_P", "Pic_R", "Pic_S"})
+        fs::create_directories(folder);
+    for (const QString &name : kNewPhotos)
+        WritePhoto(QStringLiteral("Pic_P/") + name, Qt::darkCyan);
+    WritePhoto(QStringLiteral("Pic_R/") + kReprinted + QStringLiteral(".jpg"), Qt::darkGreen);
+    ASSERT_TRUE(Utf16File::WriteText(("Config/" + Today() + ".vellora").toStdString(), kReprinted + QStringLiteral(":1;\n")));
+    ASSERT_TRUE(Utf16File::WriteText(("Config/" + Today() + "PT.vellora").toStdString(), kPrinter + QStringLiteral(":1;\n")));
+    ASSERT_TRUE(Utf16File::WriteText(("Config/" + Today() + "APT.vellora").toStdString(),
+                                     QStringLiteral("0,") + kReprinted + QStringLiteral(":Pic_R/") + kReprinted + QStringLiteral(".jpg}") +
+                                         QString::number(kCopiesOrdered) + QStringLiteral(";\n")));
+    for (const char *key : {"Action", "AutoPrint"})
+        WriteSysValue(QStringLiteral("System"), QString::fromUtf8(key), QStringLiteral("Start"));
+    WriteSysValue(QStringLiteral("System"), QStringLiteral("ChoosePrinter"), QStringLiteral("True"));
+}
+
+// Copies the spooler received per job name, and jobs per job name.
+struct Received
+{
+    QHash<QString, int> copies;
+    QHash<QString, int> jobs;
+};
+
+Received ReceivedByName(const PrivateCups &cups)
+{
+    Received received;
+    for (const PrivateCups::ReceivedJob &job : cups.ReceivedJobs()) {
+        received.copies[job.title] += job.copies;
+        received.jobs[job.title] += 1;
+    }
+    return received;
+}
+
+// Lines of today's print record, as they are.
+QStringList RecordLines()
+{
+    QStringList lines = Utf16File::ReadLines(("Config/" + Today() + ".vellora").toStdString()).value_or(QStringList());
+    lines.removeAll(QString());
+    return lines;
+}
+
+bool EverythingPrinted(const PrivateCups &cups)
+{
+    const Received received = ReceivedByName(cups);
+    for (const QString &name : kNewPhotos) {
+        if (!received.jobs.contains(name))
+            return false;
+    }
+    return received.copies.value(kReprinted) >= kCopiesOrdered;
+}
+
+bool EverythingRecorded()
+{
+    const QStringList lines = RecordLines();
+    for (const QString &name : kNewPhotos) {
+        if (!lines.contains(QFileInfo(name).completeBaseName() + QStringLiteral(":1;")))
+            return false;
+    }
+    return lines.size() >= 1 + static_cast<int>(kNewPhotos.size()) + 1;
+}
+
+// Every photo once at the spooler, the ordered copies once, each recorded once.
+void ExpectPrintedAndRecordedOnce(const PrivateCups &cups)
+{
+    const Received received = ReceivedByName(cups);
+    for (const QString &name : kNewPhotos) {
+        EXPECT_EQ(received.jobs.value(name), 1) << name.toStdString();
+        EXPECT_EQ(received.copies.value(name), 1) << name.toStdString();
+    }
+    EXPECT_EQ(received.copies.value(kReprinted), kCopiesOrdered);
+    EXPECT_EQ(received.jobs.size(), static_cast<int>(kNewPhotos.size()) + 1);
+
+    const QStringList lines = RecordLines();
+    for (const QString &name : kNewPhotos)
+        EXPECT_EQ(lines.count(QFileInfo(name).completeBaseName() + QStringLiteral(":1;")), 1) << name.toStdString();
+    EXPECT_EQ(lines.count(kReprinted + QStringLiteral(":1;")), 1);
+    EXPECT_EQ(lines.count(kReprinted + QStringLiteral(":") + QString::number(kCopiesOrdered) + QStringLiteral(";")), 1);
+    EXPECT_EQ(lines.size(), static_cast<int>(kNewPhotos.size()) + 2) << lines.join(QLatin1Char(' ')).toStdString();
+    // Every photo ends in Pic_R, none waits in Pic_P.
+    for (const QString &name : kNewPhotos)
+        EXPECT_TRUE(fs::exists(("Pic_R/" + name).toStdString())) << name.toStdString();
+    EXPECT_TRUE(fs::is_empty("Pic_P"));
+}
+
+QStringList Environment(const PrivateCups &cups)
+{
+    return {QStringLiteral("CUPS_SERVER=") + cups.Server(), QStringLiteral("VELLORA_PAUSE_SCALE=0.05")};
+}
+
+class HandOverCrash : public testing::TestWithParam<const char *>
+{
+};
+
+} // namespace
+
+// Killed at the named point of the first hand-over that reaches it, then
+// started again: nothing is lost, nothing printed or recorded twice.
+TEST_P(HandOverCrash, RestartPrintsAndRecordsEverythingExactlyOnce)
+{
+    const ProgramFolder folder;
+    PrivateCups cups;
+    ASSERT_TRUE(cups.Start());
+    ASSERT_TRUE(cups.AddQueue(kPrinter));
+    PrepareKilledEvent();
+
+    {
+        RunningProgram first(Environment(cups) << QStringLiteral("VELLORA_CRASH_AT=") + GetParam());
+        ASSERT_TRUE(first.Ended(90000)) << "never reached " << GetParam();
+        ASSERT_TRUE(first.Crashed());
+    }
+    RunningProgram second(Environment(cups));
+    ASSERT_TRUE(WaitFor([&] { return EverythingPrinted(cups) && EverythingRecorded(); }, 120000))
+        << RecordLines().join(QLatin1Char(' ')).toStdString();
+    // Long enough for a second print of anything to show.
+    QTest::qWait(5000);
+    ExpectPrintedAndRecordedOnce(cups);
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, HandOverCrash,
+                         testing::Values("after-move-to-printed", "during-print-delay", "after-send-before-record",
+                                         "after-reprint-handout"),
+                         [](const testing::TestParamInfo<const char *> &info) {
+                             std::string name = info.param;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
+
+// The spooler freezes (SIGSTOP) for 30 seconds just as a job starts, three
+// times during a burst of ten photos: the jobs that met it give up, and each
+// photo still reaches the spooler exactly once.
+TEST(HandOverFrozenSpooler, EveryPhotoPrintedExactlyOnce)
+{
+    const ProgramFolder folder;
+    PrivateCups cups;
+    ASSERT_TRUE(cups.Start());
+    ASSERT_TRUE(cups.AddQueue(kPrinter));
+    for (const char *sub : {"Config/LOG", "Pic_P", "Pic_R", "Pic_S"})
+        fs::create_directories(sub);
+    QStringList names;
+    for (int i = 0; i < 10; ++i) {
+        names << QStringLiteral("20%1.jpg").arg(i, 2, 10, QLatin1Char('0'));
+        WritePhoto(QStringLiteral("Pic_P/") + names.back(), Qt::darkBlue);
+    }
+    ASSERT_TRUE(Utf16File::WriteText(("Config/" + Today() + "PT.vellora").toStdString(), kPrinter + QStringLiteral(":1;\n")));
+    for (const char *key : {"Action", "AutoPrint"})
+        WriteSysValue(QStringLiteral("System"), QString::fromUtf8(key), QStringLiteral("Start"));
+    WriteSysValue(QStringLiteral("System"), QStringLiteral("ChoosePrinter"), QStringLiteral("True"));
+
+    RunningProgram program(Environment(cups));
+    // "进行图片打印:", logged as a job starts on its printer, in code page 936.
+    const QByteArray jobStarts("\xBD\xF8\xD0\xD0\xCD\xBC\xC6\xAC\xB4\xF2\xD3\xA1\x3A");
+    for (int freeze = 0; freeze < 3; ++freeze) {
+        // The second, fourth and sixth job meet a frozen spooler.
+        const qsizetype started = ReadFile(TodaysLog()).count(jobStarts);
+        ASSERT_TRUE(WaitFor([&] { return ReadFile(TodaysLog()).count(jobStarts) > started + (freeze == 0 ? 1 : 0); },
+                            120000));
+        cups.Freeze();
+        QTest::qWait(30000);
+        cups.Thaw();
+    }
+    ASSERT_TRUE(WaitFor([&] { return ReceivedByName(cups).jobs.size() >= names.size(); }, 240000));
+    QTest::qWait(8000);
+    const Received received = ReceivedByName(cups);
+    for (const QString &name : names)
+        EXPECT_EQ(received.jobs.value(name), 1) << name.toStdString();
+    EXPECT_EQ(cups.ReceivedJobs().size(), static_cast<size_t>(names.size()));
+    const QStringList lines = RecordLines();
+    for (const QString &name : names)
+        EXPECT_EQ(lines.count(QFileInfo(name).completeBaseName() + QStringLiteral(":1;")), 1) << name.toStdString();
+}
