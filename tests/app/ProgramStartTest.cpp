@@ -215,3 +215,27 @@ TEST(Program, DemoPrintsArrivingPhotosIntoItsFolderAndItsSpoolerEndsWithIt)
     EXPECT_EQ(fs::exists("/etc/cups/printers.conf") ? fs::last_write_time("/etc/cups/printers.conf") : fs::file_time_type(),
               systemQueues);
 }
+
+// One program per program folder: a second start in the same folder is
+// refused with its message while the first runs, and works at once after
+// the first was killed with SIGKILL (the system drops the lock with it).
+TEST(Program, SecondStartInTheSameFolderIsRefusedUntilTheFirstIsKilled)
+{
+    const ProgramFolder folder;
+    Program first;
+    ASSERT_TRUE(WaitFor([] { return ReadFile(TodaysLog()).contains(kProgramOpened); }, 15000));
+
+    Program second;
+    ASSERT_TRUE(second.Ended(15000));
+    EXPECT_FALSE(second.Crashed());
+    EXPECT_EQ(second.ExitCode(), 2);
+    const QString message = QString::fromUtf8(second.Output());
+    EXPECT_TRUE(message.contains(QStringLiteral("Vellora 已在此程序目录中运行（进程 %1）").arg(first.Pid())))
+        << message.toStdString();
+    EXPECT_EQ(ReadFile(TodaysLog()).count(kProgramOpened), 1);
+
+    first.Kill();
+    Program third;
+    EXPECT_TRUE(WaitFor([] { return ReadFile(TodaysLog()).count(kProgramOpened) == 2; }, 15000));
+    EXPECT_FALSE(third.Ended(2000));
+}
