@@ -117,6 +117,29 @@ TEST(Program, KilledWithAutomaticReprintOnResumesItAndPrintsTheToolsInfoFile)
     EXPECT_EQ(ReadFile(TodaysLog()).count(kAutoReprintStarted), 2);
 }
 
+// Crash recovery restarts automatic reprint while the face-counting tool is
+// not running: its "请打开 Zendrik 软件" notice shows without holding the
+// window's one-second timer, so ten waiting photos all print while nobody
+// presses OK (a box that waited there stopped the printer refresh after the
+// first photo).
+TEST(Program, RecoveryNoticeOfAMissingCompanionDoesNotStopPrinting)
+{
+    const ProgramFolder folder;
+    PrivateCups cups;
+    ASSERT_TRUE(cups.Start());
+    ASSERT_TRUE(cups.AddQueue(QStringLiteral("Photo-A")));
+    PrepareEventKilledWithAutomaticReprintOn();
+    fs::create_directories("Pic_P");
+    for (int i = 0; i < 10; ++i) {
+        QImage photo(60, 40, QImage::Format_RGB32);
+        photo.fill(Qt::darkBlue);
+        ASSERT_TRUE(photo.save(QStringLiteral("Pic_P/30%1.jpg").arg(i, 2, 10, QLatin1Char('0'))));
+    }
+    Program program({QStringLiteral("CUPS_SERVER=") + cups.Server(), QStringLiteral("VELLORA_PAUSE_SCALE=0.05")});
+    // Twelve seconds to recovery, then one photo per four-second print cycle.
+    EXPECT_TRUE(cups.WaitForReceived(10, std::chrono::seconds(90))) << cups.ReceivedJobs().size();
+}
+
 namespace {
 
 // The processes whose command line mentions `text`.
