@@ -23,6 +23,7 @@
 #include "platform/CrashPoint.h"
 #include "platform/DecimalText.h"
 #include "platform/FileIo.h"
+#include "platform/FileMove.h"
 #include "platform/Pause.h"
 #include "printing/HandOver.h"
 #include "printing/PrintDispatcher.h"
@@ -181,6 +182,7 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
         AddPendingUnlessListed(pendingName, pendingPath);
         KeepSource(task);
     }
+    NoteWriteResult(composed);
     return composed;
 }
 
@@ -193,8 +195,12 @@ void PhotoQueue::CopyWithoutTemplate(const ScanTaskParams &task, const QString &
         RememberUncomposable(task.sourcePath);
         return;
     }
-    // QFile::copy writes a temporary file and renames it: never half a photo in the queue.
-    QFile::copy(task.sourcePath, pendingPath);
+    // Never half a photo in the queue, and never a row for a photo that is
+    // not there: a copy that failed (a full disk) leaves the source for a later scan.
+    const bool copied = FileMove::Copy(source, PathOf(pendingPath), FileMove::Clash::Replace).has_value();
+    NoteWriteResult(copied);
+    if (!copied)
+        return;
     const std::lock_guard folderLock(pending_folder_cs);
     AddPendingUnlessListed(pendingName, pendingPath);
     KeepSource(task);
@@ -223,11 +229,32 @@ void PhotoQueue::KeepUnmovableSource(const ScanTaskParams &task, const QString &
 {
     // The source folder refuses moves: Pic_S still gets the photo as received,
     // and the walks pass the original over, so it is not printed again.
-    QFile::copy(task.sourcePath, keepPath);
+    // Whole or not at all; the photo is printed either way, so the walks still pass it over.
+    if (!FileMove::Copy(PathOf(task.sourcePath), PathOf(keepPath), FileMove::Clash::KeepBoth))
+        WriteRunLog(QStringLiteral("照片无法保存到Pic_S:") + task.fileName);
     if (!RememberKeptInPlace(task.sourcePath))
         return;
     WriteRunLog(QStringLiteral("照片无法移出数据源目录:") + task.fileName);
     emit HintChanged(QStringLiteral("照片已合成，但无法移出数据源目录（只读？）：") + task.fileName);
+}
+
+void PhotoQueue::NoteWriteResult(bool written)
+{
+    // Below this, a composed photo may not fit: the failure is taken for a full disk.
+    constexpr std::uintmax_t kLowSpace = 8u << 20;
+    if (written) {
+        if (m_diskFullReported.exchange(false))
+            emit HintChanged(kReprintHint);
+        return;
+    }
+    std::error_code error;
+    const std::filesystem::space_info space = std::filesystem::space(".", error);
+    if (error || space.available >= kLowSpace || m_diskFullReported.exchange(true))
+        return;
+    // Once per full disk: the photos stay in the source folder and go on by
+    // themselves as soon as there is room again.
+    WriteRunLog(QStringLiteral("磁盘空间不足，照片等待处理"));
+    emit HintChanged(QStringLiteral("磁盘空间不足：请腾出空间，照片会自动继续处理。"));
 }
 
 // ---- Dispatch -------------------------------------------------------------

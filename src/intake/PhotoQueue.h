@@ -6,6 +6,7 @@
 
 #include <QObject>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -69,6 +70,9 @@ private:
     void CopyWithoutTemplate(const ScanTaskParams &task, const QString &pendingName, const QString &pendingPath);
     void KeepSource(const ScanTaskParams &task);
     void KeepUnmovableSource(const ScanTaskParams &task, const QString &keepPath);
+    // A photo that could not be written on a nearly full disk is reported
+    // once (run log and hint line) until a later one is written again.
+    void NoteWriteResult(bool written);
     bool IdlePrinterForNewPhotos() const;
     // Opens the photo's hand-over, moves it from Pic_P to Pic_R and starts its
     // print job; true when the job runs. Otherwise the photo is back in Pic_P.
@@ -87,4 +91,5 @@ private:
     std::unique_ptr<PhotoListModel> m_pending;
     std::unique_ptr<PhotoListModel> m_printed;
     int m_idleEmptyTicks = 0;
+    std::atomic<bool> m_diskFullReported{false};
 };

@@ -4,6 +4,7 @@
 // reaches the spooler exactly once and is recorded exactly once.
 
 #include "desk/SysValues.h"
+#include "platform/Profile.h"
 #include "platform/Utf16File.h"
 #include "tests/app/RunningProgram.h"
 #include "tests/support/PrivateCups.h"
@@ -13,10 +14,13 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -214,4 +218,145 @@ TEST(HandOverFrozenSpooler, EveryPhotoPrintedExactlyOnce)
     const QStringList lines = RecordLines();
     for (const QString &name : names)
         EXPECT_EQ(lines.count(QFileInfo(name).completeBaseName() + QStringLiteral(":1;")), 1) << name.toStdString();
+}
+
+namespace {
+
+// A tmpfs of `megabytes` mounted on `folder`, unmounted when the object goes.
+class SmallDisk final
+{
+public:
+    SmallDisk(const fs::path &folder, int megabytes)
+        : m_folder(folder)
+    {
+        fs::create_directories(folder);
+        const QString command = QStringLiteral("mount -t tmpfs -o size=%1m tmpfs '%2' 2>/dev/null")
+                                    .arg(megabytes)
+                                    .arg(QString::fromStdString(folder.string()));
+        m_mounted = std::system(command.toUtf8().constData()) == 0;
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            std::system(("umount -l '" + m_folder.string() + "' 2>/dev/null").c_str());
+    }
+    bool Mounted() const { return m_mounted; }
+
+private:
+    fs::path m_folder;
+    bool m_mounted = false;
+};
+
+// A photo of a few hundred kilobytes: noise does not compress.
+void WriteNoisyPhoto(const fs::path &path, int seed)
+{
+    QImage photo(900, 600, QImage::Format_RGB32);
+    quint32 state = 2654435761u * static_cast<quint32>(seed + 1);
+    for (int y = 0; y < photo.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(photo.scanLine(y));
+        for (int x = 0; x < photo.width(); ++x) {
+            state = state * 1664525u + 1013904223u;
+            line[x] = 0xFF000000u | (state >> 8);
+        }
+    }
+    const fs::path part = fs::path(path).replace_extension(".part");
+    ASSERT_TRUE(photo.save(QString::fromStdString(part.string()), "JPEG", 95));
+    fs::rename(part, path);
+}
+
+// Fills the disk of `folder` with one file until about `leave` bytes are free.
+void FillDisk(const fs::path &file, std::uintmax_t leave)
+{
+    const std::uintmax_t available = fs::space(file.parent_path()).available;
+    if (available <= leave)
+        return;
+    std::FILE *out = std::fopen(file.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::vector<char> block(4096, 'x');
+    for (std::uintmax_t written = 0; written + block.size() <= available - leave; written += block.size())
+        std::fwrite(block.data(), 1, block.size(), out);
+    std::fclose(out);
+}
+
+// True when every line of the UTF-16LE file has the shape name:count;
+bool EveryLineWhole(const fs::path &file)
+{
+    const QStringList lines = Utf16File::ReadLines(file).value_or(QStringList());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].isEmpty() && i == lines.size() - 1)
+            continue;
+        if (!QRegularExpression(QStringLiteral("^[^:;]+:\\d+;$")).match(lines[i]).hasMatch())
+            return false;
+    }
+    return true;
+}
+
+// A JPEG that ends in its end-of-image marker and decodes.
+bool WholeJpeg(const fs::path &file)
+{
+    const QByteArray bytes = ReadFile(QString::fromStdString(file.string()));
+    return bytes.endsWith("\xFF\xD9") && !QImage::fromData(bytes).isNull();
+}
+
+} // namespace
+
+// The program folder on a 20 MB disk that fills up while photos arrive and
+// is freed again: no file holds half a line or half a photo, the full disk is
+// reported once in the run log, nothing is lost or printed twice, and the
+// photos that waited print by themselves once there is room.
+TEST(HandOverFullDisk, PhotosWaitForRoomAndPrintOnceWithoutHalfLines)
+{
+    const ProgramFolder folder;
+    const fs::path event = folder.Path() / "event";
+    const SmallDisk disk(event, 20);
+    if (!disk.Mounted())
+        GTEST_SKIP() << "a tmpfs cannot be mounted here (needs root)";
+    PrivateCups cups;
+    ASSERT_TRUE(cups.Start());
+    ASSERT_TRUE(cups.AddQueue(kPrinter));
+    const fs::path source = folder.Path() / "source";
+    fs::create_directories(source);
+
+    fs::current_path(event);
+    for (const char *sub : {"Config/LOG", "Pic_P", "Pic_R", "Pic_S"})
+        fs::create_directories(sub);
+    Profile::Write("Config/sys.ini", QStringLiteral("Photo_Source_folder"), QStringLiteral("Code"),
+                   QString::fromStdString(source.string()));
+    ASSERT_TRUE(Utf16File::WriteText("Config/All_the_same.vellora", QStringLiteral("152\n102\n")));
+    ASSERT_TRUE(Utf16File::WriteText(("Config/" + Today() + "PT.vellora").toStdString(), kPrinter + QStringLiteral(":1;\n")));
+    for (const char *key : {"Action", "AutoPrint"})
+        WriteSysValue(QStringLiteral("System"), QString::fromUtf8(key), QStringLiteral("Start"));
+    WriteSysValue(QStringLiteral("System"), QStringLiteral("ChoosePrinter"), QStringLiteral("True"));
+
+    RunningProgram program(Environment(cups));
+    const auto printedNames = [&] { return static_cast<int>(ReceivedByName(cups).jobs.size()); };
+    for (int i = 0; i < 4; ++i)
+        WriteNoisyPhoto(source / ("IMG_" + std::to_string(4000 + i) + ".JPG"), i);
+    ASSERT_TRUE(WaitFor([&] { return printedNames() >= 4; }, 90000)) << printedNames();
+
+    // Room for log lines, not for a photo.
+    FillDisk(event / "filler", 150 * 1024);
+    for (int i = 4; i < 10; ++i)
+        WriteNoisyPhoto(source / ("IMG_" + std::to_string(4000 + i) + ".JPG"), i);
+    QTest::qWait(20000);
+    const int printedWhileFull = printedNames();
+    fs::remove(event / "filler");
+
+    ASSERT_TRUE(WaitFor([&] { return printedNames() >= 10; }, 150000)) << printedNames();
+    QTest::qWait(6000);
+    EXPECT_LT(printedWhileFull, 10);
+    const Received received = ReceivedByName(cups);
+    for (auto it = received.jobs.cbegin(); it != received.jobs.cend(); ++it)
+        EXPECT_EQ(it.value(), 1) << it.key().toStdString();
+    EXPECT_EQ(cups.ReceivedJobs().size(), 10u);
+    EXPECT_TRUE(EveryLineWhole(("Config/" + Today() + ".vellora").toStdString()));
+    EXPECT_TRUE(EveryLineWhole(("Config/" + Today() + "PT.vellora").toStdString()));
+    for (const char *sub : {"Pic_P", "Pic_R", "Pic_S"}) {
+        for (const auto &entry : fs::directory_iterator(sub))
+            EXPECT_TRUE(WholeJpeg(entry.path())) << entry.path();
+    }
+    // "磁盘空间不足", once.
+    EXPECT_EQ(ReadFile(TodaysLog()).count(QByteArray("\xB4\xC5\xC5\xCC\xBF\xD5\xBC\xE4\xB2\xBB\xD7\xE3")), 1);
+    program.Kill();
+    fs::current_path(folder.Path());
 }
