@@ -46,23 +46,30 @@ void WritePhoto(const QString &path, Qt::GlobalColor colour)
 }
 
 // An event killed while it printed on Photo-A with automatic printing on:
-// three composed photos waiting in Pic_P, photo 1234 printed once with two
-// copies waiting in the reprint list. The next start recovers and prints.
-void PrepareKilledEvent()
+// photo 1234 printed once today, so the next start's recovery checks Photo-A
+// again and restarts automatic printing.
+void PrepareEventKilledOnPhotoA()
 {
     for (const char *folder : {"Config/LOG", "Pic_P", "Pic_R", "Pic_S"})
         fs::create_directories(folder);
-    for (const QString &name : kNewPhotos)
-        WritePhoto(QStringLiteral("Pic_P/") + name, Qt::darkCyan);
     WritePhoto(QStringLiteral("Pic_R/") + kReprinted + QStringLiteral(".jpg"), Qt::darkGreen);
     ASSERT_TRUE(Utf16File::WriteText(("Config/" + Today() + ".vellora").toStdString(), kReprinted + QStringLiteral(":1;\n")));
     ASSERT_TRUE(Utf16File::WriteText(("Config/" + Today() + "PT.vellora").toStdString(), kPrinter + QStringLiteral(":1;\n")));
-    ASSERT_TRUE(Utf16File::WriteText(("Config/" + Today() + "APT.vellora").toStdString(),
-                                     QStringLiteral("0,") + kReprinted + QStringLiteral(":Pic_R/") + kReprinted + QStringLiteral(".jpg}") +
-                                         QString::number(kCopiesOrdered) + QStringLiteral(";\n")));
     for (const char *key : {"Action", "AutoPrint"})
         WriteSysValue(QStringLiteral("System"), QString::fromUtf8(key), QStringLiteral("Start"));
     WriteSysValue(QStringLiteral("System"), QStringLiteral("ChoosePrinter"), QStringLiteral("True"));
+}
+
+// That event with three composed photos waiting in Pic_P and two copies of
+// photo 1234 waiting in the reprint list.
+void PrepareKilledEvent()
+{
+    PrepareEventKilledOnPhotoA();
+    for (const QString &name : kNewPhotos)
+        WritePhoto(QStringLiteral("Pic_P/") + name, Qt::darkCyan);
+    ASSERT_TRUE(Utf16File::WriteText(("Config/" + Today() + "APT.vellora").toStdString(),
+                                     QStringLiteral("0,") + kReprinted + QStringLiteral(":Pic_R/") + kReprinted + QStringLiteral(".jpg}") +
+                                         QString::number(kCopiesOrdered) + QStringLiteral(";\n")));
 }
 
 // Copies the spooler received per job name, and jobs per job name.
@@ -185,17 +192,12 @@ TEST(HandOverFrozenSpooler, EveryPhotoPrintedExactlyOnce)
     PrivateCups cups;
     ASSERT_TRUE(cups.Start());
     ASSERT_TRUE(cups.AddQueue(kPrinter));
-    for (const char *sub : {"Config/LOG", "Pic_P", "Pic_R", "Pic_S"})
-        fs::create_directories(sub);
+    PrepareEventKilledOnPhotoA();
     QStringList names;
     for (int i = 0; i < 10; ++i) {
         names << QStringLiteral("20%1.jpg").arg(i, 2, 10, QLatin1Char('0'));
         WritePhoto(QStringLiteral("Pic_P/") + names.back(), Qt::darkBlue);
     }
-    ASSERT_TRUE(Utf16File::WriteText(("Config/" + Today() + "PT.vellora").toStdString(), kPrinter + QStringLiteral(":1;\n")));
-    for (const char *key : {"Action", "AutoPrint"})
-        WriteSysValue(QStringLiteral("System"), QString::fromUtf8(key), QStringLiteral("Start"));
-    WriteSysValue(QStringLiteral("System"), QStringLiteral("ChoosePrinter"), QStringLiteral("True"));
 
     RunningProgram program(Environment(cups));
     // "进行图片打印:", logged as a job starts on its printer, in code page 936.
@@ -318,15 +320,10 @@ TEST(HandOverFullDisk, PhotosWaitForRoomAndPrintOnceWithoutHalfLines)
     fs::create_directories(source);
 
     fs::current_path(event);
-    for (const char *sub : {"Config/LOG", "Pic_P", "Pic_R", "Pic_S"})
-        fs::create_directories(sub);
+    PrepareEventKilledOnPhotoA();
     Profile::Write("Config/sys.ini", QStringLiteral("Photo_Source_folder"), QStringLiteral("Code"),
                    QString::fromStdString(source.string()));
     ASSERT_TRUE(Utf16File::WriteText("Config/All_the_same.vellora", QStringLiteral("152\n102\n")));
-    ASSERT_TRUE(Utf16File::WriteText(("Config/" + Today() + "PT.vellora").toStdString(), kPrinter + QStringLiteral(":1;\n")));
-    for (const char *key : {"Action", "AutoPrint"})
-        WriteSysValue(QStringLiteral("System"), QString::fromUtf8(key), QStringLiteral("Start"));
-    WriteSysValue(QStringLiteral("System"), QStringLiteral("ChoosePrinter"), QStringLiteral("True"));
 
     RunningProgram program(Environment(cups));
     const auto printedNames = [&] { return static_cast<int>(ReceivedByName(cups).jobs.size()); };

@@ -119,7 +119,7 @@ class Queue : public testing::Test
 {
 protected:
     Queue()
-        : harness(std::make_shared<FakeSpooler>(), 0.01)
+        : harness(FakeSpooler::PrintingEverything(), 0.01)
     {
         ResetIntakeState();
         CreateWorkingFolders();
