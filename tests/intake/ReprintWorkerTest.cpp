@@ -11,6 +11,8 @@
 #include "tests/support/FakeSpooler.h"
 
 
+#include <QImage>
+
 #include <gtest/gtest.h>
 
 #include <future>
@@ -46,6 +48,10 @@ TEST(ReprintWorkerPass, PrintsKeepsOrDropsRowZero)
         // Two printers: the pauses after a copy leave room to end the phase in between.
         PrintHarness harness(FakeSpooler::PrintingEverything(), c.printers > 1 ? 0.1 : 0.01);
         CreateWorkingFolders();
+        // A photo that cannot be read prints nothing and counts nothing.
+        QImage photo(30, 20, QImage::Format_RGB32);
+        photo.fill(Qt::green);
+        ASSERT_TRUE(photo.save(QStringLiteral("Pic_R/1234.jpg")));
         for (int printer = 0; printer < c.printers; ++printer)
             harness.AddPrinter(QStringLiteral("Photo-%1").arg(printer), true, 0, c.mode);
         PhotoListModel printed(PhotoListModel::PrintedHeaders(), QSize(9, 6));
