@@ -11,6 +11,15 @@
 //   ComposeBench [--runs N] [--keep DIR]          side by side (inputs are generated)
 //   ComposeBench --once PHOTO TEMPLATE OUT [SCALE] one composition, for /usr/bin/time -v
 //   ComposeBench --memory [DIR]                    peak memory of a 100 MP photo at scale 0.7
+//   ComposeBench --steady PHOTO TEMPLATE DIR COUNT COUNT copies of the photo composed one after
+//                                                  the other in one process; each one's wall
+//                                                  and processor time (all threads), in ms,
+//                                                  one photo a line, into DIR/steady.txt
+//
+// The side by side run also times the steady state: 20 photos composed one
+// after the other in one process with the same template, the median per
+// photo beside the whole process's figure, as an event's stream of photos
+// goes through the running program.
 //
 // VELLORA_CONVERT, VELLORA_PYTHON, VELLORA_DJPEG and VELLORA_CJPEG override
 // the tools' paths (defaults /usr/bin/convert, /usr/bin/python3, djpeg, cjpeg);
@@ -36,6 +45,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 
 namespace {
@@ -76,13 +87,69 @@ bool ComposeOnce(const QString &photoPath, const QString &templatePath, const QS
 {
     TemplateSettings settings = BenchSettings();
     settings.Proportion = scale;
-    auto [frameTemplate, photo] = OpenCompositionInputs(photoPath.toStdString(), templatePath.toStdString(), settings,
-                                                        CanvasSize(PaperW, PaperH));
-    if (!photo || frameTemplate.isNull())
+    CompositionInputs inputs = OpenCompositionInputs(photoPath.toStdString(), templatePath.toStdString(), settings,
+                                                     CanvasSize(PaperW, PaperH));
+    if (!inputs.photo || inputs.frameTemplate.isNull())
         return false;
     QImage output;
-    return ComposeSinglePhoto(*photo, frameTemplate, output, outputPath.toStdString(), PhotoName, settings, PaperW,
+    return ComposeSinglePhoto(*inputs.photo, inputs.frameTemplate, output, outputPath.toStdString(), PhotoName, settings, PaperW,
                               PaperH, Quality);
+}
+
+constexpr int SteadyPhotos = 20;
+
+// Processor time of this process so far, all threads, in ms.
+double ProcessorMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval &t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// An event's stream of photos in one process: COUNT copies of the photo (a
+// card of like photos) composed in turn with the same template, each timed.
+int ComposeSteadily(const QString &photo, const QString &templatePath, const QDir &dir, int count)
+{
+    std::vector<QString> photos;
+    for (int i = 0; i < count; ++i) {
+        photos.push_back(dir.filePath(QStringLiteral("steady_%1.jpg").arg(i)));
+        QFile::remove(photos.back());
+        if (!QFile::copy(photo, photos.back()))
+            return 1;
+    }
+    QFile times(dir.filePath(QStringLiteral("steady.txt")));
+    if (!times.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return 1;
+    for (int i = 0; i < count; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        const double cpu = ProcessorMs();
+        if (!ComposeOnce(photos[std::size_t(i)], templatePath, dir.filePath(QStringLiteral("steady_out.jpg"))))
+            return 1;
+        times.write(QByteArray::number(timer.nsecsElapsed() / 1e6) + ' ' + QByteArray::number(ProcessorMs() - cpu)
+                    + '\n');
+    }
+    for (const QString &copy : photos)
+        QFile::remove(copy);
+    return 0;
+}
+
+// The per-photo wall times the last --steady run wrote, and its processor times.
+std::vector<double> SteadyTimes(const QDir &dir, std::vector<double> &cpu)
+{
+    std::vector<double> times;
+    QFile file(dir.filePath(QStringLiteral("steady.txt")));
+    if (file.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : file.readAll().split('\n')) {
+            const QList<QByteArray> fields = line.split(' ');
+            if (fields.size() == 2) {
+                times.push_back(fields[0].toDouble());
+                cpu.push_back(fields[1].toDouble());
+            }
+        }
+    }
+    return times;
 }
 
 QString Tool(const char *variable, const char *fallback)
@@ -228,6 +295,8 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     if ((args.size() == 5 || args.size() == 6) && args[1] == QStringLiteral("--once"))
         return ComposeOnce(args[2], args[3], args[4], args.size() == 6 ? args[5].toFloat() : 0.5f) ? 0 : 1;
+    if (args.size() == 6 && args[1] == QStringLiteral("--steady"))
+        return ComposeSteadily(args[2], args[3], QDir(args[4]), std::max(1, args[5].toInt()));
 
     int runs = 5;
     QString keep;
@@ -275,7 +344,11 @@ int main(int argc, char **argv)
     add("ImageMagick (jpeg:size)", "out_convert.jpg", [&](const QString &out) { return ImageMagickJob(dir, out); });
     add("djpeg + cjpeg (floor)", "out_floor.jpg", [&](const QString &out) { return FloorJob(dir, out); });
 
-    // Interleaved runs, so a busy moment of the machine hits every contender alike.
+    // Interleaved runs, so a busy moment of the machine hits every contender
+    // alike; each run ends with a steady stream of photos in one process.
+    std::vector<double> steadyMedians;
+    std::vector<double> steadyCpuMedians;
+    Contender stream{"vellora (20 in one process)", QString(), nullptr, {}, {}, {}};
     for (int run = 0; run < runs; ++run) {
         for (Contender &c : contenders) {
             const Measured measured = c.job();
@@ -285,6 +358,18 @@ int main(int argc, char **argv)
             c.peaks.push_back(measured.peakMb);
             c.cpu.push_back(measured.cpuMs);
         }
+        const Measured steady =
+            RunMeasured(qEnvironmentVariable("VELLORA_COMPOSE", QCoreApplication::applicationFilePath()),
+                        {QStringLiteral("--steady"), photo, frame, dir.path(), QString::number(SteadyPhotos)});
+        std::vector<double> cpu;
+        const std::vector<double> times = SteadyTimes(dir, cpu);
+        if (!steady.ok || times.size() != std::size_t(SteadyPhotos))
+            return 1;
+        steadyMedians.push_back(Median(times));
+        steadyCpuMedians.push_back(Median(cpu));
+        stream.times.push_back(steady.ms);
+        stream.peaks.push_back(steady.peakMb);
+        stream.cpu.push_back(steady.cpuMs);
     }
 
     std::printf("median of %d runs, whole processes: 6000x4000 JPEG into a 152x102 mm 32-bit PNG template, scale 0.5, "
@@ -299,6 +384,13 @@ int main(int argc, char **argv)
             std::printf("   vellora / this: wall %.2f, cpu %.2f", oursMs / median, oursCpu / Median(c.cpu));
         std::printf("\n");
     }
+    const double steadyMs = Median(steadyMedians);
+    const double floorMs = Median(contenders.back().times);
+    std::printf("steady state, %d photos composed one after the other in one process with the same template:\n"
+                "  median per photo %.1f ms wall %.1f ms cpu (whole process %.1f ms wall %.1f ms cpu %.1f MB peak)\n"
+                "  per photo / floor's wall: %.2f\n",
+                SteadyPhotos, steadyMs, Median(steadyCpuMedians), Median(stream.times), Median(stream.cpu),
+                Median(stream.peaks), steadyMs / floorMs);
     std::printf("output size and colours at (1000,800) (60,60) (1500,1600) (1440,1920):\n");
     PrintGeometry(contenders);
     return 0;

@@ -28,9 +28,11 @@ void AllowLargeImages()
 
 QImage LoadPhoto(const std::filesystem::path &path, QSize atLeast)
 {
-    if (const std::optional<JpegHeader> header = ReadJpegHeader(path)) {
-        const int reduction = atLeast.isEmpty() ? 1 : JpegDecodeReduction(header->Upright(), atLeast);
-        std::optional<JpegPicture> picture = DecodeJpeg(path, reduction);
+    // One opening of a JPEG gives its header and its pixels.
+    JpegRowReader jpeg(path, JpegDamage::Note);
+    if (jpeg.IsOpen()) {
+        const int reduction = atLeast.isEmpty() ? 1 : JpegDecodeReduction(jpeg.Header().Upright(), atLeast);
+        std::optional<JpegPicture> picture = DecodeJpeg(jpeg, reduction);
         return picture ? std::move(picture->pixels) : QImage();
     }
     AllowLargeImages();

@@ -21,7 +21,8 @@ struct ErrorManager
 {
     jpeg_error_mgr base;
     std::jmp_buf jump;
-    bool cutShort = false;
+    bool damaged = false;
+    bool stopAtDamage = false;
 };
 
 [[noreturn]] void LeaveOnError(j_common_ptr cinfo)
@@ -29,24 +30,55 @@ struct ErrorManager
     std::longjmp(reinterpret_cast<ErrorManager *>(cinfo->err)->jump, 1);
 }
 
-// Warnings are not printed; the one that matters is the data ending early.
+// The warnings that mean pixels were lost or made up: the data ended early
+// (the decoder then fills the rest with grey, also when an end marker was
+// appended or the file declares a larger size than it holds) or is corrupt.
+// Extraneous bytes between segments, a bad colour profile or an unknown
+// JFIF revision lose nothing.
+bool MeansDamage(int code)
+{
+    switch (code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+    case JWRN_BOGUS_PROGRESSION:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Warnings are not printed; those that mean damage are noted, and end the
+// decoding at once where a damaged picture is of no use.
 void NoteWarning(j_common_ptr cinfo, int level)
 {
     auto *errors = reinterpret_cast<ErrorManager *>(cinfo->err);
-    if (level < 0 && errors->base.msg_code == JWRN_JPEG_EOF)
-        errors->cutShort = true;
+    if (level >= 0 || !MeansDamage(errors->base.msg_code))
+        return;
+    errors->damaged = true;
+    if (errors->stopAtDamage)
+        std::longjmp(errors->jump, 1);
 }
+
+// What libjpeg may hold for one picture (a progressive photo keeps all its
+// coefficients, two bytes a sample): enough for 300 MP, and a file that
+// declares a giant size fails instead of taking the machine's memory.
+constexpr long DecoderMemory = 1024L * 1024 * 1024;
 
 // One decompression of one file, released on every way out.
 struct Decompression
 {
-    explicit Decompression(const std::filesystem::path &path)
+    Decompression(const std::filesystem::path &path, JpegDamage onDamage)
         : file(std::fopen(path.c_str(), "rb"))
     {
         cinfo.err = jpeg_std_error(&errors.base);
         errors.base.error_exit = LeaveOnError;
         errors.base.emit_message = NoteWarning;
+        errors.stopAtDamage = onDamage == JpegDamage::Refuse;
         jpeg_create_decompress(&cinfo);
+        cinfo.mem->max_memory_to_use = DecoderMemory;
     }
     ~Decompression()
     {
@@ -133,6 +165,30 @@ void ReadRows(Decompression &d, int rows, RowAt rowAt)
     }
 }
 
+// A progressive picture has read all its scans by the time it starts: true
+// when each coefficient of each component arrived to its last bit. A file
+// cut between two scans, with an end marker appended, ends without a
+// warning but with coefficients missing.
+bool AllCoefficientsSent(const jpeg_decompress_struct &cinfo)
+{
+    if (!cinfo.coef_bits)
+        return true;
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        for (int k = 0; k < DCTSIZE2; ++k) {
+            if (cinfo.coef_bits[c][k] != 0)
+                return false;
+        }
+    }
+    return true;
+}
+
+void NoteMissingScans(Decompression &d)
+{
+    d.errors.damaged = true;
+    if (d.errors.stopAtDamage)
+        std::longjmp(d.errors.jump, 1);
+}
+
 // Starts decoding at 1/`reduction`, keeping the stored rectangle `wanted`
 // (at that scale, widened to whole blocks: `decoded`); false after a jump
 // back here on a decoding error.
@@ -145,6 +201,8 @@ bool StartStored(Decompression &d, int reduction, QRect wanted, QRect &decoded)
     cinfo.scale_denom = static_cast<unsigned>(reduction);
     cinfo.out_color_space = IsCmyk(cinfo) ? JCS_CMYK : JCS_EXT_BGRX;
     jpeg_start_decompress(&cinfo);
+    if (cinfo.progressive_mode && !AllCoefficientsSent(cinfo))
+        NoteMissingScans(d);
 
     const QRect whole(0, 0, static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
     wanted = wanted.isEmpty() ? whole : wanted.intersected(whole);
@@ -212,7 +270,7 @@ QSize ReducedUprightSize(const JpegHeader &header, int reduction)
 
 std::optional<JpegHeader> ReadJpegHeader(const std::filesystem::path &path)
 {
-    Decompression d(path);
+    Decompression d(path, JpegDamage::Note);
     if (!ReadHeader(d))
         return std::nullopt;
     return JpegHeader{QSize(static_cast<int>(d.cinfo.image_width), static_cast<int>(d.cinfo.image_height)),
@@ -221,7 +279,12 @@ std::optional<JpegHeader> ReadJpegHeader(const std::filesystem::path &path)
 
 std::optional<JpegPicture> DecodeJpeg(const std::filesystem::path &path, int reduction, QRect region)
 {
-    JpegRowReader reader(path);
+    JpegRowReader reader(path, JpegDamage::Note);
+    return DecodeJpeg(reader, reduction, region);
+}
+
+std::optional<JpegPicture> DecodeJpeg(JpegRowReader &reader, int reduction, QRect region)
+{
     if (!reader.IsOpen())
         return std::nullopt;
     const int orientation = reader.Orientation();
@@ -263,18 +326,19 @@ std::optional<JpegPicture> DecodeJpeg(const std::filesystem::path &path, int red
 
 struct JpegRowReader::State
 {
-    explicit State(const std::filesystem::path &path)
-        : d(path)
+    State(const std::filesystem::path &path, JpegDamage onDamage)
+        : d(path, onDamage)
     {
     }
     Decompression d;
     bool open = false;
+    bool started = false;
     bool failed = false;
     QRect decoded;
 };
 
-JpegRowReader::JpegRowReader(const std::filesystem::path &path)
-    : m_state(std::make_unique<State>(path))
+JpegRowReader::JpegRowReader(const std::filesystem::path &path, JpegDamage onDamage)
+    : m_state(std::make_unique<State>(path, onDamage))
 {
     m_state->open = ReadHeader(m_state->d);
 }
@@ -296,8 +360,14 @@ int JpegRowReader::Orientation() const
     return OrientationOf(m_state->d.cinfo);
 }
 
+JpegHeader JpegRowReader::Header() const
+{
+    return {StoredSize(), Orientation()};
+}
+
 bool JpegRowReader::Start(int reduction, QRect stored)
 {
+    m_state->started = true;
     if (!IsOpen() || !StartStored(m_state->d, reduction, stored, m_state->decoded))
         m_state->failed = true;
     return IsOpen();
@@ -322,104 +392,24 @@ bool JpegRowReader::Finish()
     return IsOpen();
 }
 
+bool JpegRowReader::Started() const
+{
+    return m_state->started;
+}
+
 bool JpegRowReader::Whole() const
 {
-    return IsOpen() && !m_state->d.errors.cutShort;
+    return IsOpen() && !m_state->d.errors.damaged;
+}
+
+bool JpegRowReader::Damaged() const
+{
+    return m_state->d.errors.damaged;
 }
 
 bool JpegIsWhole(const std::filesystem::path &path)
 {
-    const std::optional<JpegPicture> token = DecodeJpeg(path, 8, QRect(0, 0, 1, 1));
+    JpegRowReader reader(path, JpegDamage::Refuse);
+    const std::optional<JpegPicture> token = DecodeJpeg(reader, 8, QRect(0, 0, 1, 1));
     return token && token->complete;
-}
-
-namespace {
-
-// The bytes of a file front to back through a small buffer.
-class ByteReader final
-{
-public:
-    explicit ByteReader(const std::filesystem::path &path)
-        : m_file(std::fopen(path.c_str(), "rb"))
-        , m_buffer(64 * 1024)
-    {
-    }
-    ~ByteReader()
-    {
-        if (m_file)
-            std::fclose(m_file);
-    }
-    ByteReader(const ByteReader &) = delete;
-    ByteReader &operator=(const ByteReader &) = delete;
-
-    bool Next(unsigned char &byte)
-    {
-        if (m_at == m_end && !Fill())
-            return false;
-        byte = m_buffer[m_at++];
-        return true;
-    }
-    // Moves to the next 0xFF byte and past it.
-    bool PastNextFF()
-    {
-        for (;;) {
-            if (m_at == m_end && !Fill())
-                return false;
-            const void *found = std::memchr(m_buffer.data() + m_at, 0xFF, m_end - m_at);
-            if (found) {
-                m_at = static_cast<std::size_t>(static_cast<const unsigned char *>(found) - m_buffer.data()) + 1;
-                return true;
-            }
-            m_at = m_end;
-        }
-    }
-    bool Skip(std::size_t count)
-    {
-        const std::size_t here = std::min(count, m_end - m_at);
-        m_at += here;
-        return here == count || (m_file && std::fseek(m_file, static_cast<long>(count - here), SEEK_CUR) == 0);
-    }
-
-private:
-    bool Fill()
-    {
-        m_at = 0;
-        m_end = m_file ? std::fread(m_buffer.data(), 1, m_buffer.size(), m_file) : 0;
-        return m_end > 0;
-    }
-
-    std::FILE *m_file;
-    std::vector<unsigned char> m_buffer;
-    std::size_t m_at = 0;
-    std::size_t m_end = 0;
-};
-
-} // namespace
-
-bool JpegMarkersReachEnd(const std::filesystem::path &path)
-{
-    ByteReader bytes(path);
-    unsigned char byte = 0;
-    if (!bytes.Next(byte) || byte != 0xFF || !bytes.Next(byte) || byte != 0xD8)
-        return false;
-    // Segments are skipped by their length, scan data up to the next marker;
-    // anything else between markers is passed over as the decoder does.
-    for (;;) {
-        if (!bytes.PastNextFF())
-            return false;
-        do {
-            if (!bytes.Next(byte))
-                return false;
-        } while (byte == 0xFF);
-        if (byte == 0xD9)
-            return true;
-        if (byte == 0x00 || byte == 0x01 || (byte >= 0xD0 && byte <= 0xD7))
-            continue; // a stuffed byte or a restart inside scan data
-        unsigned char high = 0, low = 0;
-        if (!bytes.Next(high) || !bytes.Next(low))
-            return false;
-        const std::size_t length = (std::size_t(high) << 8) | low;
-        if (length < 2 || !bytes.Skip(length - 2))
-            return false;
-    }
 }

@@ -22,6 +22,11 @@ struct JpegHeader final
     QSize Upright() const;
 };
 
+// What a decoding does when the picture's data turns out damaged (it ends
+// early, or is corrupt, so the decoder would make up the rest): go on, as a
+// thumbnail or a preview may, noting it; or stop at once, for a print.
+enum class JpegDamage { Note, Refuse };
+
 // The header of a JPEG file; empty when the file is no JPEG or cannot be read.
 std::optional<JpegHeader> ReadJpegHeader(const std::filesystem::path &path);
 
@@ -40,23 +45,29 @@ struct JpegPicture final
 // pixels at that scale; empty for the whole picture) limits what is kept;
 // the result may cover a little more, rounded out to the file's blocks.
 // The whole of the image data is read either way, so `complete` tells a file
-// cut short or still being written. Empty when the file cannot be decoded.
+// cut short, still being written or damaged. Empty when the file cannot be
+// decoded.
 std::optional<JpegPicture> DecodeJpeg(const std::filesystem::path &path, int reduction = 1, QRect region = {});
 
-// True when the file's markers lead from its start to its end-of-image
-// marker: a quick look, without decoding, that it is not cut short.
-bool JpegMarkersReachEnd(const std::filesystem::path &path);
+class JpegRowReader;
+// The same from a reader whose header is read and that has not started:
+// a file opened once for its header and its pixels. Empty, with a reader
+// that refuses damage, when the data is damaged.
+std::optional<JpegPicture> DecodeJpeg(JpegRowReader &reader, int reduction = 1, QRect region = {});
 
-// True when the file is a JPEG whose image data the decoder reads whole, up
-// to its end; bytes after the end do not matter. Costs about a decode at 1/8.
+// True when the file is a JPEG whose image data the decoder reads whole and
+// undamaged, up to its end; bytes after the end do not matter. Costs about a
+// decode at 1/8.
 bool JpegIsWhole(const std::filesystem::path &path);
 
 // Reads a JPEG's rows top to bottom as stored (its orientation is left to
 // the caller), for a picture made while the photo is still being decoded.
+// One reader opens the file once: its header, orientation, pixels and
+// whether its data was whole all come from that one opening.
 class JpegRowReader final
 {
 public:
-    explicit JpegRowReader(const std::filesystem::path &path); // reads the header
+    JpegRowReader(const std::filesystem::path &path, JpegDamage onDamage); // reads the header
     ~JpegRowReader();
     JpegRowReader(const JpegRowReader &) = delete;
     JpegRowReader &operator=(const JpegRowReader &) = delete;
@@ -64,6 +75,7 @@ public:
     bool IsOpen() const; // false once anything failed
     QSize StoredSize() const;
     int Orientation() const;
+    JpegHeader Header() const;
 
     // Starts at 1/`reduction`, keeping the stored rectangle `stored` (at that
     // scale; empty for all), widened to whole blocks: Decoded().
@@ -71,9 +83,12 @@ public:
     QRect Decoded() const;
     // The next `count` rows, each Decoded().width() 32-bit RGB pixels.
     bool Read(uchar *const *rows, int count);
-    // Reads the rest of the image data; Whole() then tells whether it was.
+    // Reads the rest of the image data; Whole() then tells whether it was,
+    // undamaged.
     bool Finish();
     bool Whole() const;
+    bool Started() const; // Start was called: the reader cannot serve another decoding
+    bool Damaged() const; // damage was seen (a reader that refuses it failed there)
 
 private:
     struct State;

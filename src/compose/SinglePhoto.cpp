@@ -1,5 +1,6 @@
 #include "compose/SinglePhoto.h"
 
+#include "compose/FrameTemplateCache.h"
 #include "compose/ImageFiles.h"
 #include "compose/ImageRoutines.h"
 #include "compose/JpegDecoder.h"
@@ -11,7 +12,6 @@
 #include <QPainter>
 
 #include <cmath>
-#include <future>
 
 
 namespace {
@@ -76,14 +76,22 @@ void DrawPhotoClipped(QPainter &painter, const CompositionPhoto &photo, QPoint c
 
 // Decodes a photo left to the composition, upright, the way
 // LoadCompositionPhoto would have; false when it cannot be read or its data
-// is cut short.
+// is damaged or cut short (then marked so). Its opened file serves unless
+// its rows were already being decoded for the row-by-row road.
 bool DecodeDeferred(CompositionPhoto &photo)
 {
-    const StreamedPhoto part = *photo.deferred;
+    StreamedPhoto part = std::move(*photo.deferred);
     photo.deferred.reset();
-    std::optional<JpegPicture> picture = DecodeJpeg(part.jpeg, part.reduction, part.rect);
-    if (!picture || !picture->complete)
+    std::shared_ptr<JpegRowReader> reader = part.jpeg;
+    if (part.started || reader->Started()) {
+        part.started.reset(); // its thread stops before the file is read again
+        reader = std::make_shared<JpegRowReader>(part.path, JpegDamage::Refuse);
+    }
+    std::optional<JpegPicture> picture = DecodeJpeg(*reader, part.reduction, part.rect);
+    if (!picture || !picture->complete) {
+        photo.damaged = reader->Damaged();
         return false;
+    }
     photo.pixels = std::move(picture->pixels);
     photo.region = QRect(picture->region.topLeft() * part.reduction, picture->region.size() * part.reduction);
     return true;
@@ -110,12 +118,55 @@ QImage AtStoredSize(const CompositionPhoto &photo)
     return whole;
 }
 
+// OpenCompositionPhoto into `photo`; false when it cannot be read, with
+// `photo.damaged` set when its data is damaged or cut short.
+bool OpenPhoto(const std::filesystem::path &path, const TemplateSettings &settings, QSize canvas, CompositionPhoto &photo)
+{
+    // One opening of the file gives its header, its orientation and, later,
+    // its pixels and whether its data was whole.
+    auto reader = std::make_shared<JpegRowReader>(path, JpegDamage::Refuse);
+    if (!reader->IsOpen()) {
+        if (reader->Damaged()) {
+            photo.damaged = true;
+            return false;
+        }
+        QImage pixels = LoadPhoto(path);
+        if (pixels.isNull())
+            return false;
+        photo = CompositionPhoto::Whole(std::move(pixels));
+        return true;
+    }
+    const JpegHeader header = reader->Header();
+    const QSize stored = header.Upright();
+    const QSize drawn = DrawnSize(stored, settings.Proportion);
+    const bool reshaped = AutoSizeFactor(stored, settings) || TurnApplies(drawn, settings);
+    StreamedPhoto part{reader, path, 1, QRect(), QPoint(), nullptr, nullptr};
+    if (!reshaped) {
+        part.corner = PhotoCorner(drawn, settings, canvas);
+        const QRect visible = VisiblePart(stored, drawn, part.corner, canvas);
+        // Nothing of it shows: a token of it is decoded, which still reads all the data.
+        part.reduction = visible.isEmpty() ? 8 : JpegDecodeReduction(stored, drawn);
+        const int r = part.reduction;
+        part.rect = visible.isEmpty() ? QRect(0, 0, 1, 1)
+                                      : QRect(QPoint(visible.left() / r, visible.top() / r),
+                                              QPoint(visible.right() / r, visible.bottom() / r));
+        const bool exact = drawn * r == stored;
+        // Left to the composition, which learns whether the data was whole as it decodes it.
+        if (exact && !visible.isEmpty() && header.orientation == 1) {
+            photo = CompositionPhoto{QImage(), stored, QRect(part.rect.topLeft() * r, part.rect.size() * r), part, false};
+            return true;
+        }
+    }
+    photo = CompositionPhoto{QImage(), stored, QRect(), part, false};
+    return DecodeDeferred(photo);
+}
+
 } // namespace
 
 CompositionPhoto CompositionPhoto::Whole(QImage image)
 {
     const QSize size = image.size();
-    return {std::move(image), size, QRect(QPoint(0, 0), size), std::nullopt};
+    return {std::move(image), size, QRect(QPoint(0, 0), size), std::nullopt, false};
 }
 
 QSize CanvasSize(int paperWidthMm, int paperHeightMm)
@@ -196,32 +247,8 @@ QRect VisiblePart(QSize stored, QSize drawn, QPoint corner, QSize canvas)
 std::optional<CompositionPhoto> OpenCompositionPhoto(const std::filesystem::path &path, const TemplateSettings &settings,
                                                      QSize canvas)
 {
-    const std::optional<JpegHeader> header = ReadJpegHeader(path);
-    if (!header) {
-        QImage pixels = LoadPhoto(path);
-        if (pixels.isNull())
-            return std::nullopt;
-        return CompositionPhoto::Whole(std::move(pixels));
-    }
-    const QSize stored = header->Upright();
-    const QSize drawn = DrawnSize(stored, settings.Proportion);
-    const bool reshaped = AutoSizeFactor(stored, settings) || TurnApplies(drawn, settings);
-    StreamedPhoto part{path, 1, QRect(), QPoint(), nullptr, nullptr};
-    if (!reshaped) {
-        part.corner = PhotoCorner(drawn, settings, canvas);
-        const QRect visible = VisiblePart(stored, drawn, part.corner, canvas);
-        // Nothing of it shows: a token of it is decoded, which still reads all the data.
-        part.reduction = visible.isEmpty() ? 8 : JpegDecodeReduction(stored, drawn);
-        const int r = part.reduction;
-        part.rect = visible.isEmpty() ? QRect(0, 0, 1, 1)
-                                      : QRect(QPoint(visible.left() / r, visible.top() / r),
-                                              QPoint(visible.right() / r, visible.bottom() / r));
-        const bool exact = drawn * r == stored;
-        if (exact && !visible.isEmpty() && header->orientation == 1 && JpegMarkersReachEnd(path))
-            return CompositionPhoto{QImage(), stored, QRect(part.rect.topLeft() * r, part.rect.size() * r), part};
-    }
-    CompositionPhoto photo{QImage(), stored, QRect(), part};
-    if (!DecodeDeferred(photo))
+    CompositionPhoto photo;
+    if (!OpenPhoto(path, settings, canvas, photo))
         return std::nullopt;
     return photo;
 }
@@ -238,33 +265,32 @@ std::optional<CompositionPhoto> LoadCompositionPhoto(const std::filesystem::path
 CompositionInputs OpenCompositionInputs(const std::filesystem::path &photoPath, const std::filesystem::path &templatePath,
                                         const TemplateSettings &settings, QSize canvas)
 {
-    // The template is read on a thread of its own while the photo opens: row
-    // by row when it can be (the composition then lays rows as they come),
-    // else whole, premultiplied as ComposeSinglePhoto would when it has alpha.
+    // The template is the one kept from the photo before when its file is
+    // unchanged; else it is read on a thread of its own while the photo
+    // opens: row by row when it can be (the composition then lays rows as
+    // they come), else whole.
     CompositionInputs inputs;
-    std::shared_ptr<TemplateRows> templateRows = StartTemplateRows(templatePath, inputs.frameTemplate);
-    std::future<QImage> wholeTemplate;
-    if (!templateRows) {
-        wholeTemplate = std::async(std::launch::async, [templatePath] {
-            QImage loaded = LoadFrameTemplate(templatePath);
-            if (loaded.hasAlphaChannel())
-                PremultiplyTemplate(loaded);
-            return loaded;
-        });
-    }
-    inputs.photo = OpenCompositionPhoto(photoPath, settings, canvas);
-    if (inputs.photo && inputs.photo->deferred) { // its rows decode while the template is read
+    const FrameTemplate frame = TakeFrameTemplate(templatePath);
+    CompositionPhoto photo;
+    const bool opened = OpenPhoto(photoPath, settings, canvas, photo);
+    inputs.photoDamaged = photo.damaged;
+    if (opened)
+        inputs.photo = std::move(photo);
+    inputs.frameTemplate = frame.whole.valid() ? frame.Ready() : frame.image;
+    // The photo's rows start decoding at once when the row-by-row road will
+    // take them: under a template with alpha at the canvas's size.
+    const bool rowByRow = inputs.photo && inputs.photo->deferred && inputs.frameTemplate.hasAlphaChannel()
+        && inputs.frameTemplate.size() == canvas;
+    if (rowByRow) {
         inputs.photo->deferred->started = StartPhotoRows(*inputs.photo->deferred);
-        inputs.photo->deferred->templateRows = templateRows;
+        inputs.photo->deferred->templateRows = frame.rows;
     }
     // Meanwhile the label's font is looked up (the font database's first
     // use reads the system's fonts), so the composition need not wait for it.
     if (settings.showNumber)
         LabelArea(LabelText(QString(), 0, settings), settings);
-    if (templateRows && !(inputs.photo && inputs.photo->deferred) && !templateRows->WaitAll())
-        inputs.frameTemplate = QImage();
-    if (!templateRows)
-        inputs.frameTemplate = wholeTemplate.get();
+    if (!rowByRow)
+        inputs.frameTemplate = frame.Ready();
     return inputs;
 }
 
@@ -310,13 +336,13 @@ bool ComposeSinglePhoto(CompositionPhoto &photo, QImage &frameTemplate, QImage &
             && drawnNow * photo.deferred->reduction == photo.storedSize
             && PhotoCorner(drawnNow, settings, canvasSize) == photo.deferred->corner;
         if (placedAsOpened && frameTemplate.hasAlphaChannel() && frameTemplate.size() == canvasSize) {
-            if (frameTemplate.format() != QImage::Format_ARGB32
-                && frameTemplate.format() != QImage::Format_ARGB32_Premultiplied)
-                frameTemplate.convertTo(QImage::Format_ARGB32);
+            if (!photo.deferred->started) // decoding while the template is premultiplied
+                photo.deferred->started = StartPhotoRows(*photo.deferred);
+            PremultiplyTemplate(frameTemplate); // a kept template, or one still being read, is so already
             const bool saved = ComposeUnderTemplate(*photo.deferred, frameTemplate,
                                                     settings.showNumber ? LabelArea(label, settings) : QRect(),
-                                                    drawLabel, outputPath, jpegQuality);
-            output = frameTemplate;
+                                                    drawLabel, outputPath, jpegQuality, photo.damaged);
+            output = QImage(); // encoded row by row, never held whole
             return recorded(saved);
         }
         const std::shared_ptr<TemplateRows> templateRows = photo.deferred->templateRows;

@@ -26,6 +26,9 @@ struct CompositionPhoto final
     // Set instead of the pixels when the composition decodes the photo
     // itself, row by row (see OpenCompositionPhoto).
     std::optional<StreamedPhoto> deferred;
+    // Set when its data turned out damaged or cut short while it was
+    // decoded: the photo's own fault, not the template's or the disk's.
+    bool damaged = false;
 
     static CompositionPhoto Whole(QImage image);
 };
@@ -74,14 +77,15 @@ QRect VisiblePart(QSize stored, QSize drawn, QPoint corner, QSize canvas);
 // never below the drawn size), which saves most of the decoding time and
 // memory: a mistyped scale never builds a giant picture. Empty when the
 // file cannot be read or its image data is cut short (a file still being
-// written).
+// written) or damaged (the decoder would have made up pixels).
 std::optional<CompositionPhoto> LoadCompositionPhoto(const std::filesystem::path &path,
                                                      const TemplateSettings &settings, QSize canvas);
 
 // As LoadCompositionPhoto, but a JPEG that the decoder gives at exactly its
-// drawn size is only checked for being whole (its markers reach the end)
-// and left to ComposeSinglePhoto to decode row by row while it composes and
-// encodes: the composition's fastest road, holding no copy of the photo.
+// drawn size is left, its file open and its header read, to
+// ComposeSinglePhoto to decode row by row while it composes and encodes:
+// the composition's fastest road, holding no copy of the photo. Whether its
+// data is whole is then known only once it is composed.
 std::optional<CompositionPhoto> OpenCompositionPhoto(const std::filesystem::path &path,
                                                      const TemplateSettings &settings, QSize canvas);
 
@@ -90,13 +94,16 @@ struct CompositionInputs final
 {
     QImage frameTemplate;                  // null when it cannot be read
     std::optional<CompositionPhoto> photo; // empty when it cannot be read or is cut short
+    bool photoDamaged = false;             // it is empty because its data is damaged or cut short
     // (in this order: a photo that is still reading the template's rows goes first)
 };
 
-// Opens the photo (OpenCompositionPhoto) while the template is read on a
-// second thread (a template with alpha comes premultiplied). When the photo
-// is left to the composition, a PNG template may still be being read, row
-// by row, until ComposeSinglePhoto has used it: keep the two together.
+// Opens the photo (OpenCompositionPhoto) and takes the template
+// (TakeFrameTemplate: the one kept from the photo before while its file is
+// unchanged, else read on a second thread meanwhile; a template with alpha
+// comes premultiplied). When the photo is left to the composition, a PNG
+// template may still be being read, row by row, until ComposeSinglePhoto
+// has used it: keep the two together.
 CompositionInputs OpenCompositionInputs(const std::filesystem::path &photoPath,
                                         const std::filesystem::path &templatePath,
                                         const TemplateSettings &settings, QSize canvas);
@@ -109,7 +116,9 @@ CompositionInputs OpenCompositionInputs(const std::filesystem::path &photoPath,
 // caller's copy of the template settings, taken under the composition lock,
 // which the caller holds for the whole call. Takes the next picture number
 // even when the save fails, and records it either way. True when the JPEG
-// was written; `output` receives the composed picture.
+// was written; `output` receives the composed picture, or stays null when
+// it was encoded row by row (StreamedComposition). A photo whose data
+// turns out damaged or cut short gives no picture and is marked `damaged`.
 bool ComposeSinglePhoto(CompositionPhoto &photo, QImage &frameTemplate, QImage &output,
                         const std::filesystem::path &outputPath, const QString &photoName,
                         const TemplateSettings &settings, int paperWidthMm, int paperHeightMm,

@@ -2,7 +2,6 @@
 
 #include "compose/JpegDecoder.h"
 #include "compose/JpegEncoder.h"
-#include "compose/SinglePhoto.h"
 #include "compose/TemplateRows.h"
 
 #include <condition_variable>
@@ -49,11 +48,12 @@ public:
         ++m_produced;
         m_changed.notify_all();
     }
-    void End(bool whole)
+    void End(bool whole, bool damaged)
     {
         const std::lock_guard lock(m_mutex);
         m_ended = true;
         m_whole = whole;
+        m_damaged = damaged;
         m_changed.notify_all();
     }
 
@@ -88,10 +88,12 @@ public:
         m_stopped = true;
         m_changed.notify_all();
     }
-    bool WaitWhole()
+    // Whether the data was whole; `damaged` whether it was damaged or cut short.
+    bool WaitWhole(bool &damaged)
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [this] { return m_ended; });
+        damaged = m_damaged;
         return m_whole;
     }
     std::size_t RowBytes() const { return m_rowBytes; }
@@ -109,12 +111,13 @@ private:
     bool m_failed = false;
     bool m_ended = false;
     bool m_whole = false;
+    bool m_damaged = false;
     bool m_stopped = false;
 };
 
 void Decode(StreamedPhoto photo, RowRing &ring)
 {
-    JpegRowReader reader(photo.jpeg);
+    JpegRowReader &reader = *photo.jpeg;
     const bool started = reader.Start(photo.reduction, photo.rect);
     const QRect decoded = reader.Decoded();
     ring.Begin(decoded, started);
@@ -122,7 +125,7 @@ void Decode(StreamedPhoto photo, RowRing &ring)
     for (int row = 0; ok && row < decoded.height(); row += BandRows) {
         uchar *band = ring.NextBand();
         if (!band) { // nobody wants the rest
-            ring.End(false);
+            ring.End(false, false);
             return;
         }
         const int rows = std::min(BandRows, decoded.height() - row);
@@ -132,7 +135,8 @@ void Decode(StreamedPhoto photo, RowRing &ring)
         ok = reader.Read(pointers, rows);
         ring.Produced(rows);
     }
-    ring.End(ok && reader.Finish() && reader.Whole());
+    const bool whole = ok && reader.Finish() && reader.Whole();
+    ring.End(whole, reader.Damaged());
 }
 
 // Source-over of a premultiplied template pixel on an opaque colour, with
@@ -152,60 +156,69 @@ inline QRgb Under(QRgb over, QRgb colour)
     return over + (ag | rb);
 }
 
-// Lays a canvas row under the template: the photo's pixels from `photo`
-// (null for none) over canvas columns [left, right), white elsewhere.
-void LayRow(QRgb *row, int width, const QRgb *photo, int left, int right)
+// Lays a canvas row: the template's row `over` on the photo's pixels from
+// `photo` (null for none) over canvas columns [left, right), white elsewhere.
+void LayRow(QRgb *row, const QRgb *over, int width, const QRgb *photo, int left, int right)
 {
     int x = 0;
     for (; x < std::min(left, width); ++x)
-        row[x] = Under(row[x], 0xFFFFFFFFu);
+        row[x] = Under(over[x], 0xFFFFFFFFu);
     if (photo) {
         for (; x < right; ++x)
-            row[x] = Under(row[x], photo[x - left]);
+            row[x] = Under(over[x], photo[x - left]);
     }
     for (; x < width; ++x)
-        row[x] = Under(row[x], 0xFFFFFFFFu);
+        row[x] = Under(over[x], 0xFFFFFFFFu);
 }
 
-// Encodes the laid rows in order, holding back the label's rows until the
-// label is drawn over all of them.
+// Encodes the laid rows in order as they come, one at a time; the label's
+// rows are held until the label is drawn over all of them. The picture is
+// never held whole.
 class RowOutput final
 {
 public:
-    RowOutput(QImage &canvas, QRect labelRect, const std::function<void(QPainter &)> &drawLabel,
+    RowOutput(QSize size, QRect labelRect, const std::function<void(QPainter &)> &drawLabel,
               const std::filesystem::path &path, int quality)
-        : m_canvas(canvas)
-        , m_label(labelRect.intersected(canvas.rect()))
+        : m_label(labelRect.intersected(QRect(QPoint(0, 0), size)))
         , m_drawLabel(drawLabel)
-        , m_writer(path, canvas.size(), quality)
-        , m_labelDrawn(m_label.isEmpty())
+        , m_row(size.width(), 1, QImage::Format_RGB32)
+        , m_labelRows(m_label.isEmpty() ? QImage() : QImage(size.width(), m_label.height(), QImage::Format_RGB32))
+        , m_writer(path, size, quality)
     {
     }
 
+    bool IsOpen() const { return !m_row.isNull() && (m_label.isEmpty() || !m_labelRows.isNull()); }
+    // Where canvas row `y` is to be laid.
+    QRgb *Row(int y)
+    {
+        QImage &rows = InLabel(y) ? m_labelRows : m_row;
+        return reinterpret_cast<QRgb *>(rows.scanLine(InLabel(y) ? y - m_label.top() : 0));
+    }
+    // Row `y` is laid; rows are laid top to bottom, each once.
     void Laid(int y)
     {
-        m_laid = y + 1;
-        if (!m_labelDrawn && m_laid > m_label.bottom()) {
-            QPainter painter(&m_canvas);
-            m_drawLabel(painter);
-            m_labelDrawn = true;
+        if (!InLabel(y)) {
+            m_ok = m_ok && m_writer.Write(m_row, 0, 1);
+            return;
         }
-        const int ready = m_labelDrawn ? m_laid : std::min(m_laid, m_label.top());
-        if (ready > m_written) {
-            m_ok = m_ok && m_writer.Write(m_canvas, m_written, ready - m_written);
-            m_written = ready;
-        }
+        if (y < m_label.bottom())
+            return;
+        QPainter painter(&m_labelRows);
+        painter.translate(0, -m_label.top());
+        m_drawLabel(painter);
+        painter.end();
+        m_ok = m_ok && m_writer.Write(m_labelRows, 0, m_labelRows.height());
     }
     bool Commit() { return m_ok && m_writer.Commit(); }
 
 private:
-    QImage &m_canvas;
+    bool InLabel(int y) const { return y >= m_label.top() && y <= m_label.bottom() && !m_label.isEmpty(); }
+
     const QRect m_label;
     const std::function<void(QPainter &)> &m_drawLabel;
+    QImage m_row;
+    QImage m_labelRows;
     JpegRowWriter m_writer;
-    bool m_labelDrawn;
-    int m_laid = 0;
-    int m_written = 0;
     bool m_ok = true;
 };
 
@@ -215,7 +228,8 @@ class PhotoRows final
 {
 public:
     explicit PhotoRows(const StreamedPhoto &photo)
-        : m_decoder(Decode, StreamedPhoto{photo.jpeg, photo.reduction, photo.rect, photo.corner, nullptr, nullptr},
+        : m_decoder(Decode,
+                    StreamedPhoto{photo.jpeg, photo.path, photo.reduction, photo.rect, photo.corner, nullptr, nullptr},
                     std::ref(ring))
     {
     }
@@ -238,40 +252,41 @@ std::shared_ptr<PhotoRows> StartPhotoRows(const StreamedPhoto &photo)
     return std::make_shared<PhotoRows>(photo);
 }
 
-bool ComposeUnderTemplate(const StreamedPhoto &photo, QImage &frameTemplate, QRect labelRect,
+bool ComposeUnderTemplate(const StreamedPhoto &photo, const QImage &frameTemplate, QRect labelRect,
                           const std::function<void(QPainter &)> &drawLabel, const std::filesystem::path &outputPath,
-                          int quality)
+                          int quality, bool &damaged)
 {
+    damaged = false;
     const std::shared_ptr<PhotoRows> rows = photo.started ? photo.started : StartPhotoRows(photo);
     RowRing &ring = rows->ring;
-    PremultiplyTemplate(frameTemplate); // while the first rows decode; a template still being read is so already
+    // The template is only read: a kept one goes on to the next photo as it is.
+    const int width = frameTemplate.width();
+    const int height = frameTemplate.height();
+    RowOutput output(frameTemplate.size(), labelRect, drawLabel, outputPath, quality);
     QRect decoded;
-    if (!ring.WaitBegun(decoded))
+    if (!ring.WaitBegun(decoded) || !output.IsOpen()) {
+        ring.Stop();
+        ring.WaitWhole(damaged);
         return false;
+    }
 
-    // The canvas is the template: once every row is laid it is opaque.
-    QImage &canvas = frameTemplate;
-    canvas.reinterpretAsFormat(QImage::Format_RGB32);
-    const int width = canvas.width();
-    const int height = canvas.height();
-    RowOutput output(canvas, labelRect, drawLabel, outputPath, quality);
     const int photoLeft = photo.corner.x() + decoded.left();
     const int firstPhotoRow = photo.corner.y() + decoded.top();
     // A template still being read is waited for row by row.
     int templateReady = photo.templateRows ? 0 : height;
-    const auto rowAt = [&](int y) -> QRgb * {
+    const auto templateRow = [&](int y) -> const QRgb * {
         if (y >= templateReady && (templateReady = photo.templateRows->WaitRows(y + 1)) < 0)
             return nullptr;
-        return reinterpret_cast<QRgb *>(canvas.bits() + canvas.bytesPerLine() * y);
+        return reinterpret_cast<const QRgb *>(frameTemplate.constScanLine(y));
     };
 
     int y = 0;
     bool templateWhole = true;
     const auto layWhite = [&](int row) {
-        QRgb *pixels = rowAt(row);
-        templateWhole = templateWhole && pixels;
-        if (pixels)
-            LayRow(pixels, width, nullptr, 0, 0);
+        const QRgb *over = templateRow(row);
+        templateWhole = templateWhole && over;
+        if (over)
+            LayRow(output.Row(row), over, width, nullptr, 0, 0);
         output.Laid(row);
     };
     for (; y < std::min(firstPhotoRow, height); ++y)
@@ -286,10 +301,10 @@ bool ComposeUnderTemplate(const StreamedPhoto &photo, QImage &frameTemplate, QRe
             const auto *pixels = reinterpret_cast<const QRgb *>(band + ring.RowBytes() * std::size_t(i));
             const int left = std::max(photoLeft, 0);
             const int right = std::clamp(photoLeft + decoded.width(), left, width);
-            QRgb *row = rowAt(at);
-            templateWhole = templateWhole && row;
-            if (row)
-                LayRow(row, width, pixels + (left - photoLeft), left, right);
+            const QRgb *over = templateRow(at);
+            templateWhole = templateWhole && over;
+            if (over)
+                LayRow(output.Row(at), over, width, pixels + (left - photoLeft), left, right);
             output.Laid(at);
             y = at + 1;
         }
@@ -297,5 +312,5 @@ bool ComposeUnderTemplate(const StreamedPhoto &photo, QImage &frameTemplate, QRe
     }
     for (; y < height; ++y)
         layWhite(y);
-    return ring.WaitWhole() && templateWhole && output.Commit();
+    return ring.WaitWhole(damaged) && templateWhole && output.Commit();
 }

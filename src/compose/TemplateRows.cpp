@@ -19,6 +19,7 @@ struct TemplateRows::State
     }
 
     std::FILE *file = nullptr;
+    QImage image; // keeps the rows' memory while they are read, whoever else holds the image
     png_structp png = nullptr;
     png_infop info = nullptr;
     uchar *bits = nullptr;
@@ -131,6 +132,7 @@ std::unique_ptr<TemplateRows> StartTemplateRows(const std::filesystem::path &pat
     image = std::move(rows);
     TemplateRows::State &s = *state;
     s.bits = image.bits();
+    s.image = image;
     s.bytesPerLine = image.bytesPerLine();
     s.height = size.height();
     s.reader = std::thread([&s, width = size.width()] {

@@ -29,6 +29,7 @@ private:
 
 // Starts reading the template at `path` into `image` (premultiplied 32-bit
 // ARGB, allocated at once from the header) when it is a PNG that can be read
-// row by row; empty, with `image` untouched, otherwise. `image` must outlive
-// the returned object and must not be copied before WaitAll.
+// row by row; empty, with `image` untouched, otherwise. `image` and its
+// copies may be read (rows that WaitRows gave) but not written to before
+// WaitAll: they share the memory the rows are read into.
 std::unique_ptr<TemplateRows> StartTemplateRows(const std::filesystem::path &path, QImage &image);

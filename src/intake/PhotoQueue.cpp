@@ -145,37 +145,38 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
                                      const QString &pendingPath)
 {
     const std::filesystem::path source = PathOf(task.sourcePath);
-    // A photo still being written, or cut short, is left where it is for a later scan.
+    // The file is examined once before it is opened and once after it is
+    // composed: a photo still being written, or cut short, is left where it
+    // is for a later scan.
     const std::optional<FileIo::Stamp> before = FileIo::StampOf(source);
-    if (!before) {
-        RememberUncomposable(task.sourcePath);
+    if (!before)
         return false;
-    }
     const TemplateSettings settings = CurrentTemplateSettings.Get();
     const int paperWidth = DecimalValue(task.paperWidthText);
     const int paperHeight = DecimalValue(task.paperHeightText);
-    auto [frameTemplate, photo] =
+    auto [frameTemplate, photo, photoDamaged] =
         OpenCompositionInputs(source, PathOf(task.frameFile), settings, CanvasSize(paperWidth, paperHeight));
-    if (!photo || frameTemplate.isNull()) {
-        if (!photo)
-            RememberUncomposable(task.sourcePath);
+    bool composed = false;
+    if (photo && !frameTemplate.isNull()) {
+        // The pending name is reserved and the JPEG appears whole under it, so the
+        // pending folder is held only to list the photo and keep its source: a
+        // dispatch step never waits for a composition.
+        QImage output;
+        composed = ComposeSinglePhoto(*photo, frameTemplate, output, PathOf(pendingPath), pendingName, settings,
+                                      paperWidth, paperHeight, SystemSettings::PictureQuality());
+        photoDamaged = photo->damaged;
+    }
+    // The photo was decoded while it was composed: a file that changed
+    // meanwhile gives no print; it is tried again as it is now.
+    const std::optional<FileIo::Stamp> after = FileIo::StampOf(source);
+    if (after != before) {
+        if (composed)
+            QFile::remove(pendingPath);
         return false;
     }
-
-    if (FileIo::StampOf(source) != before) // grew while it was decoded
+    if (!photo || photoDamaged) {
+        RememberUncomposable(task.sourcePath, *after);
         return false;
-    // The pending name is reserved and the JPEG appears whole under it, so the
-    // pending folder is held only to list the photo and keep its source: a
-    // dispatch step never waits for a composition.
-    QImage output;
-    bool composed =
-        ComposeSinglePhoto(*photo, frameTemplate, output, PathOf(pendingPath), pendingName, settings, paperWidth,
-                           paperHeight, SystemSettings::PictureQuality());
-    // The photo may have been decoded while it was composed: a file that
-    // changed meanwhile gives no print; it is tried again as it is now.
-    if (composed && FileIo::StampOf(source) != before) {
-        QFile::remove(pendingPath);
-        composed = false;
     }
     if (composed) {
         const std::lock_guard folderLock(pending_folder_cs);
@@ -191,8 +192,14 @@ void PhotoQueue::CopyWithoutTemplate(const ScanTaskParams &task, const QString &
 {
     const std::filesystem::path source = PathOf(task.sourcePath);
     const std::optional<FileIo::Stamp> before = FileIo::StampOf(source);
-    if (!before || !JpegIsWhole(source) || FileIo::StampOf(source) != before) {
-        RememberUncomposable(task.sourcePath);
+    if (!before)
+        return;
+    const bool whole = JpegIsWhole(source);
+    const std::optional<FileIo::Stamp> after = FileIo::StampOf(source);
+    if (after != before)
+        return; // tried again as it is now
+    if (!whole) {
+        RememberUncomposable(task.sourcePath, *after);
         return;
     }
     // Never half a photo in the queue, and never a row for a photo that is

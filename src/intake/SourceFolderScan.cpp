@@ -136,13 +136,10 @@ bool RequestSourceScan(const ScanTaskParams &fields, StartComposition startCompo
     return true;
 }
 
-void RememberUncomposable(const QString &sourcePath)
+void RememberUncomposable(const QString &sourcePath, const FileIo::Stamp &stamp)
 {
-    const std::optional<FileIo::Stamp> stamp = FileIo::StampOf(sourcePath.toStdString());
-    if (!stamp)
-        return;
     const std::lock_guard lock(uncomposableMutex);
-    uncomposable[sourcePath] = Uncomposable{*stamp};
+    uncomposable[sourcePath] = Uncomposable{stamp};
 }
 
 void SetUncomposableReport(std::function<void(const QString &text)> report)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "intake/ScanTaskParams.h"
+#include "platform/FileIo.h"
 
 #include <functional>
 #include <memory>
@@ -21,10 +22,10 @@ bool RequestSourceScan(const ScanTaskParams &fields, StartComposition startCompo
                        std::function<bool()> keepWalking = {});
 
 // A photo that could not be composed (unreadable, cut short, still being
-// written) is passed over by later scans until the file changes, so one
-// broken file never holds up the photos behind it; once it changes it is
-// tried again.
-void RememberUncomposable(const QString &sourcePath);
+// written, damaged) is passed over by later scans while the file keeps the
+// stamp it had when it failed, so one broken file never holds up the photos
+// behind it; once it changes it is tried again.
+void RememberUncomposable(const QString &sourcePath, const FileIo::Stamp &stamp);
 
 // Where a photo that stays uncomposable is reported, besides the run log:
 // the print manager page's hint line. Called on a scan thread with the

@@ -92,7 +92,17 @@ TEST(CameraPhoto, CmykGreyAndProgressiveJpegsKeepTheirColours)
     }
 }
 
-TEST(CameraPhoto, AJpegIsWholeWhenItsImageDataIsWhateverFollowsIt)
+namespace {
+
+const QByteArray EndMarker("\xFF\xD9", 2);
+
+} // namespace
+
+// A photo is composed only when its image data is whole and undamaged,
+// whatever follows it, on every road: the copy without a template, the
+// whole picture decoded at once and the photo decoded row by row while it
+// is composed. A damaged one is marked as the photo's own fault.
+TEST(CameraPhoto, OnlyAWholeUndamagedJpegIsComposed)
 {
     ProgramFolder folder;
     QImage detailed = Quadrants({320, 240});
@@ -100,7 +110,10 @@ TEST(CameraPhoto, AJpegIsWholeWhenItsImageDataIsWhateverFollowsIt)
         for (int x = 0; x < detailed.width(); x += 5)
             detailed.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
     const QByteArray jpeg = JpegBytes(detailed);
+    const QByteArray progressive = ProgressiveJpegBytes(detailed);
     const QByteArray motionVideo(64 * 1024, '\x5a');
+    const QSize canvas = CanvasSize(30, 20);
+    SaveFrameWithWindow(QStringLiteral("frame.png"), canvas, QRect(20, 20, 500, 320));
     struct Case
     {
         const char *name;
@@ -108,21 +121,36 @@ TEST(CameraPhoto, AJpegIsWholeWhenItsImageDataIsWhateverFollowsIt)
         bool whole;
     } const cases[] = {
         {"plain", jpeg, true},
-        {"64 KB after the end marker", jpeg + motionVideo, true},
+        {"a camera photo with a motion-photo video after it", WithExifOrientation(jpeg, 1) + motionVideo, true},
         {"zero padding after the end marker", jpeg + QByteArray(4096, '\0'), true},
+        {"progressive", progressive, true},
         {"cut at two thirds", jpeg.left(jpeg.size() * 2 / 3), false},
         {"cut before the end marker", jpeg.left(jpeg.size() - 2), false},
         {"two thirds, the rest zeros", jpeg.left(jpeg.size() * 2 / 3) + QByteArray(jpeg.size() / 3, '\0'), false},
+        {"cut in its image data, an end marker appended", CutWithEndMarker(jpeg), false},
+        {"declaring 65000 x 65000", DeclaringSize(jpeg, 65000, 65000), false},
+        {"progressive, cut before its last scan, an end marker appended",
+         progressive.left(progressive.lastIndexOf(QByteArray("\xFF\xDA", 2))) + EndMarker, false},
         {"no JPEG", QByteArray("this is no photo"), false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Write(QStringLiteral("photo.jpg"), c.bytes);
+        const bool damaged = !c.whole && c.bytes.startsWith("\xFF\xD8");
         EXPECT_EQ(JpegIsWhole("photo.jpg"), c.whole);
-        EXPECT_EQ(LoadCompositionPhoto("photo.jpg", TemplateSettings{}, CanvasSize(30, 20)).has_value(), c.whole);
+        EXPECT_EQ(LoadCompositionPhoto("photo.jpg", TemplateSettings{}, canvas).has_value(), c.whole);
+
         TemplateSettings half;
-        half.Proportion = 0.5f; // decoded at exactly its drawn size: only the markers are looked at
-        EXPECT_EQ(OpenCompositionPhoto("photo.jpg", half, CanvasSize(30, 20)).has_value(), c.whole);
+        half.Proportion = 0.5f; // decoded at exactly its drawn size: row by row, under the template
+        QFile::remove(QStringLiteral("out.jpg"));
+        CompositionInputs inputs = OpenCompositionInputs("photo.jpg", "frame.png", half, canvas);
+        QImage output;
+        const bool composed = inputs.photo
+            && ComposeSinglePhoto(*inputs.photo, inputs.frameTemplate, output, "out.jpg", QStringLiteral("1.jpg"), half,
+                                  30, 20, 95);
+        EXPECT_EQ(composed, c.whole);
+        EXPECT_EQ(QFile::exists(QStringLiteral("out.jpg")), c.whole);
+        EXPECT_EQ(inputs.photoDamaged || (inputs.photo && inputs.photo->damaged), damaged);
     }
 }
 
@@ -190,7 +218,7 @@ TEST(CameraPhoto, TheRowByRowRoadGivesThePictureOfTheWholePictureRoad)
         ASSERT_TRUE(ComposeSinglePhoto(*inputs.photo, inputs.frameTemplate, output, "out.jpg", QStringLiteral("12.jpg"),
                                        settings, 30, 20, 95));
         pictures[road] = QImage(QStringLiteral("out.jpg"));
-        EXPECT_EQ(output.size(), canvas);
+        EXPECT_EQ(output.isNull(), road != Whole) << "the row-by-row road never holds the picture whole";
     }
     ASSERT_EQ(pictures[Whole].size(), canvas);
     EXPECT_EQ(pictures[Whole], pictures[PhotoRowByRow]);

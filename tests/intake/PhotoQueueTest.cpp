@@ -14,6 +14,7 @@
 #include "platform/Pause.h"
 #include "printing/WorkMode.h"
 #include "tests/printing/PrintHarness.h"
+#include "tests/support/CameraPhotos.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/FakeSpooler.h"
 
@@ -178,15 +179,36 @@ TEST_F(Queue, APhotoThatCannotBeComposedIsReportedOnceAndWaitsUntilItChanges)
         const std::lock_guard lock(mutex);
         reports << text;
     });
-    WriteFile(QStringLiteral("in/broken.jpg"), "this is no photo");
+    // Damaged JPEGs would print with grey blocks: they are refused like a file that is no photo.
+    const QByteArray photo = JpegBytes(QSize(320, 240), Qt::red);
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+    } broken[] = {
+        {"broken.jpg", "this is no photo"},
+        {"cut.jpg", CutWithEndMarker(photo)},
+        {"huge.jpg", DeclaringSize(photo, 65000, 65000)},
+    };
+    for (const auto &file : broken)
+        WriteFile(QStringLiteral("in/") + QString::fromUtf8(file.name), file.bytes);
     ScanUntil(queue, fields, [] { return false; });
     SetUncomposableReport({});
 
     const std::lock_guard lock(mutex);
-    EXPECT_EQ(reports, QStringList({QStringLiteral("图片无法合成:broken.jpg")}));
     QFile log(RunLogFileName(Clock::Now()));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_EQ(CodePage936::ToUnicode(log.readAll()).count(QStringLiteral("图片无法合成:broken.jpg")), 1);
+    const QString logged = CodePage936::ToUnicode(log.readAll());
+    QStringList expected;
+    for (const auto &file : broken) {
+        const QString name = QString::fromUtf8(file.name);
+        SCOPED_TRACE(file.name);
+        expected << QStringLiteral("图片无法合成:") + name;
+        EXPECT_EQ(logged.count(expected.back()), 1);
+        EXPECT_EQ(ReadFile(QStringLiteral("in/") + name), file.bytes) << "stays as it is";
+    }
+    EXPECT_EQ(reports, expected);
+    EXPECT_EQ(queue.Pending().RowCount(), 0) << "nothing is printed";
 
     WriteFile(QStringLiteral("in/broken.jpg"), JpegBytes(QSize(64, 48), Qt::green)); // mended
     ScanUntil(queue, fields, [] { return QFile::exists(QStringLiteral("Pic_P/broken.jpg")); });

@@ -1,6 +1,7 @@
 #include "tests/support/CameraPhotos.h"
 
 #include <QBuffer>
+#include <QImageWriter>
 #include <QPainter>
 #include <QProcess>
 
@@ -44,13 +45,43 @@ QImage StoredFor(const QImage &upright, int orientation)
     return stored;
 }
 
-QByteArray JpegBytes(const QImage &image, int quality)
+namespace {
+
+QByteArray Encoded(const QImage &image, int quality, bool progressive)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG", quality);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(quality);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
     return bytes;
+}
+
+} // namespace
+
+QByteArray JpegBytes(const QImage &image, int quality)
+{
+    return Encoded(image, quality, false);
+}
+
+QByteArray ProgressiveJpegBytes(const QImage &image, int quality)
+{
+    return Encoded(image, quality, true);
+}
+
+QByteArray CutWithEndMarker(const QByteArray &jpeg)
+{
+    const qsizetype scan = jpeg.lastIndexOf(QByteArray("\xFF\xDA", 2));
+    return jpeg.left(scan + (jpeg.size() - scan) / 2) + QByteArray("\xFF\xD9", 2);
+}
+
+QByteArray DeclaringSize(QByteArray jpeg, int width, int height)
+{
+    const qsizetype frame = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+    const char size[] = {char(height >> 8), char(height & 0xFF), char(width >> 8), char(width & 0xFF)};
+    return frame < 0 ? QByteArray() : jpeg.replace(frame + 5, 4, QByteArray(size, 4));
 }
 
 QByteArray WithExifOrientation(const QByteArray &jpeg, int orientation)

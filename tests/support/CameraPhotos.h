@@ -17,9 +17,19 @@ QImage StoredFor(const QImage &upright, int orientation);
 
 // A JPEG of the picture, as bytes.
 QByteArray JpegBytes(const QImage &image, int quality = 92);
+// The same, progressive: the picture refined over several scans.
+QByteArray ProgressiveJpegBytes(const QImage &image, int quality = 92);
 
 // The JPEG with an EXIF block carrying the orientation tag, as cameras write it.
 QByteArray WithExifOrientation(const QByteArray &jpeg, int orientation);
+
+// The JPEG cut halfway through its image data with an end marker appended,
+// as a card pulled mid-write or a broken transfer leaves it.
+QByteArray CutWithEndMarker(const QByteArray &jpeg);
+
+// The baseline JPEG declaring another size in its frame header than its
+// image data holds.
+QByteArray DeclaringSize(QByteArray jpeg, int width, int height);
 
 // Runs a tool (ImageMagick, exiftool); true when it ran and succeeded.
 bool RunTool(const QString &program, const QStringList &arguments);
