@@ -9,7 +9,8 @@
 // and system, all threads) and peak memory of each.
 //
 //   ComposeBench [--runs N] [--keep DIR]          side by side (inputs are generated)
-//   ComposeBench --once PHOTO TEMPLATE OUT [SCALE] one composition, for /usr/bin/time -v
+//   ComposeBench --once PHOTO TEMPLATE OUT [SCALE [WxH]] one composition, for /usr/bin/time -v
+//                                                  (WxH: another paper in mm, e.g. 99999x99999, refused at once)
 //   ComposeBench --memory [DIR]                    peak memory of a 100 MP photo at scale 0.7
 //   ComposeBench --steady PHOTO TEMPLATE DIR COUNT COUNT copies of the photo composed one after
 //                                                  the other in one process; each one's wall
@@ -83,17 +84,24 @@ void MakeTemplate(const QString &path)
     frame.save(path, "png");
 }
 
-bool ComposeOnce(const QString &photoPath, const QString &templatePath, const QString &outputPath, float scale = 0.5f)
+bool ComposeOnce(const QString &photoPath, const QString &templatePath, const QString &outputPath, float scale = 0.5f,
+                 QSize paper = QSize(PaperW, PaperH))
 {
     TemplateSettings settings = BenchSettings();
     settings.Proportion = scale;
     CompositionInputs inputs = OpenCompositionInputs(photoPath.toStdString(), templatePath.toStdString(), settings,
-                                                     CanvasSize(PaperW, PaperH));
+                                                     CanvasSize(paper.width(), paper.height()));
     if (!inputs.photo || inputs.frameTemplate.isNull())
         return false;
     QImage output;
-    return ComposeSinglePhoto(*inputs.photo, inputs.frameTemplate, output, outputPath.toStdString(), PhotoName, settings, PaperW,
-                              PaperH, Quality);
+    return ComposeSinglePhoto(*inputs.photo, inputs.frameTemplate, output, outputPath.toStdString(), PhotoName, settings,
+                              paper.width(), paper.height(), Quality);
+}
+
+QSize PaperArgument(const QString &text)
+{
+    const QStringList sides = text.split(u'x');
+    return sides.size() == 2 ? QSize(sides[0].toInt(), sides[1].toInt()) : QSize(PaperW, PaperH);
 }
 
 constexpr int SteadyPhotos = 20;
@@ -293,8 +301,11 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv); // fonts for the label
     const QStringList args = app.arguments();
-    if ((args.size() == 5 || args.size() == 6) && args[1] == QStringLiteral("--once"))
-        return ComposeOnce(args[2], args[3], args[4], args.size() == 6 ? args[5].toFloat() : 0.5f) ? 0 : 1;
+    if (args.size() >= 5 && args.size() <= 7 && args[1] == QStringLiteral("--once"))
+        return ComposeOnce(args[2], args[3], args[4], args.size() >= 6 ? args[5].toFloat() : 0.5f,
+                           args.size() == 7 ? PaperArgument(args[6]) : QSize(PaperW, PaperH))
+            ? 0
+            : 1;
     if (args.size() == 6 && args[1] == QStringLiteral("--steady"))
         return ComposeSteadily(args[2], args[3], QDir(args[4]), std::max(1, args[5].toInt()));
 

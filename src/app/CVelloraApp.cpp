@@ -2,12 +2,15 @@
 
 #include "app/CVelloraDlg.h"
 #include "app/DemoEvent.h"
+#include "app/WidgetMap.h"
 #include "camera/CurrentCamera.h"
 #include "desk/ui/Messages.h"
 #include "platform/Pause.h"
 #include "platform/ProgramLock.h"
 
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <cstdio>
 #include <filesystem>
@@ -25,6 +28,16 @@ void ApplyPauseScaleFromEnvironment()
         SetPauseScale(scale);
 }
 
+// Qt's own buttons and dialogs ("Yes", "Open", "Look in") speak the
+// program's language; without the translations installed they stay English.
+void InstallQtTranslation(QApplication &app)
+{
+    auto *translator = new QTranslator(&app); // the application owns it
+    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+}
+
 } // namespace
 
 CVelloraApp::CVelloraApp(int &argc, char **argv)
@@ -33,6 +46,8 @@ CVelloraApp::CVelloraApp(int &argc, char **argv)
     setApplicationName(QStringLiteral("Vellora"));
     setApplicationVersion(QStringLiteral(VELLORA_VERSION));
     ApplyPauseScaleFromEnvironment();
+    InstallQtTranslation(*this);
+    WidgetMap::StartFromEnvironment(this);
 }
 
 namespace {

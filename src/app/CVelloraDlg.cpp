@@ -13,6 +13,7 @@
 #include "app/ProcessExit.h"
 #include "app/ProgramIcon.h"
 #include "intake/PrintManager.h"
+#include "intake/SetupGuidance.h"
 #include "intake/ui/Scene_Print_Manager.h"
 #include "photography/CombinationSettings.h"
 #include "photography/ui/CombinationStep.h"
@@ -71,11 +72,12 @@ CVelloraDlg::CVelloraDlg(EndProcess endProcess, QWidget *parent)
         setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
 
+    // The folders come first: what the settings files hold out of range is said in the run log.
+    CreateWorkingFolders();
     LoadSettings();
     CreateControls();
     StartTimers();
     CreateStatusBar();
-    CreateWorkingFolders();
     m_recoveryPending = OpenShutdownMarker();
     qApp->installEventFilter(this);
 }
@@ -84,9 +86,7 @@ CVelloraDlg::~CVelloraDlg() = default;
 
 const QString &CVelloraDlg::NoPrinterHint()
 {
-    static const QString hint = QStringLiteral("未找到打印机。添加打印机的方法见 README.md 的 \"Giving the program a printer\" 一节；"
-                                               "没有打印机时可用 ./run --demo 试用。");
-    return hint;
+    return NoPrinterGuidance();
 }
 
 void CVelloraDlg::CreateControls()
@@ -95,11 +95,9 @@ void CVelloraDlg::CreateControls()
     CreatePrinterList();
     new PrinterListBinding(*m_printerList, *m_registry);
     connect(m_registry.get(), &PrinterRegistry::ResumeRefused, this, [this](const QString &message) { ShowNotice(this, message); });
-    // A first start without any printer says once what to do next.
-    connect(m_registry.get(), &PrinterRegistry::Enumerated, this, [this] {
-        if (m_printers->RowCount() == 0)
-            m_printManager->Hint()->setText(NoPrinterHint());
-    });
+    connect(m_registry.get(), &PrinterRegistry::RunningLow, m_printManager->Hint(), &QLabel::setText);
+    // Until the event is set up, the hint line says what is still missing.
+    connect(m_registry.get(), &PrinterRegistry::Enumerated, this, &CVelloraDlg::UpdateSetupGuidance);
     m_registry->Enumerate();
 }
 
@@ -136,6 +134,7 @@ void CVelloraDlg::CreateTabs()
 void CVelloraDlg::CreatePrinterList()
 {
     m_printerList = new QTableView(this);
+    m_printerList->setObjectName(QStringLiteral("printerList"));
     m_printerList->setModel(m_printers);
     m_printerList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_printerList->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -172,19 +171,28 @@ void CVelloraDlg::OnTimer1()
     m_registry->OnTimerTick();
     if (RecoveryDue(m_recoveryPending, m_tickCount)) {
         PrintManager &manager = m_printManager->Manager();
-        const RecoveryHooks hooks{[&manager] { manager.ShowStarted(); }, [&manager] { manager.PrepareAutoPrint(); },
+        const RecoveryHooks hooks{[&manager] { manager.ShowStarted(); }, [&manager] { manager.ResumeAutoPrint(); },
                                   [this] { m_printManager->ResumeAutoReprint(); }};
         // Cleared first: a message box recovery opens runs this timer again meanwhile.
         m_recoveryPending = false;
         m_recoveryPending = !RecoverAfterCrash(*m_printers, hooks);
     }
     UpdateStatusLine();
+    UpdateSetupGuidance();
     ++m_tickCount;
+}
+
+void CVelloraDlg::UpdateSetupGuidance()
+{
+    m_printManager->UpdateSetupGuidance(m_registry->ListReady() ? m_printers->RowCount() : -1);
 }
 
 void CVelloraDlg::UpdateStatusLine()
 {
-    m_statusBar->showMessage(BuildStatusLine(TakeStatusSnapshot()));
+    StatusSnapshot status = TakeStatusSnapshot();
+    for (int row = 0; row < m_printers->RowCount(); ++row)
+        status.printerDocuments << m_printers->Text(row, PrinterListModel::FileColumn);
+    m_statusBar->showMessage(BuildStatusLine(status));
 }
 
 void CVelloraDlg::resizeEvent(QResizeEvent *event)
@@ -275,7 +283,15 @@ void CVelloraDlg::closeEvent(QCloseEvent *event)
 
 bool CVelloraDlg::AskToQuit()
 {
-    return AskYesNo(this, QStringLiteral("确定要退出吗？"));
+    // The operator decides knowing what would be left unprinted.
+    const int pending = m_printManager->PendingList()->model()->rowCount();
+    const int reprints = ReprintTotalCount.load();
+    QString question = QStringLiteral("确定要退出吗？");
+    if (pending > 0)
+        question += QStringLiteral("\n还有 %1 张照片等待打印。").arg(pending);
+    if (reprints > 0)
+        question += QStringLiteral("\n还有 %1 张补打等待打印。").arg(reprints);
+    return AskYesNo(this, question);
 }
 
 void CVelloraDlg::ExitInOrder()

@@ -47,6 +47,7 @@ public:
     // One tick of timer 1; public so tests can drive the window tick by tick.
     void OnTimer1();
     void UpdateStatusLine();
+    void UpdateSetupGuidance();
 
     // Enter and Esc never close the window.
     void accept() override {}

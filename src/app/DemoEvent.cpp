@@ -7,6 +7,7 @@
 #include "app/CVelloraDlg.h"
 #include "compose/TemplateForm.h"
 #include "intake/ui/Scene_Print_Manager.h"
+#include "photography/CombinationSettings.h"
 #include "platform/Profile.h"
 #include "platform/Utf16File.h"
 #include "printing/PrinterRegistry.h"
@@ -110,17 +111,23 @@ bool WriteBytes(const fs::path &path, const QByteArray &bytes)
     return static_cast<bool>(out);
 }
 
-// A frame in the event's colour around a window for the photo, with a band
-// under it for the label.
-QImage FrameTemplate()
+// A frame in the event's colour around `columns` x `rows` windows for the
+// photos (one for the printing road, two to four for the combination print),
+// with a band under them for the label.
+QImage FrameTemplate(int columns = 1, int rows = 1)
 {
     QImage frame(kCanvas, QImage::Format_ARGB32);
     frame.fill(QColor(0, 105, 120));
     const int border = kBorderUnits * kCanvasPerUnit;
+    const int cellWidth = (kCanvas.width() - border * (columns + 1)) / columns;
+    const int cellHeight = (kCanvas.height() - kLabelBandPixels - border * rows) / rows;
     QPainter painter(&frame);
     painter.setCompositionMode(QPainter::CompositionMode_Clear);
-    painter.fillRect(QRect(border, border, kCanvas.width() - 2 * border, kCanvas.height() - border - kLabelBandPixels),
-                     Qt::transparent);
+    for (int row = 0; row < rows; ++row)
+        for (int column = 0; column < columns; ++column)
+            painter.fillRect(QRect(border + column * (cellWidth + border), border + row * (cellHeight + border), cellWidth,
+                                   cellHeight),
+                             Qt::transparent);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setPen(QColor(250, 210, 90));
     QFont font(QStringLiteral("Liberation Sans"));
@@ -218,6 +225,17 @@ bool DemoEvent::StartPrinters()
 void DemoEvent::WriteSettings()
 {
     FrameTemplate().save(QString::fromLatin1(kFrameFile));
+    // The photography page's templates: one to four shots on one print.
+    struct Grid
+    {
+        int cells, columns, rows;
+    };
+    for (const Grid grid : {Grid{1, 1, 1}, Grid{2, 2, 1}, Grid{3, 3, 1}, Grid{4, 2, 2}}) {
+        const QString name = QStringLiteral("frame-%1.png").arg(grid.cells);
+        FrameTemplate(grid.columns, grid.rows).save(name);
+        WriteCombinationTemplate(grid.cells, QDir::current().absoluteFilePath(name));
+    }
+    WriteCaptureWaitTime(3); // the countdown before each shot shows too
     Profile::Write("Config/sys.ini", QStringLiteral("Photo_Source_folder"), QStringLiteral("Code"), Absolute(kSourceFolder));
     Profile::Write("Config/sys.ini", QStringLiteral("Photo_Frame_File"), QStringLiteral("Code"), Absolute(kFrameFile));
     Utf16File::WriteText("Config/All_the_same.vellora",

@@ -41,10 +41,14 @@ bool EndEvfCommand::perform()
         Pause(500ms); // the camera needs the time before live view can end
     const SdkError code = WriteValue(sdk(), camera(), kPropEvfOutputDevice, device & ~kEvfOutputComputer);
     if (code == kSdkOk) {
-        // Known at once, before the camera tells: the frame fetch already
-        // queued then ends without asking the camera for a frame it no
-        // longer sends (which would fail and be told as an error).
+        // Known and told at once, before the camera tells: the frame fetch
+        // already queued then ends without asking the camera for a frame it
+        // no longer sends (which would fail and be told as an error), and
+        // the picture knows its loop has ended, so a start queued right
+        // behind this command begins a new loop when the camera reports it.
         model().setValue(kPropEvfOutputDevice, device & ~kEvfOutputComputer);
+        std::uint32_t id = kPropEvfOutputDevice;
+        model().broadcast({kModelPropertyChanged, &id});
         return true;
     }
     reportFailure(code);

@@ -11,6 +11,12 @@
 // the print manager's photo source folder and are printed like any photo.
 inline std::atomic<bool> LiveViewOn{false};
 
+// Clears LiveViewOn, as a program start finds it. For tests.
+inline void ResetShotFilingForTests()
+{
+    LiveViewOn = false;
+}
+
 // The folder that keeps the shots of an interactive series, in the program folder.
 inline constexpr const char *kShotFolder = "TempPicture";
 

@@ -2,8 +2,10 @@
 
 #include "camera/CameraModel.h"
 #include "camera/ModelEvents.h"
+#include "platform/FileMove.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -22,6 +24,16 @@ fs::path PlainFileName(const char *cameraName, std::size_t capacity)
     if (name.empty() || name == "." || name == "..")
         return {};
     return fs::path(name);
+}
+
+// A source folder that is the program folder itself keeps the shot where it
+// is: it must neither be removed first nor take a copy number from itself.
+std::optional<fs::path> FileShot(const fs::path &from, const fs::path &to, FileMove::Clash clash)
+{
+    std::error_code error;
+    if (fs::equivalent(from, to, error))
+        return to;
+    return FileMove::Move(from, to, clash);
 }
 
 } // namespace
@@ -83,9 +95,11 @@ SdkError DownloadCommand::transfer(fs::path *file)
     return code;
 }
 
-// With live view on the shot joins the interactive series and its review
-// opens; with it off it goes to the photo source folder for printing. A
-// move that fails leaves the shot in the program folder.
+// With live view on the shot joins the interactive series, replacing a
+// shot of the same name left there, and its review opens; with it off it
+// goes to the photo source folder for printing, beside a photo of the same
+// name still waiting there. A move that fails leaves the shot in the
+// program folder.
 void DownloadCommand::file(const fs::path &shot) const
 {
     std::error_code error;
@@ -93,13 +107,13 @@ void DownloadCommand::file(const fs::path &shot) const
     if (LiveViewOn) {
         const fs::path folder = here / kShotFolder;
         fs::create_directories(folder, error);
-        const fs::path target = folder / shot;
-        if (MoveReplacing(here / shot, target) && m_filing.review)
-            m_filing.review(target);
+        const auto filed = FileShot(here / shot, folder / shot, FileMove::Clash::Replace);
+        if (filed && m_filing.review)
+            m_filing.review(*filed);
     } else {
         const fs::path folder = m_filing.sourceFolder ? m_filing.sourceFolder() : fs::path();
         if (!folder.empty())
-            MoveReplacing(here / shot, (folder.is_absolute() ? folder : here / folder) / shot);
+            FileShot(here / shot, (folder.is_absolute() ? folder : here / folder) / shot, FileMove::Clash::KeepBoth);
     }
 }
 
@@ -114,32 +128,4 @@ SdkError DownloadCommand::reportProgress(std::uint32_t percent, void *context)
 {
     static_cast<DownloadCommand *>(context)->model().broadcast({kModelProgressReport, &percent});
     return kSdkOk;
-}
-
-bool MoveReplacing(const fs::path &from, const fs::path &to)
-{
-    std::error_code error;
-    if (!fs::is_regular_file(from, error) || to.parent_path().empty() || !fs::is_directory(to.parent_path(), error))
-        return false;
-    // A target that is the file itself (the source folder is the program
-    // folder) must not be removed first: that would lose the shot.
-    if (fs::equivalent(from, to, error))
-        return true;
-    fs::remove(to, error);
-    fs::rename(from, to, error);
-    if (!error)
-        return true;
-    if (error != std::errc::cross_device_link)
-        return false;
-    fs::path part = to;
-    part += ".part";
-    bool copied = fs::copy_file(from, part, fs::copy_options::overwrite_existing, error);
-    if (copied)
-        fs::rename(part, to, error);
-    if (!copied || error) {
-        fs::remove(part, error);
-        return false;
-    }
-    fs::remove(from, error);
-    return true;
 }

@@ -26,8 +26,3 @@ private:
     SdkRef m_item;
     const ShotFiling m_filing;
 };
-
-// Moves a file, replacing one of the same name; across file systems it is
-// copied beside the target and renamed into place, so the target folder
-// never shows half a file. False when the file could not be moved.
-bool MoveReplacing(const std::filesystem::path &from, const std::filesystem::path &to);

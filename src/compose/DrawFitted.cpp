@@ -26,7 +26,8 @@ QRect FittedRect(QSize image, QSize control)
 {
     const int A = control.width();
     const int B = control.height();
-    // Only the shape counts here; the millimetre detour is how the sizes were always reduced.
+    // Only the shape counts here; the sizes are reduced (read as millimetres at
+    // 96 dpi, then by 40) before fitting, and that rounding decides the box.
     Extent e{static_cast<int>(image.width() * 96 / 25.4) / 40, static_cast<int>(image.height() * 96 / 25.4) / 40};
     if (e.w <= 0 || e.h <= 0)
         return {};

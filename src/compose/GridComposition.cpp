@@ -1,5 +1,6 @@
 #include "compose/GridComposition.h"
 
+#include "compose/CanvasLimit.h"
 #include "compose/ImageFiles.h"
 #include "compose/SinglePhoto.h"
 
@@ -93,6 +94,9 @@ Prepared PreparedShot(const fs::path &path, QRect window)
 bool ComposeGrid(GridTemplate grid, const std::vector<fs::path> &shots, int quality, const fs::path &output)
 {
     if (shots.empty() || static_cast<int>(shots.size()) > grid.windows())
+        return false;
+    // A giant template would cost gigabytes before anything is drawn.
+    if (!CanvasWithinLimit(grid.image().size()))
         return false;
     std::vector<std::future<Prepared>> prepared;
     for (size_t i = 0; i < shots.size(); ++i) {

@@ -7,6 +7,11 @@
 
 #include <mutex>
 
+QString ImageFileFilter()
+{
+    return QStringLiteral("图片文件 (*.jpeg *.jpg *.png *.JPEG *.JPG *.PNG);;所有文件 (*)");
+}
+
 QString PathText(const std::filesystem::path &path)
 {
     return QString::fromStdString(path.string());

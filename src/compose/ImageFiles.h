@@ -5,6 +5,10 @@
 
 #include <filesystem>
 
+// The open-file dialogs' filter for frame templates and photos, in Qt's
+// syntax ("name (pattern pattern ...)"); the patterns match either case.
+QString ImageFileFilter();
+
 // A path as Qt's file classes take it.
 QString PathText(const std::filesystem::path &path);
 

@@ -57,6 +57,17 @@ int NextPictureNumber()
     return next;
 }
 
+int UpcomingPictureNumber()
+{
+    const int current = PictureCounter.load();
+    return current == std::numeric_limits<int>::max() ? current : current + 1;
+}
+
+void TakePictureNumber(int number)
+{
+    RaiseCounterTo(number);
+}
+
 bool RecordPictureNumber(const QString &key, int number)
 {
     return Profile::Write(PictureNumberFile, Section, key, QString::number(number));

@@ -30,6 +30,13 @@ int PictureNumberOf(const QString &fileName);
 // number, so a printed label never shows a negative or repeated small number.
 int NextPictureNumber();
 
+// The number NextPictureNumber would give now, without giving it: a
+// composition prints it in the label and takes it (TakePictureNumber) only
+// once the picture is saved, so a failed composition uses up no number.
+int UpcomingPictureNumber();
+// Raises PictureCounter to `number`, a number UpcomingPictureNumber gave.
+void TakePictureNumber(int number);
+
 // Records a photo's number under its key (key as PictureNumberKey gives it,
 // or the name already cut by the caller); false when the file could not be written.
 bool RecordPictureNumber(const QString &key, int number);

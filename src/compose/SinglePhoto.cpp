@@ -1,5 +1,6 @@
 #include "compose/SinglePhoto.h"
 
+#include "compose/CanvasLimit.h"
 #include "compose/FrameTemplateCache.h"
 #include "compose/ImageFiles.h"
 #include "compose/ImageRoutines.h"
@@ -318,14 +319,21 @@ bool ComposeSinglePhoto(CompositionPhoto &photo, QImage &frameTemplate, QImage &
                         const TemplateSettings &settings, int paperWidthMm, int paperHeightMm, int jpegQuality)
 {
     const QSize canvasSize = CanvasSize(paperWidthMm, paperHeightMm);
-    const int number = NextPictureNumber();
+    // A mistyped paper size must not cost gigabytes: refused before anything is allocated.
+    if (!CanvasWithinLimit(canvasSize))
+        return false;
+    const int number = UpcomingPictureNumber();
     const QString label = LabelText(photoName, number, settings);
     const auto drawLabel = [&](QPainter &painter) {
         if (settings.showNumber)
             DrawLabel(painter, label, settings);
     };
+    // The number is used up only by a picture that was saved.
     const auto recorded = [&](bool saved) {
-        RecordPictureNumber(PictureNumberKey(photoName), number);
+        if (saved) {
+            TakePictureNumber(number);
+            RecordPictureNumber(PictureNumberKey(photoName), number);
+        }
         return saved;
     };
 

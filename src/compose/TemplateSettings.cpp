@@ -1,5 +1,7 @@
 #include "compose/TemplateSettings.h"
 
+#include "compose/PictureNumber.h"
+
 #include "platform/DecimalText.h"
 #include "platform/Profile.h"
 
@@ -97,4 +99,12 @@ void LoadTemplateSettings()
 QRgb ColorFromStored(int stored)
 {
     return qRgb(stored & 0xFF, (stored >> 8) & 0xFF, (stored >> 16) & 0xFF);
+}
+
+void ResetComposeStateForTests()
+{
+    CurrentTemplateSettings.Set(TemplateSettings{});
+    NewTemplateChosen = false;
+    TemplateReloadRequested = false;
+    PictureCounter = 0;
 }

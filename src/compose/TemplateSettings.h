@@ -60,6 +60,10 @@ inline std::atomic<bool> NewTemplateChosen{false};
 // which also drops unsaved colours and sample sizes the dialog applied early.
 inline std::atomic<bool> TemplateReloadRequested{false};
 
+// Puts the settings and flags above and the picture counter back as a
+// program start finds them. For tests; no composition may run.
+void ResetComposeStateForTests();
+
 // Reads `file` over `settings`. A file without the key Proportion (or no file)
 // changes nothing; otherwise every key is read, and a missing one reads as 0,
 // 0.0, false or a background that is not transparent. Values are not range-checked.

@@ -10,8 +10,9 @@ struct RecoveryHooks
 {
     // Show automatic printing as started on the print manager page.
     std::function<void()> showAutoPrintStarted;
-    // Reload the frame template settings, take the paper size and prepare the
-    // print thread slots, as the start of automatic printing does.
+    // Reload the frame template settings, take the paper size, prepare the
+    // print thread slots and start the combination reprint session, as the
+    // start of automatic printing does.
     std::function<void()> prepareAutoPrint;
     // Start automatic reprint as its check box does; the box shows that it runs.
     std::function<void()> startAutoReprint;

@@ -29,6 +29,16 @@ inline void SetEntryWorkMode(PrinterEntry &entry, int32_t mode)
     std::atomic_ref(entry.workMode).store(mode);
 }
 
+inline bool EntryCanPrint(const PrinterEntry &entry)
+{
+    return std::atomic_ref(const_cast<bool &>(entry.canPrint)).load();
+}
+
+inline void SetEntryCanPrint(PrinterEntry &entry, bool canPrint)
+{
+    std::atomic_ref(entry.canPrint).store(canPrint);
+}
+
 inline int32_t EntryJobCount(const PrinterEntry &entry)
 {
     return std::atomic_ref(const_cast<int32_t &>(entry.jobCount)).load();

@@ -1,6 +1,14 @@
 #include "desk/PrinterListModel.h"
 
+#include <QColor>
 #include <QThread>
+
+namespace {
+
+// A soft amber: seen at a glance, the texts stay readable.
+const QColor kMarkedRow(255, 214, 153);
+
+} // namespace
 
 PrinterListModel::PrinterListModel(QObject *parent)
     : QAbstractTableModel(parent)
@@ -10,7 +18,8 @@ PrinterListModel::PrinterListModel(QObject *parent)
 QStringList PrinterListModel::ColumnTitles()
 {
     return {QStringLiteral("打印机"), QStringLiteral("状态"), QStringLiteral("文件"),
-            QStringLiteral("已打印"), QStringLiteral("工作模式"), QStringLiteral("默认纸张")};
+            QStringLiteral("已打印"), QStringLiteral("工作模式"), QStringLiteral("默认纸张"),
+            QStringLiteral("剩余")};
 }
 
 int PrinterListModel::AppendRow(const QStringList &texts)
@@ -89,15 +98,33 @@ void PrinterListModel::SetChecked(int row, bool checked)
     emit CheckChanged(row, was, checked);
 }
 
-void PrinterListModel::NotifyChanged(int row, int column)
+bool PrinterListModel::IsMarked(int row) const
 {
+    const std::lock_guard lock(m_mutex);
+    return row >= 0 && row < static_cast<int>(m_rows.size()) && m_rows[row].marked;
+}
+
+void PrinterListModel::SetMarked(int row, bool marked)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        if (row < 0 || row >= static_cast<int>(m_rows.size()) || m_rows[row].marked == marked)
+            return;
+        m_rows[row].marked = marked;
+    }
+    NotifyChanged(row, 0, ColumnCount - 1);
+}
+
+void PrinterListModel::NotifyChanged(int row, int column, int lastColumn)
+{
+    const int last = lastColumn < 0 ? column : lastColumn;
     // Views live on the model's thread; a worker's change reaches them queued.
     if (QThread::currentThread() == thread()) {
-        emit dataChanged(index(row, column), index(row, column));
+        emit dataChanged(index(row, column), index(row, last));
         return;
     }
     QMetaObject::invokeMethod(
-        this, [this, row, column] { emit dataChanged(index(row, column), index(row, column)); },
+        this, [this, row, column, last] { emit dataChanged(index(row, column), index(row, last)); },
         Qt::QueuedConnection);
 }
 
@@ -124,6 +151,8 @@ QVariant PrinterListModel::data(const QModelIndex &index, int role) const
         return {};
     case Qt::TextAlignmentRole:
         return Qt::AlignCenter;
+    case Qt::BackgroundRole:
+        return IsMarked(index.row()) ? QVariant(kMarkedRow) : QVariant();
     default:
         return {};
     }

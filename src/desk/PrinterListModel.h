@@ -6,7 +6,8 @@
 #include <mutex>
 #include <vector>
 
-// The rows of the printer list: six column texts and a check mark per row.
+// The rows of the printer list: seven column texts, a check mark and a mark
+// for a printer running low per row.
 // The algorithms read and write the texts the way they would read a list
 // control; the view only shows them. Texts and check marks may be set from
 // any thread; the views hear of it on the model's own thread.
@@ -15,7 +16,8 @@ class PrinterListModel final : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    enum Column { NameColumn, StatusColumn, FileColumn, PrintedColumn, WorkModeColumn, PaperColumn, ColumnCount };
+    enum Column { NameColumn, StatusColumn, FileColumn, PrintedColumn, WorkModeColumn, PaperColumn, RemainingColumn,
+                  ColumnCount };
 
     explicit PrinterListModel(QObject *parent = nullptr);
 
@@ -30,6 +32,9 @@ public:
     void SetText(int row, int column, const QString &text);
     bool IsChecked(int row) const;
     void SetChecked(int row, bool checked);
+    // A marked row stands out: its printer is running low.
+    bool IsMarked(int row) const;
+    void SetMarked(int row, bool marked);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -47,9 +52,10 @@ private:
     {
         QStringList texts;
         bool checked = false;
+        bool marked = false;
     };
 
-    void NotifyChanged(int row, int column);
+    void NotifyChanged(int row, int column, int lastColumn = -1);
 
     mutable std::mutex m_mutex;
     std::vector<Row> m_rows;

@@ -19,6 +19,9 @@ struct PrinterEntry
     bool checked = false;
     QString statusText = QStringLiteral("关机");
     int32_t workMode = 0;
+    // The queue took jobs at the last refresh: not stopped, out of paper,
+    // offline or refusing them. The dispatcher hands photos only to these.
+    bool canPrint = true;
 };
 
 // The printers in enumeration order; an entry's index is its row in the

@@ -79,3 +79,8 @@ private:
 // The status-line texts: the file being composed and the file being printed.
 inline SharedText ComposingName;
 inline SharedText PrintingName;
+
+// Puts every flag, counter and text above, the printer table and the print
+// thread slots back as a program start finds them. For tests, which live
+// many program lives in one process; no thread of the program may run.
+void ResetProcessStateForTests();

@@ -11,7 +11,9 @@ const QString kSection = QStringLiteral("System");
 
 bool OpenShutdownMarker()
 {
-    const bool previousRunCrashed = ReadSysValue(kSection, QStringLiteral("Action")) != QStringLiteral("Close");
+    // A folder without a state file has had no run that could have crashed.
+    const bool previousRunCrashed =
+        SysFileExists() && ReadSysValue(kSection, QStringLiteral("Action")) != QStringLiteral("Close");
     WriteRunLog(QStringLiteral("打开软件"));
     WriteSysValue(kSection, QStringLiteral("Action"), QStringLiteral("Start"));
     return previousRunCrashed;

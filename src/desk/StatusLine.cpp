@@ -16,6 +16,23 @@ StatusSnapshot TakeStatusSnapshot()
     return status;
 }
 
+namespace {
+
+// The photos the printers are printing, from their queues' document lists.
+QString QueuedDocuments(const QStringList &cells)
+{
+    QStringList names;
+    for (const QString &cell : cells)
+        for (const QString &name : cell.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString trimmed = name.trimmed();
+            if (!trimmed.isEmpty() && trimmed != QLatin1String("NULL") && !trimmed.startsWith(QLatin1String("...")))
+                names << trimmed;
+        }
+    return names.join(QLatin1Char(' '));
+}
+
+} // namespace
+
 QString BuildStatusLine(const StatusSnapshot &status)
 {
     QString line;
@@ -25,7 +42,8 @@ QString BuildStatusLine(const StatusSnapshot &status)
         line += QStringLiteral("手动模式 |");
     line += QStringLiteral(" 选中：") + QString::number(status.selectedPrinters) + QStringLiteral("台打印机 |  ");
     line += QStringLiteral("正在合成： ") + status.composingName;
-    line += QStringLiteral(" |  正在打印处理：") + status.printingName;
+    line += QStringLiteral(" |  正在打印处理：")
+        + (status.printingName.isEmpty() ? QueuedDocuments(status.printerDocuments) : status.printingName);
     line += QStringLiteral(" |  需要补打的文件：") + QString::number(status.reprintFiles) + QStringLiteral(" 个");
     line += QStringLiteral(" |  需要补打的总数量：") + QString::number(status.reprintTotal);
     return line;

@@ -10,10 +10,16 @@ const std::filesystem::path kSysFile = "Config/LOG/Sys.ini";
 
 QString ReadSysValue(const QString &section, const QString &key)
 {
-    return Profile::Read(kSysFile, section, key, QStringLiteral("Error"), 100);
+    return Profile::Read(kSysFile, section, key, QStringLiteral("Error"), Profile::WholeValue);
 }
 
 void WriteSysValue(const QString &section, const QString &key, const QString &value)
 {
     Profile::Write(kSysFile, section, key, value);
+}
+
+bool SysFileExists()
+{
+    std::error_code error;
+    return std::filesystem::exists(kSysFile, error);
 }

@@ -8,8 +8,6 @@
 
 #include <QDir>
 
-#include <thread>
-
 using namespace std::chrono_literals;
 
 namespace {
@@ -32,9 +30,7 @@ CombinationReprintSession::CombinationReprintSession(PhotoListModel &printed, Re
 
 CombinationReprintSession::~CombinationReprintSession()
 {
-    m_closing = true;
-    while (m_threads > 0)
-        std::this_thread::sleep_for(5ms);
+    m_workers.StopAndJoin();
 }
 
 void CombinationReprintSession::Start()
@@ -43,13 +39,12 @@ void CombinationReprintSession::Start()
     // A session that has not yet seen a pause goes on: never two on the same files.
     if (m_running.exchange(true))
         return;
-    ++m_threads;
-    std::thread([this] { Run(); }).detach();
+    m_workers.Start([this] { Run(); });
 }
 
 bool CombinationReprintSession::Ending() const
 {
-    return PauseClicked || m_closing;
+    return PauseClicked || WorkerStopRequested();
 }
 
 void CombinationReprintSession::Run()
@@ -68,8 +63,6 @@ void CombinationReprintSession::Run()
         ReadFolder();
         Pause(BetweenPasses);
     }
-    // Last: the session may go once no thread of its own is left.
-    --m_threads;
 }
 
 void CombinationReprintSession::ReadFolder()

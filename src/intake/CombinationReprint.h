@@ -1,6 +1,7 @@
 #pragma once
 
 #include "intake/ReprintTexts.h"
+#include "platform/WorkerSet.h"
 
 #include <QString>
 
@@ -22,7 +23,7 @@ class CombinationReprintSession final
 {
 public:
     CombinationReprintSession(PhotoListModel &printed, ReprintListModel &reprints, ShowHint showHint);
-    // Ends a running session and waits for it, so the models outlive it.
+    // Asks a running session to stop and waits for it, so the models outlive it.
     ~CombinationReprintSession();
     CombinationReprintSession(const CombinationReprintSession &) = delete;
     CombinationReprintSession &operator=(const CombinationReprintSession &) = delete;
@@ -41,6 +42,5 @@ private:
     ReprintListModel &m_reprints;
     ShowHint m_showHint;
     std::atomic<bool> m_running{false};
-    std::atomic<bool> m_closing{false};
-    std::atomic<int> m_threads{0};
+    WorkerSet m_workers;
 };

@@ -5,7 +5,6 @@
 #include "platform/FileMove.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <functional>
 
@@ -48,9 +47,4 @@ QString DistinctPendingName(const QString &pendingName)
         const QString key = PictureNumberKey(candidate);
         return FolderHasKey(PendingPrefix, key) || FolderHasKey(PrintedPrefix, key);
     });
-}
-
-QString DistinctKeepName(const QString &fileName)
-{
-    return FirstFree(fileName, [](const QString &candidate) { return QFile::exists(SourcePrefix + candidate); });
 }

@@ -8,7 +8,8 @@
 // first "." after the first character: 1234.JPG, then 1234-2.JPG, 1234-3.JPG.
 // A pending name never holds a "-" of its own (only digits before the "."),
 // so a numbered name cannot meet a camera's name; "-" survives the record and
-// reprint files, whose fields end at ":", ",", "}" and ";".
+// reprint files, whose fields end at ":", ",", "}" and ";". Moves that keep
+// both files (Pic_S, Pic_B) number names the same way (FileMove::KeepBoth).
 
 // The name with copy number `copy` (2 or more) inserted; copy 1 is the name itself.
 QString WithCopyNumber(const QString &name, int copy);
@@ -19,5 +20,3 @@ QString WithCopyNumber(const QString &name, int copy);
 // Call under the composition lock, so nobody takes the name meanwhile.
 QString DistinctPendingName(const QString &pendingName);
 
-// The first of `fileName`, its -2, -3, ... not yet in Pic_S.
-QString DistinctKeepName(const QString &fileName);

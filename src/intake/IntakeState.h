@@ -30,3 +30,9 @@ inline std::atomic<bool> PauseClicked{false};
 inline std::atomic<bool> ReprintBacklogLow{true};
 // The page's hint line is blanked within the next ticks (after a success message).
 inline std::atomic<bool> HintResetPending{false};
+
+// Puts the values above, those of ReprintState.h and ReprintFeedState.h, the
+// photos kept in place and the uncomposable files back as a program start
+// finds them. For tests;
+// no thread of the program may run.
+void ResetIntakeStateForTests();

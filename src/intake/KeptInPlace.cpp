@@ -2,8 +2,7 @@
 
 #include "desk/WorkingFolders.h"
 #include "platform/FileIo.h"
-
-#include <QFileInfo>
+#include "platform/FileNameText.h"
 
 #include <map>
 #include <mutex>
@@ -11,13 +10,13 @@
 namespace {
 
 std::mutex keptMutex;
-std::map<QString, FileIo::Stamp> kept; // source path -> the file as it was composed
+std::map<std::filesystem::path, FileIo::Stamp> kept; // source file -> the file as it was composed
 
 } // namespace
 
-bool RememberKeptInPlace(const QString &sourcePath)
+bool RememberKeptInPlace(const std::filesystem::path &sourcePath)
 {
-    const std::optional<FileIo::Stamp> stamp = FileIo::StampOf(sourcePath.toStdString());
+    const std::optional<FileIo::Stamp> stamp = FileIo::StampOf(sourcePath);
     if (!stamp)
         return false;
     const std::lock_guard lock(keptMutex);
@@ -27,25 +26,31 @@ bool RememberKeptInPlace(const QString &sourcePath)
     return fresh;
 }
 
-bool KnownKeptInPlace(const QString &sourcePath)
+bool KnownKeptInPlace(const std::filesystem::path &sourcePath)
 {
-    const std::optional<FileIo::Stamp> stamp = FileIo::StampOf(sourcePath.toStdString());
+    const std::optional<FileIo::Stamp> stamp = FileIo::StampOf(sourcePath);
     const std::lock_guard lock(keptMutex);
     const auto known = kept.find(sourcePath);
     return known != kept.end() && stamp == known->second;
 }
 
-bool KeptByAnEarlierRun(const QString &sourcePath)
+bool KeptByAnEarlierRun(const std::filesystem::path &sourcePath)
 {
-    const QString keptPath = SourcePrefix + QFileInfo(sourcePath).fileName();
+    const QString keptPath = SourcePrefix + FileNameText(sourcePath.filename());
     const std::optional<FileIo::Stamp> kept = FileIo::StampOf(keptPath.toStdString());
-    const std::optional<FileIo::Stamp> source = FileIo::StampOf(sourcePath.toStdString());
+    const std::optional<FileIo::Stamp> source = FileIo::StampOf(sourcePath);
     if (!kept || !source || kept->size != source->size)
         return false;
     const std::optional<FileIo::Contents> keptBytes = FileIo::ReadAll(keptPath.toStdString());
-    const std::optional<FileIo::Contents> sourceBytes = FileIo::ReadAll(sourcePath.toStdString());
+    const std::optional<FileIo::Contents> sourceBytes = FileIo::ReadAll(sourcePath);
     if (!keptBytes || !sourceBytes || keptBytes->bytes != sourceBytes->bytes)
         return false;
     RememberKeptInPlace(sourcePath);
     return true;
+}
+
+void ForgetKeptInPlace()
+{
+    const std::lock_guard lock(keptMutex);
+    kept.clear();
 }

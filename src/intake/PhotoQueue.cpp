@@ -24,6 +24,7 @@
 #include "platform/DecimalText.h"
 #include "platform/FileIo.h"
 #include "platform/FileMove.h"
+#include "platform/FileNameText.h"
 #include "platform/Pause.h"
 #include "printing/HandOver.h"
 #include "printing/PrintDispatcher.h"
@@ -34,14 +35,14 @@
 #include <QFile>
 #include <QTimer>
 
+#include <fstream>
 #include <mutex>
-#include <thread>
 
 using namespace std::chrono_literals;
 
 namespace {
 
-const QString kReprintHint = QStringLiteral("补打：鼠标左键点击要补打的照片，输入数量然后按回车键。");
+const QString kReprintHint = ReprintText::ReprintHowTo;
 
 enum PendingColumn { PendingNameColumn = 1 };
 
@@ -50,16 +51,22 @@ std::filesystem::path PathOf(const QString &text)
     return std::filesystem::path(text.toStdString());
 }
 
-// Replaces `to` with `from`; QFile::rename also moves across file systems,
-// which a source folder on a camera card or a network share needs. Nothing
-// is deleted when there is nothing to move: a printed photo must not be lost
-// to a pending row whose file has gone.
-bool MoveReplacing(const QString &from, const QString &to)
+// A JPEG starts with its start-of-image marker; a PNG or anything else named
+// .jpg is not a photo for the queue, whatever a picture reader makes of it.
+bool StartsAsJpeg(const std::filesystem::path &file)
 {
-    if (!QFile::exists(from))
-        return false;
-    QFile::remove(to);
-    return QFile::rename(from, to);
+    char head[3] = {};
+    std::ifstream in(file, std::ios::binary);
+    return in.read(head, sizeof head) && static_cast<unsigned char>(head[0]) == 0xFF
+        && static_cast<unsigned char>(head[1]) == 0xD8 && static_cast<unsigned char>(head[2]) == 0xFF;
+}
+
+// Moves a photo between the working folders. A source that is gone moves
+// nothing and deletes nothing: a printed photo must not be lost to a
+// pending row whose file has gone.
+bool MovePhoto(const QString &from, const QString &to, FileMove::Clash clash)
+{
+    return FileMove::Move(PathOf(from), PathOf(to), clash).has_value();
 }
 
 QFileInfoList ListFolder(const QString &folder)
@@ -85,7 +92,11 @@ PhotoQueue::PhotoQueue(QSize thumbnailSize, QObject *parent)
 {
 }
 
-PhotoQueue::~PhotoQueue() = default;
+PhotoQueue::~PhotoQueue()
+{
+    // Before anything of the queue goes: the workers use its lists and signals.
+    m_workers.StopAndJoin();
+}
 
 void PhotoQueue::AddPendingItem(const QString &name, const QString &path, int row)
 {
@@ -111,7 +122,7 @@ void PhotoQueue::StartComposition(std::unique_ptr<ScanTaskParams> task)
 {
     // Set before the thread runs, so the scan that started it sees it at once.
     ComposingNow = true;
-    std::thread([this, task = std::move(task)] { Compose(*task); }).detach();
+    m_workers.Start([this, task = std::shared_ptr<const ScanTaskParams>(std::move(task))] { Compose(*task); });
 }
 
 void PhotoQueue::Compose(const ScanTaskParams &task)
@@ -124,12 +135,20 @@ void PhotoQueue::Compose(const ScanTaskParams &task)
         const QString pendingPath = PendingPrefix + pendingName;
         ComposingName.Set(task.fileName);
 
-        if (!task.sourcePath.isEmpty()) {
+        // A queue going away composes nothing more; the photo stays for the next run.
+        if (!task.source.empty() && !WorkerStopRequested()) {
             WriteRunLog(QStringLiteral("图片合成:") + task.fileName);
-            if (!task.frameFile.isEmpty())
+            if (!IsUtf8FileName(task.source.filename()))
+                WriteRunLog(QStringLiteral("文件名不是UTF-8，按“%1”处理（原名字节：%2）")
+                                .arg(task.fileName, QString::fromLatin1(QByteArray::fromStdString(task.source.filename().native()).toHex(' '))));
+            if (!StartsAsJpeg(task.source)) {
+                if (const std::optional<FileIo::Stamp> stamp = FileIo::StampOf(task.source))
+                    RememberUncomposable(task.source, *stamp, QStringLiteral("不是JPEG文件"));
+            } else if (!task.frameFile.isEmpty()) {
                 ComposeWithTemplate(task, pendingName, pendingPath);
-            else
+            } else {
                 CopyWithoutTemplate(task, pendingName, pendingPath);
+            }
         }
     }
 
@@ -144,7 +163,7 @@ void PhotoQueue::Compose(const ScanTaskParams &task)
 bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &pendingName,
                                      const QString &pendingPath)
 {
-    const std::filesystem::path source = PathOf(task.sourcePath);
+    const std::filesystem::path &source = task.source;
     // The file is examined once before it is opened and once after it is
     // composed: a photo still being written, or cut short, is left where it
     // is for a later scan.
@@ -175,22 +194,39 @@ bool PhotoQueue::ComposeWithTemplate(const ScanTaskParams &task, const QString &
         return false;
     }
     if (!photo || photoDamaged) {
-        RememberUncomposable(task.sourcePath, *after);
+        RememberUncomposable(source, *after);
         return false;
     }
-    if (composed) {
-        const std::lock_guard folderLock(pending_folder_cs);
-        AddPendingUnlessListed(pendingName, pendingPath);
-        KeepSource(task);
+    if (frameTemplate.isNull()) {
+        // The template broke since the road was checked: the photo is not to blame.
+        m_road.StoppedAfterFailure(task.frameFile, task.paperWidthText, task.paperHeightText);
+        return false;
     }
-    NoteWriteResult(composed);
-    return composed;
+    if (!composed) {
+        Failed(task, *after);
+        return false;
+    }
+    const std::lock_guard folderLock(pending_folder_cs);
+    AddPendingUnlessListed(pendingName, pendingPath);
+    KeepSource(task);
+    return true;
+}
+
+void PhotoQueue::Failed(const ScanTaskParams &task, const FileIo::Stamp &stamp)
+{
+    if (m_road.StoppedAfterFailure(task.frameFile, task.paperWidthText, task.paperHeightText))
+        return;
+    // A whole photo that still could not be composed was not written: not the photo's fault.
+    if (JpegIsWhole(task.source))
+        m_road.StopForFailedWrite();
+    else
+        RememberUncomposable(task.source, stamp);
 }
 
 void PhotoQueue::CopyWithoutTemplate(const ScanTaskParams &task, const QString &pendingName,
                                      const QString &pendingPath)
 {
-    const std::filesystem::path source = PathOf(task.sourcePath);
+    const std::filesystem::path &source = task.source;
     const std::optional<FileIo::Stamp> before = FileIo::StampOf(source);
     if (!before)
         return;
@@ -199,15 +235,14 @@ void PhotoQueue::CopyWithoutTemplate(const ScanTaskParams &task, const QString &
     if (after != before)
         return; // tried again as it is now
     if (!whole) {
-        RememberUncomposable(task.sourcePath, *after);
+        RememberUncomposable(source, *after);
         return;
     }
-    // Never half a photo in the queue, and never a row for a photo that is
-    // not there: a copy that failed (a full disk) leaves the source for a later scan.
-    const bool copied = FileMove::Copy(source, PathOf(pendingPath), FileMove::Clash::Replace).has_value();
-    NoteWriteResult(copied);
-    if (!copied)
+    // Copied beside and renamed into place: never half a photo in the queue.
+    if (!FileMove::Copy(source, PathOf(pendingPath), FileMove::Clash::Replace)) {
+        Failed(task, *after);
         return;
+    }
     const std::lock_guard folderLock(pending_folder_cs);
     AddPendingUnlessListed(pendingName, pendingPath);
     KeepSource(task);
@@ -225,10 +260,19 @@ void PhotoQueue::AddPendingUnlessListed(const QString &pendingName, const QStrin
 
 void PhotoQueue::KeepSource(const ScanTaskParams &task)
 {
-    // A photo kept earlier under the same name (a second camera's IMG_1234.JPG) stays.
-    const QString keepPath = SourcePrefix + DistinctKeepName(task.fileName);
-    if (MoveReplacing(task.sourcePath, keepPath) || MoveReplacing(task.sourcePath, keepPath))
+    // A photo kept earlier under the same name (a second camera's IMG_1234.JPG)
+    // stays; the newcomer takes a copy number.
+    const QString keepPath = SourcePrefix + task.fileName;
+    std::error_code error;
+    if (std::filesystem::is_symlink(task.source, error)) {
+        // A link is followed: Pic_S keeps the photo itself, and the link goes.
+        if (FileMove::Copy(task.source, PathOf(keepPath), FileMove::Clash::KeepBoth)
+            && std::filesystem::remove(task.source, error))
+            return;
+    } else if (FileMove::Move(task.source, PathOf(keepPath), FileMove::Clash::KeepBoth)
+               || FileMove::Move(task.source, PathOf(keepPath), FileMove::Clash::KeepBoth)) {
         return;
+    }
     KeepUnmovableSource(task, keepPath);
 }
 
@@ -237,32 +281,14 @@ void PhotoQueue::KeepUnmovableSource(const ScanTaskParams &task, const QString &
     // The source folder refuses moves: Pic_S still gets the photo as received,
     // and the walks pass the original over, so it is not printed again.
     // Whole or not at all; the photo is printed either way, so the walks still pass it over.
-    if (!FileMove::Copy(PathOf(task.sourcePath), PathOf(keepPath), FileMove::Clash::KeepBoth))
+    if (!FileMove::Copy(task.source, PathOf(keepPath), FileMove::Clash::KeepBoth))
         WriteRunLog(QStringLiteral("照片无法保存到Pic_S:") + task.fileName);
-    if (!RememberKeptInPlace(task.sourcePath))
+    if (!RememberKeptInPlace(task.source))
         return;
     WriteRunLog(QStringLiteral("照片无法移出数据源目录:") + task.fileName);
     emit HintChanged(QStringLiteral("照片已合成，但无法移出数据源目录（只读？）：") + task.fileName);
 }
 
-void PhotoQueue::NoteWriteResult(bool written)
-{
-    // Below this, a composed photo may not fit: the failure is taken for a full disk.
-    constexpr std::uintmax_t kLowSpace = 8u << 20;
-    if (written) {
-        if (m_diskFullReported.exchange(false))
-            emit HintChanged(kReprintHint);
-        return;
-    }
-    std::error_code error;
-    const std::filesystem::space_info space = std::filesystem::space(".", error);
-    if (error || space.available >= kLowSpace || m_diskFullReported.exchange(true))
-        return;
-    // Once per full disk: the photos stay in the source folder and go on by
-    // themselves as soon as there is room again.
-    WriteRunLog(QStringLiteral("磁盘空间不足，照片等待处理"));
-    emit HintChanged(QStringLiteral("磁盘空间不足：请腾出空间，照片会自动继续处理。"));
-}
 
 // ---- Dispatch -------------------------------------------------------------
 
@@ -324,7 +350,7 @@ bool PhotoQueue::Dispatch(const QString &name, int32_t excludedMode)
     const QString pendingPath = PendingPrefix + name;
     // Journalled before the photo leaves Pic_P: a crash from here on finds it.
     const int64_t handOver = ::HandOver::Open(::HandOver::Kind::NewPhoto, 1, name, printedPath);
-    if (!MoveReplacing(pendingPath, printedPath)) {
+    if (!MovePhoto(pendingPath, printedPath, FileMove::Clash::Replace)) {
         ::HandOver::Done(handOver);
         return false;
     }
@@ -332,7 +358,7 @@ bool PhotoQueue::Dispatch(const QString &name, int32_t excludedMode)
     const auto answered = [this, name](PrintJobParams::Outcome outcome, int) { Answered(name, outcome); };
     if (DispatchPhoto(PathOf(printedPath), 1, name, excludedMode, handOver, answered))
         return true;
-    QFile::rename(printedPath, pendingPath);
+    MovePhoto(printedPath, pendingPath, FileMove::Clash::KeepBoth);
     ::HandOver::Done(handOver);
     return false;
 }
@@ -434,7 +460,8 @@ void PhotoQueue::TakeOut(int row)
         m_pending->RemoveRow(row);
         return;
     }
-    if (MoveReplacing(pendingPath, TakenOutPrefix + name))
+    // A photo taken out earlier under the same name stays beside it.
+    if (MovePhoto(pendingPath, TakenOutPrefix + name, FileMove::Clash::KeepBoth))
         RemoveRowAndRenumber(row);
 }
 
@@ -442,7 +469,7 @@ void PhotoQueue::TakeOut(int row)
 
 void PhotoQueue::StartPrintedFolderScan()
 {
-    std::thread([this] { WalkPrintedFolder(); }).detach();
+    m_workers.Start([this] { WalkPrintedFolder(); });
 }
 
 void PhotoQueue::WalkPrintedFolder()
@@ -454,6 +481,8 @@ void PhotoQueue::WalkPrintedFolder()
     // The list is ready as soon as its rows are: the thumbnails follow off
     // this thread, so a restart late on a big day gets the desk back in seconds.
     for (const QFileInfo &entry : ListFolder(QStringLiteral("Pic_R"))) {
+        if (WorkerStopRequested())
+            break;
         if (entry.isDir())
             continue;
         const QString path = PrintedPrefix + entry.fileName();
@@ -465,7 +494,7 @@ void PhotoQueue::WalkPrintedFolder()
         PrintedListReady = false;
         emit HintChanged(ReprintText::ListsRestoring);
     }
-    if (anyJpeg && restoreFromRecords)
+    if (anyJpeg && restoreFromRecords && !WorkerStopRequested())
         restoreFromRecords(*m_printed);
     ReprintFileUnread = false;
     emit HintChanged(kReprintHint);
@@ -481,7 +510,7 @@ void PhotoQueue::StartPendingFolderScan()
         if (scans >= 2)
             return;
     } while (!PendingScanCount.compare_exchange_weak(scans, scans + 1));
-    std::thread([this] { WalkPendingFolder(); }).detach();
+    m_workers.Start([this] { WalkPendingFolder(); });
 }
 
 void PhotoQueue::WalkPendingFolder()
@@ -491,7 +520,7 @@ void PhotoQueue::WalkPendingFolder()
         const std::lock_guard folderLock(pending_folder_cs);
         int row = 0;
         for (const QFileInfo &entry : ListFolder(QStringLiteral("Pic_P"))) {
-            if (ComposingNow || !PendingQueueIdle)
+            if (ComposingNow || !PendingQueueIdle || WorkerStopRequested())
                 break;
             PendingScanRunning = true;
             if (entry.isDir())

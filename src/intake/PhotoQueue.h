@@ -1,8 +1,11 @@
 #pragma once
 
+#include "intake/CompositionRoad.h"
 #include "intake/PhotoListModel.h"
 #include "intake/ScanTaskParams.h"
 #include "printing/PrintJobParams.h"
+#include "platform/FileIo.h"
+#include "platform/WorkerSet.h"
 
 #include <QObject>
 
@@ -17,6 +20,8 @@
 // lists are models that worker threads change directly, under the pending
 // folder and pending list locks; the page only shows them. No method here
 // waits for a worker, a decode or the spooler on the user-interface thread.
+// The queue owns its workers (compositions, folder scans): its destructor
+// asks them to stop and waits for them.
 class PhotoQueue final : public QObject
 {
     Q_OBJECT
@@ -37,6 +42,8 @@ public:
 
     // Starts the composition thread for one photo found by the source folder scan.
     void StartComposition(std::unique_ptr<ScanTaskParams> task);
+    // Whether photos can be composed now, whatever the photo (template, paper, disk).
+    CompositionRoad &Road() { return m_road; }
 
     // One tick's try to hand the first pending photo to a printer.
     // `startChecked`: the page's "开始" is the checked radio button.
@@ -68,11 +75,11 @@ private:
     void Compose(const ScanTaskParams &task);
     bool ComposeWithTemplate(const ScanTaskParams &task, const QString &pendingName, const QString &pendingPath);
     void CopyWithoutTemplate(const ScanTaskParams &task, const QString &pendingName, const QString &pendingPath);
+    // A composition or copy that failed with the photo unchanged: the road
+    // stops when the cause is not the photo's, else the photo is passed over.
+    void Failed(const ScanTaskParams &task, const FileIo::Stamp &stamp);
     void KeepSource(const ScanTaskParams &task);
     void KeepUnmovableSource(const ScanTaskParams &task, const QString &keepPath);
-    // A photo that could not be written on a nearly full disk is reported
-    // once (run log and hint line) until a later one is written again.
-    void NoteWriteResult(bool written);
     bool IdlePrinterForNewPhotos() const;
     // Opens the photo's hand-over, moves it from Pic_P to Pic_R and starts its
     // print job; true when the job runs. Otherwise the photo is back in Pic_P.
@@ -90,6 +97,7 @@ private:
 
     std::unique_ptr<PhotoListModel> m_pending;
     std::unique_ptr<PhotoListModel> m_printed;
+    CompositionRoad m_road;
     int m_idleEmptyTicks = 0;
-    std::atomic<bool> m_diskFullReported{false};
+    WorkerSet m_workers;
 };

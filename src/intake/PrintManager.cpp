@@ -18,6 +18,7 @@
 #include "platform/DecimalText.h"
 #include "platform/Pause.h"
 #include "platform/Profile.h"
+#include "settings/SettingCheck.h"
 #include "settings/SystemSettings.h"
 
 using namespace std::chrono_literals;
@@ -28,17 +29,28 @@ const std::filesystem::path kSysIni = "Config/sys.ini";
 const QString kSourceSection = QStringLiteral("Photo_Source_folder");
 const QString kFrameSection = QStringLiteral("Photo_Frame_File");
 
+// Paths are read whole: a source folder deep in a share is not cut short.
+// (Nothing but this program reads the file, so the whole path is written too.)
 QString ReadPath(const QString &section)
 {
-    return Profile::Read(kSysIni, section, QStringLiteral("Code"), QString(), 100);
+    return Profile::Read(kSysIni, section, QStringLiteral("Code"), QString(), Profile::WholeValue);
+}
+
+// A side of the paper in millimetres when its text is one an event prints on.
+std::optional<int> PaperSide(const NumberSetting &setting, const QString &text)
+{
+    const CheckedNumber checked = CheckNumber(setting, text, std::nullopt);
+    return checked.message.isEmpty() ? checked.value : std::nullopt;
 }
 
 QSize StartupThumbnailSize()
 {
     const std::optional<PaperSizeText> paper = ReadPaperSettings();
-    if (!paper)
+    const auto width = paper ? PaperSide(Settings::PaperWidth(), paper->width) : std::nullopt;
+    const auto height = paper ? PaperSide(Settings::PaperHeight(), paper->height) : std::nullopt;
+    if (!width || !height)
         return ThumbnailSizeFor(0, 0, SystemSettings::ThumbnailSize());
-    return ThumbnailSizeFor(DecimalValue(paper->width), DecimalValue(paper->height), SystemSettings::ThumbnailSize());
+    return ThumbnailSizeFor(*width, *height, SystemSettings::ThumbnailSize());
 }
 
 } // namespace
@@ -56,10 +68,12 @@ PrintManager::PrintManager(QObject *parent)
 {
     connect(m_queue.get(), &PhotoQueue::HintChanged, this, &PrintManager::HintChanged);
     SetUncomposableReport([this](const QString &text) { emit HintChanged(text); });
+    m_queue->Road().SetReport([this](const QString &text) { emit HintChanged(text); });
 }
 
 PrintManager::~PrintManager()
 {
+    m_walks.StopAndJoin();
     SetUncomposableReport({});
 }
 
@@ -71,9 +85,13 @@ void PrintManager::Load()
     if (const std::optional<PaperSizeText> paper = ReadPaperSettings()) {
         m_paperWidth = paper->width;
         m_paperHeight = paper->height;
+        CheckPaperSize(std::nullopt, std::nullopt);
     }
     TakePaperSize();
     SetStartChecked(false);
+    // Settings the file held outside their ranges, as the start-up took them.
+    if (const QStringList messages = SystemSettings::LoadMessages(); !messages.isEmpty())
+        emit HintChanged(messages.join(QStringLiteral("；")));
 }
 
 bool PrintManager::ChooseSourceFolder(const QString &folder)
@@ -102,20 +120,51 @@ void PrintManager::EditPaperSize(const QString &width, const QString &height)
 
 void PrintManager::CommitPaperSize()
 {
+    const auto inForce = [](int mm) { return mm > 0 ? std::optional<int>(mm) : std::nullopt; };
+    CheckPaperSize(inForce(PaperWidthMm), inForce(PaperHeightMm));
     TakePaperSize();
-    WritePaperSettings({m_paperWidth, m_paperHeight});
+    if (!m_paperWidth.isEmpty() && !m_paperHeight.isEmpty())
+        WritePaperSettings({m_paperWidth, m_paperHeight});
+}
+
+void PrintManager::CheckPaperSize(std::optional<int> widthInForce, std::optional<int> heightInForce)
+{
+    QStringList messages;
+    const auto check = [&messages](const NumberSetting &setting, QString &text, std::optional<int> inForce) {
+        // A field still empty, with no size before it, is not set yet: nothing to say.
+        if (text.trimmed().isEmpty() && !inForce)
+            return;
+        const CheckedNumber checked = CheckNumber(setting, text, inForce);
+        text = checked.value ? QString::number(*checked.value) : QString();
+        if (!checked.message.isEmpty())
+            messages << checked.message;
+    };
+    check(Settings::PaperWidth(), m_paperWidth, widthInForce);
+    check(Settings::PaperHeight(), m_paperHeight, heightInForce);
+    // One hint line: both sides are said in it together.
+    if (!messages.isEmpty())
+        Announce(messages.join(QStringLiteral("；")));
 }
 
 void PrintManager::TakePaperSize()
 {
+    // Only sizes that passed their check are ever held: an empty text gives 0, no paper.
     PaperWidthMm = DecimalValue(m_paperWidth);
     PaperHeightMm = DecimalValue(m_paperHeight);
 }
 
-void PrintManager::CommitQuality(const QString &typed)
+int PrintManager::CommitQuality(const QString &typed)
 {
-    SystemSettings::Store(SystemSettings::PictureQualityKey, typed);
-    SystemSettings::SetPictureQuality(DecimalValue(typed));
+    const CheckedNumber checked = SystemSettings::SavePictureQuality(typed);
+    if (!checked.message.isEmpty())
+        emit HintChanged(checked.message);
+    return SystemSettings::PictureQuality();
+}
+
+void PrintManager::Announce(const QString &message)
+{
+    WriteRunLog(message);
+    emit HintChanged(message);
 }
 
 PrintManager::StartResult PrintManager::Start()
@@ -129,11 +178,22 @@ PrintManager::StartResult PrintManager::Start()
     // With both lists empty the event starts afresh: the recorded numbers are forgotten.
     if (m_queue->Pending().RowCount() == 0 && m_queue->Printed().RowCount() == 0)
         ForgetPictureNumbers();
-    if (startCombinationSession)
-        startCombinationSession();
+    StartCombinationSession();
     WriteRunLog(QStringLiteral("开始自动打印"));
     SetStartChecked(true);
     return StartResult::Started;
+}
+
+void PrintManager::ResumeAutoPrint()
+{
+    PrepareAutoPrint();
+    StartCombinationSession();
+}
+
+void PrintManager::StartCombinationSession()
+{
+    if (startCombinationSession)
+        startCombinationSession();
 }
 
 void PrintManager::PrepareAutoPrint()
@@ -263,9 +323,13 @@ void PrintManager::RequestSourceScanNow()
     fields.paperHeightText = m_paperHeight;
     fields.sourceFolder = m_sourceFolder;
     RequestSourceScan(
-        fields, [this](std::unique_ptr<ScanTaskParams> task) { m_queue->StartComposition(std::move(task)); },
-        // A walk through a burst ends when the operator pauses.
-        [] { return AutoPrintRunning || ManualMode; });
+        m_walks, fields, [this](std::unique_ptr<ScanTaskParams> task) { m_queue->StartComposition(std::move(task)); },
+        // A walk through a burst ends when the operator pauses, and before a
+        // photo that could not be composed for a cause that is not its own.
+        [this, fields] {
+            return (AutoPrintRunning || ManualMode)
+                && m_queue->Road().Open(fields.frameFile, fields.paperWidthText, fields.paperHeightText);
+        });
 }
 
 void PrintManager::CountIdleSeconds()

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "intake/PhotoQueue.h"
+#include "platform/WorkerSet.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // The print manager page without its widgets: the operator's basic settings
 // and their files, starting and pausing automatic printing, and PageTimer,
@@ -37,15 +39,23 @@ public:
     void ChooseFrameFile(const QString &file);
     // Typing in a paper size field; the size takes effect on CommitPaperSize.
     void EditPaperSize(const QString &width, const QString &height);
+    // Checks the typed paper size against the papers an event prints on: a
+    // side outside is refused and the size in force stays (PaperWidthText and
+    // PaperHeightText give it back for the fields, empty when there is none);
+    // the message goes to the hint line and the run log.
     void CommitPaperSize();
-    // The quality as typed: stored as typed, used clamped to 10..100.
-    void CommitQuality(const QString &typed);
+    // The quality as typed, brought into 10..100 (a text that is no number
+    // keeps the quality in force); the value used is stored. Returns it.
+    int CommitQuality(const QString &typed);
 
     enum class StartResult { Started, ListsRestoring };
     StartResult Start();
     void Pause();
-    // Recovery after a crash: automatic printing runs again as it was.
+    // Recovery after a crash: automatic printing runs again as it was,
+    // prepared as its start prepares it and with its combination reprint
+    // session, so no combination's extra copies wait for a pause and start.
     void ShowStarted();
+    void ResumeAutoPrint();
     void PrepareAutoPrint();
     // The dispatcher's per-printer slots, once per run (PrintWorkersReady).
     void PrepareThreadSlots();
@@ -68,8 +78,12 @@ signals:
     void StartCheckedChanged(bool startChecked);
 
 private:
+    void StartCombinationSession();
     void SetStartChecked(bool checked);
     void TakePaperSize();
+    // The paper size texts checked against their range; what was refused is said once.
+    void CheckPaperSize(std::optional<int> widthInForce, std::optional<int> heightInForce);
+    void Announce(const QString &message);
     void CheckStuckPrinting();
     void ScheduleReprints(bool requireAutoPrint);
     void RequestSourceScanNow();
@@ -85,6 +99,8 @@ private:
     bool m_firstTick = true;
     int m_recoveryCheckCount = 0;
     int m_hintTickCount = 0;
+    // The source folder walks: they start compositions on the queue, so they end before it.
+    WorkerSet m_walks;
 };
 
 // True for a folder inside the program's own photo folders (Pic_P, Pic_B,

@@ -2,6 +2,7 @@
 
 #include "desk/ProcessState.h"
 #include "desk/RunLog.h"
+#include "intake/CopyLimit.h"
 #include "intake/PhotoListModel.h"
 #include "intake/ReprintRecords.h"
 #include "intake/ReprintState.h"
@@ -9,7 +10,6 @@
 #include "platform/Pause.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace {
 
@@ -25,10 +25,14 @@ constexpr std::chrono::milliseconds ListBusyPause{300};
 void AddPrintedRow(ReprintListModel &reprints, int row, const QString &name,
                    const QString &path, int quantity, const ShowHint &showHint)
 {
+    const int asked = quantity;
+    quantity = CutToCopyLimit(quantity, name);
     const QString copies = QString::number(quantity);
     ReprintTotalCount += quantity;
     AddReprintEntry(reprints, QString::number(row), name, copies, path);
     showHint(ReprintText::Added(name, copies));
+    if (quantity != asked)
+        showHint(ReprintText::CopiesCut(name, QString::number(asked)));
 }
 
 ReprintDesk::ReprintDesk(PhotoListModel &printed, ReprintListModel &reprints, Ui ui)
@@ -61,6 +65,11 @@ void ReprintDesk::ClearChoice()
     m_chosen = {};
     m_nameField.clear();
     m_quantityField = QStringLiteral("1");
+}
+
+void ReprintDesk::StartSearch(const QString &text, int quantity, bool byNumber, std::function<void()> done)
+{
+    StartReprintSearch(m_searches, m_printed, m_reprints, text, quantity, byNumber, m_ui.showHint, std::move(done));
 }
 
 ReprintDesk::Outcome ReprintDesk::Click(Kind kind, const QString &nameField, const QString &quantityField)
@@ -149,15 +158,15 @@ bool SearchPrintedList(PhotoListModel &printed, ReprintListModel &reprints, cons
     return added;
 }
 
-void StartReprintSearch(PhotoListModel &printed, ReprintListModel &reprints, const QString &text, int quantity,
+void StartReprintSearch(WorkerSet &searches, PhotoListModel &printed, ReprintListModel &reprints, const QString &text, int quantity,
                         bool byNumber, ShowHint showHint, std::function<void()> done)
 {
-    std::thread([&printed, &reprints, text, quantity, byNumber, showHint = std::move(showHint),
-                 done = std::move(done)] {
+    searches.Start([&printed, &reprints, text, quantity, byNumber, showHint = std::move(showHint),
+                    done = std::move(done)] {
         WriteRunLog(QStringLiteral("开始搜索已打印列表ID会话线程"));
         SearchPrintedList(printed, reprints, text, quantity, byNumber, showHint);
         if (done)
             done();
         WriteRunLog(QStringLiteral("搜索已打印列表ID会话线程结束"));
-    }).detach();
+    });
 }

@@ -2,6 +2,7 @@
 
 #include "intake/ReprintListModel.h"
 #include "intake/ReprintTexts.h"
+#include "platform/WorkerSet.h"
 
 #include <QString>
 
@@ -34,8 +35,8 @@ public:
         std::function<void(const QString &)> showMessage;
         // Prepares the dispatcher's slots when PrintWorkersReady is clear.
         std::function<void()> prepareWorkers;
-        // Starts the search for a typed name or number (StartReprintSearch);
-        // it clears ReprintListBusy when done.
+        // Starts the search for a typed name or number (StartSearch); it
+        // clears ReprintListBusy when done.
         std::function<void(const QString &text, int quantity)> startSearch;
     };
 
@@ -72,6 +73,10 @@ public:
     // with the restoring hint: the day's reprint list is not read yet.
     Outcome Click(Kind kind, const QString &nameField, const QString &quantityField);
 
+    // Looks for the typed name or number on a search thread of the desk's
+    // own (StartReprintSearch); the desk waits for it when it goes.
+    void StartSearch(const QString &text, int quantity, bool byNumber, std::function<void()> done);
+
     const ChosenPhoto &Chosen() const { return m_chosen; }
     const QString &NameField() const { return m_nameField; }
     const QString &QuantityField() const { return m_quantityField; }
@@ -88,6 +93,7 @@ private:
     QString m_nameField;
     QString m_quantityField = QStringLiteral("1");
     bool m_reprintBusy = false;
+    WorkerSet m_searches;
 };
 
 // Adds a reprint of printed row `row` (its name and path) for `quantity`
@@ -104,9 +110,8 @@ void AddPrintedRow(ReprintListModel &reprints, int row, const QString &name, con
 bool SearchPrintedList(PhotoListModel &printed, ReprintListModel &reprints, const QString &text, int quantity,
                        bool byNumber, const ShowHint &showHint);
 
-// Runs SearchPrintedList on a thread of its own, logged in the run log, then
-// calls `done` there (the page queues its field reset to its own thread).
-// The models must outlive the thread (the page's do: it is never destroyed
-// before the process ends).
-void StartReprintSearch(PhotoListModel &printed, ReprintListModel &reprints, const QString &text, int quantity,
+// Runs SearchPrintedList on a thread of `searches`, logged in the run log,
+// then calls `done` there (the page queues its field reset to its own
+// thread). The models must outlive `searches`, which joins the search.
+void StartReprintSearch(WorkerSet &searches, PhotoListModel &printed, ReprintListModel &reprints, const QString &text, int quantity,
                         bool byNumber, ShowHint showHint, std::function<void()> done);

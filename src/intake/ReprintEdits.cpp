@@ -1,6 +1,7 @@
 #include "intake/ReprintEdits.h"
 
 #include "desk/ProcessState.h"
+#include "intake/CopyLimit.h"
 #include "intake/ReprintRecords.h"
 #include "platform/DecimalText.h"
 
@@ -39,7 +40,7 @@ QuantityEditResult FinishQuantityEdit(const QString &quantityBefore, const QStri
 {
     if (typed.isEmpty())
         return {quantityBefore, 0, false};
-    const int quantity = LeadingDigitsValue(typed.trimmed());
+    const int quantity = CutToCopyLimit(LeadingDigitsValue(typed.trimmed()), QStringLiteral("补打列表"));
     return {QString::number(quantity), quantity - DecimalValue(quantityBefore), true};
 }
 

@@ -20,8 +20,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <thread>
-
 using namespace std::chrono_literals;
 
 namespace {
@@ -37,8 +35,9 @@ constexpr auto BetweenPasses = 2000ms;
 
 const QString StateSection = QStringLiteral("System");
 
-// The companions have always received the first four bytes of the UTF-16
-// text "stop": the record's byte count was the text's character count.
+// The companions receive the first four bytes of the UTF-16 text "stop":
+// the record's byte count is the text's character count, and the companions
+// read exactly that.
 QByteArray StopPayload()
 {
     const QString stop = QStringLiteral("stop");
@@ -95,11 +94,7 @@ ReprintFeed::ReprintFeed(const ReprintFeedKind &kind, PhotoListModel &printed, R
 
 ReprintFeed::~ReprintFeed()
 {
-    if (m_threads == 0)
-        return;
-    m_kind.stop = true;
-    while (m_threads > 0)
-        std::this_thread::sleep_for(5ms);
+    m_workers.StopAndJoin();
 }
 
 bool ReprintFeed::Click(uint64_t senderWindow)
@@ -117,8 +112,7 @@ bool ReprintFeed::Click(uint64_t senderWindow)
     m_kind.running = true;
     const bool told = m_companion.Send(m_kind.companionTitle, {senderWindow, 0, StopPayload()});
     ++m_kind.count;
-    ++m_threads;
-    std::thread([this, folder] { Run(folder); }).detach();
+    m_workers.Start([this, folder] { Run(folder); });
     // The thread runs before the message waits for its OK, so a restart
     // after a crash goes on reprinting with nobody at the desk.
     if (!told)
@@ -130,7 +124,7 @@ void ReprintFeed::Run(const QString &folder)
 {
     m_kind.running = true;
     WriteRunLog(m_kind.startedLog);
-    while (!m_kind.stop) {
+    while (!m_kind.stop && !WorkerStopRequested()) {
         if (!m_kind.heedsBacklog || ReprintBacklogLow)
             ReadFolder(folder);
         Pause(BetweenPasses);
@@ -138,8 +132,6 @@ void ReprintFeed::Run(const QString &folder)
     m_kind.running = false;
     --m_kind.count;
     WriteRunLog(m_kind.endedLog);
-    // Last: the feed may go once no thread of its own is left.
-    --m_threads;
 }
 
 void ReprintFeed::ReadFolder(const QString &folder)
@@ -156,7 +148,7 @@ void ReprintFeed::ReadFolder(const QString &folder)
 
 bool ReprintFeed::MayTakeNextFile() const
 {
-    return PrintedListReady && AutoPrintActive && !m_kind.stop;
+    return PrintedListReady && AutoPrintActive && !m_kind.stop && !WorkerStopRequested();
 }
 
 void ReprintFeed::HandleInfoFile(const QString &file)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "intake/ReprintTexts.h"
+#include "platform/WorkerSet.h"
 
 #include <QString>
 
@@ -80,7 +81,7 @@ private:
     ReprintListModel &m_reprints;
     CompanionLink &m_companion;
     Ui m_ui;
-    std::atomic<int> m_threads{0};
+    WorkerSet m_workers;
 };
 
 // Turns one info file ("NAME.vellora") into a reprint row for the first

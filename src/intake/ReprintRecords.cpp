@@ -3,6 +3,7 @@
 #include "desk/Locks.h"
 #include "desk/PrinterTable.h"
 #include "desk/ProcessState.h"
+#include "intake/CopyLimit.h"
 #include "intake/PhotoListModel.h"
 #include "intake/ReprintState.h"
 #include "platform/DecimalText.h"
@@ -150,6 +151,12 @@ bool ReadDuringRewrite(const std::filesystem::path &file, const FileIo::Contents
 QString ReprintText::Added(const QString &name, const QString &quantity)
 {
     return ReprintText::AddedPrefix + name + QStringLiteral("补打") + quantity + QStringLiteral("张");
+}
+
+QString ReprintText::CopiesCut(const QString &name, const QString &asked)
+{
+    return name + QStringLiteral("要求补打") + asked + QStringLiteral("张，超过上限，只补打") + QString::number(MaxCopies)
+        + QStringLiteral("张，请核对。");
 }
 
 ReprintListModel::Key AddReprintEntry(ReprintListModel &reprints, const QString &id, const QString &name,

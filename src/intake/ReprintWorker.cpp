@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -103,8 +102,7 @@ ReprintWorker::ReprintWorker(PhotoListModel &printed, ReprintListModel &reprints
 
 ReprintWorker::~ReprintWorker()
 {
-    while (m_running > 0)
-        std::this_thread::sleep_for(5ms);
+    m_workers.StopAndJoin();
 }
 
 bool ReprintWorker::Start()
@@ -116,11 +114,11 @@ bool ReprintWorker::Start()
     if (!m_running.compare_exchange_strong(idle, 1))
         return false;
     ++ReprintWorkerCount;
-    std::thread([this] {
+    m_workers.Start([this] {
         RunPass();
         --ReprintWorkerCount;
         --m_running;
-    }).detach();
+    });
     return true;
 }
 
@@ -132,7 +130,7 @@ void ReprintWorker::RunPass()
         ReprintWorkerBusy = true;
         const auto &[key, row] = *first;
         const int quantity = DecimalValue(row.quantity);
-        if (PrinterTakesReprintsNow() && !DispatchSuspended()) {
+        if (!WorkerStopRequested() && PrinterTakesReprintsNow() && !DispatchSuspended()) {
             PrintingName.Set(row.name);
             const int printedRow = DecimalValue(row.id);
             bool done = true;
@@ -176,8 +174,10 @@ bool ReprintWorker::PrintSingleCopies(ReprintListModel::Key key, const ReprintRo
 {
     int left = quantity;
     while (left > 0) {
+        // A worker asked to stop leaves the copies still to print in the list.
         bool rowKept = true;
-        if (PrintersBusy || PrintCyclePhase != ReprintPhase || !HandOutCopies(m_reprints, &m_printed, row, printedRow, 1, [&] {
+        if (WorkerStopRequested() || PrintersBusy || PrintCyclePhase != ReprintPhase ||
+            !HandOutCopies(m_reprints, &m_printed, row, printedRow, 1, [&] {
                 --ReprintTotalCount;
                 --left;
                 rowKept = m_reprints.SetTextOf(key, ReprintListModel::QuantityColumn, QString::number(left));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "intake/ReprintListModel.h"
+#include "platform/WorkerSet.h"
 
 #include <atomic>
 
@@ -20,7 +21,8 @@ class ReprintWorker final
 {
 public:
     ReprintWorker(PhotoListModel &printed, ReprintListModel &reprints);
-    // Waits for a pass still running, so the models it uses outlive it.
+    // Asks a pass still running to stop after the copy it is printing and
+    // waits for it, so the models it uses outlive it.
     ~ReprintWorker();
     ReprintWorker(const ReprintWorker &) = delete;
     ReprintWorker &operator=(const ReprintWorker &) = delete;
@@ -43,6 +45,7 @@ private:
     PhotoListModel &m_printed;
     ReprintListModel &m_reprints;
     std::atomic<int> m_running{0};
+    WorkerSet m_workers;
 };
 
 // Double click on a reprint row while automatic printing runs: the row is

@@ -3,8 +3,10 @@
 #include "desk/RunLog.h"
 #include "desk/WorkingFolders.h"
 #include "intake/CombinationReprint.h"
+#include "intake/CopyLimit.h"
 #include "intake/PhotoQueue.h"
 #include "platform/DecimalText.h"
+#include "platform/FileMove.h"
 #include "platform/Utf16File.h"
 
 #include <QFileInfo>
@@ -18,7 +20,7 @@ QString CombinationPictureName(const QDateTime &now)
 
 int CombinationCopies(const QString &typed)
 {
-    return std::max(DecimalValue(typed), 1);
+    return CutToCopyLimit(std::max(DecimalValue(typed), 1), QStringLiteral("连拍组合"));
 }
 
 bool WriteCombinationInfoFile(const QString &name, int extra)
@@ -31,28 +33,16 @@ namespace {
 
 fs::path PathOf(const QString &text) { return fs::path(text.toStdU16String()); }
 
-// Moves without ever replacing: false when `to` exists or the move failed.
-bool MoveNew(const fs::path &from, const fs::path &to)
-{
-    std::error_code error;
-    if (fs::exists(to, error))
-        return false;
-    fs::rename(from, to, error);
-    return !error;
-}
-
-// The shot's file goes into Pic_S; a second listing of it (vertical double)
-// finds nothing left to move.
+// The shot's file goes into Pic_S beside any original of the same name (a
+// second guest's IMG_0002.JPG becomes IMG_0002-2.JPG); a second listing of
+// it (vertical double) finds nothing left to move.
 void KeepShot(const QString &shot)
 {
     const fs::path from = PathOf(shot);
     std::error_code error;
     if (!fs::exists(from, error))
         return;
-    const fs::path to = PathOf(SourcePrefix) / from.filename();
-    fs::remove(to, error);
-    fs::rename(from, to, error);
-    if (error)
+    if (!FileMove::Move(from, PathOf(SourcePrefix) / from.filename(), FileMove::Clash::KeepBoth))
         WriteRunLog(QStringLiteral("连拍照片不能移入Pic_S:") + shot);
 }
 
@@ -61,12 +51,12 @@ void KeepShot(const QString &shot)
 bool PrintCombination(const fs::path &combined, int copies, const std::vector<QString> &shots, PhotoQueue &queue,
                       const QDateTime &now)
 {
-    copies = std::max(copies, 1);
     const QString name = CombinationPictureName(now);
+    copies = CutToCopyLimit(std::max(copies, 1), name);
     const QString fileName = name + QStringLiteral(".jpg");
     WriteRunLog(QStringLiteral("连拍组合:") + fileName);
     const QString pendingPath = PendingPrefix + fileName;
-    const bool moved = MoveNew(combined, PathOf(pendingPath));
+    const bool moved = FileMove::Move(combined, PathOf(pendingPath), FileMove::Clash::Refuse).has_value();
     if (moved) {
         queue.AddPendingUnlessListed(fileName, pendingPath);
         if (copies > 1 && !WriteCombinationInfoFile(name, copies - 1))

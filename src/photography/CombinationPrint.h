@@ -17,7 +17,8 @@ class PhotoQueue;
 // 5 March 2024).
 QString CombinationPictureName(const QDateTime &now);
 
-// The copies as typed: leading decimal digits; below 1 means one copy.
+// The copies as typed: leading decimal digits; below 1 means one copy, above
+// the copy limit (MaxCopies) the limit.
 int CombinationCopies(const QString &typed);
 
 // Writes "CombinationAddPrint/NAME.vellora" holding `extra` and a line
@@ -27,8 +28,8 @@ bool WriteCombinationInfoFile(const QString &name, int extra);
 // Prints `copies` of the combined picture at `combined`: logs it, moves it
 // into Pic_P as NAME.jpg (an existing picture of that name is never
 // replaced), lists it as pending unless the name is listed, writes the info
-// file for the copies after the first, and keeps the shots in Pic_S
-// (replacing files of the same names). True when the picture went into
+// file for the copies after the first, and keeps the shots in Pic_S (a
+// shot never replaces an original there: it takes a copy number). True when the picture went into
 // Pic_P; otherwise it stays where it was and nothing else is done.
 bool PrintCombination(const std::filesystem::path &combined, int copies, const std::vector<QString> &shots,
                       PhotoQueue &queue, const QDateTime &now = QDateTime::currentDateTime());

@@ -6,7 +6,8 @@
 namespace {
 
 const QString kAbsent = QStringLiteral("Error");
-constexpr int kBufferSize = 100;
+// Template paths are read whole: a cut path would name another file, or none.
+constexpr int kBufferSize = Profile::WholeValue;
 
 const QString kTemplateSections[] = {
     QStringLiteral("CombinationTemplateOne"),
@@ -94,4 +95,11 @@ int ExpectedTemplateWindows(int cells, int mode)
     if (mode == kCombinationVerticalDouble && (cells == 2 || cells == 3))
         return cells * 2;
     return cells;
+}
+
+void ResetCombinationSettingsForTests()
+{
+    CombinationMode = 0;
+    CaptureWaitTime = 0;
+    CombinationPreviewsDrawn = false;
 }

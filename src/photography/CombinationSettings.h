@@ -19,6 +19,9 @@ inline std::atomic<int> CaptureWaitTime{0};
 // main window last showed it; the main window clears it to have them redrawn.
 inline std::atomic<bool> CombinationPreviewsDrawn{false};
 
+// Puts the three values above back as a program start finds them. For tests.
+void ResetCombinationSettingsForTests();
+
 inline constexpr int kCombinationVerticalDouble = 1;
 
 struct CombinationSettings
@@ -32,8 +35,7 @@ struct CombinationSettings
 
 const std::filesystem::path &CombinationSettingsFile();
 
-// Every value read as the program always read it: at most 99 characters,
-// "Error" (also the fallback) counting as absent; numbers from their
+// Every value read whole, "Error" (also the fallback) counting as absent; numbers from their
 // leading decimal digits.
 CombinationSettings ReadCombinationSettings();
 // The template path for `cells` (1 to 4) as stored; empty when absent.

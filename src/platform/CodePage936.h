@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-// The workstation's narrow code page (936, simplified Chinese). Narrow texts
+// The program's narrow code page (936, simplified Chinese). Narrow texts
 // that go to the spooler, the status texts and new INI files use it.
 // Characters it cannot represent become '?', bytes it cannot decode U+FFFD.
 namespace CodePage936 {

@@ -7,7 +7,7 @@
 #include <memory>
 
 // A copy-data message for a companion program: who sends it, a number and
-// a block of bytes, the way the companions have always been told things.
+// a block of bytes, the one form of message the companions read.
 struct CopyDataMessage
 {
     uint64_t senderWindow = 0; // the program's main window, 0 when it has none

@@ -144,6 +144,24 @@ QStringList Texts(ipp_t *response, const char *name)
     return values;
 }
 
+std::vector<int> Integers(ipp_t *response, const char *name)
+{
+    std::vector<int> values;
+    ipp_attribute_t *attribute = ippFindAttribute(response, name, IPP_TAG_INTEGER);
+    for (int i = 0; attribute && i < ippGetCount(attribute); ++i)
+        values.push_back(ippGetInteger(attribute, i));
+    return values;
+}
+
+PrinterMarkers Markers(ipp_t *response)
+{
+    return PrinterMarkers{.names = Texts(response, "marker-names"),
+                          .levels = Integers(response, "marker-levels"),
+                          .lowLevels = Integers(response, "marker-low-levels"),
+                          .highLevels = Integers(response, "marker-high-levels"),
+                          .messages = Texts(response, "marker-message")};
+}
+
 int Integer(ipp_t *response, const char *name, int fallback)
 {
     ipp_attribute_t *attribute = ippFindAttribute(response, name, IPP_TAG_ZERO);
@@ -342,7 +360,8 @@ std::optional<PrinterHandle> CupsSpooler::Open(const QString &name)
 std::optional<PrinterInfo> CupsSpooler::Information(const PrinterHandle &printer)
 {
     const auto response = PrinterAttributes(
-        printer.name, {"printer-state", "printer-state-reasons", "printer-is-accepting-jobs", "queued-job-count"});
+        printer.name, {"printer-state", "printer-state-reasons", "printer-is-accepting-jobs", "queued-job-count",
+                       "marker-names", "marker-levels", "marker-low-levels", "marker-high-levels", "marker-message"});
     if (!response)
         return std::nullopt;
     ipp_t *ipp = AsIpp(response);
@@ -354,6 +373,7 @@ std::optional<PrinterInfo> CupsSpooler::Information(const PrinterHandle &printer
     PrinterInfo info;
     info.status = CupsPrinterStatusWord(state);
     info.jobsKnown = Integer(ipp, "queued-job-count", 0);
+    info.markers = Markers(ipp);
     return info;
 }
 

@@ -2,8 +2,9 @@
 
 #include <QStringView>
 
-// Numbers stored as text in settings and record files, read the way the
-// program has always read them. A number beyond the int range saturates.
+// Numbers stored as text in settings and record files, read by the two rules
+// below so that every file gives the same number wherever it is read. A number
+// beyond the int range saturates.
 
 // Settings values: leading blanks skipped, an optional sign, then decimal
 // digits up to the first other character; no digits gives 0.

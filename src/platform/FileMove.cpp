@@ -64,6 +64,10 @@ std::optional<fs::path> Place(const fs::path &from, const fs::path &target, Clas
         error = errno;
         return std::nullopt;
     }
+    if (clash == Clash::Refuse) {
+        error = RenameNoReplace(from, target);
+        return error == 0 ? std::optional<fs::path>(target) : std::nullopt;
+    }
     const std::string name = target.filename().native();
     for (int copy = 1; copy < MaxCopies; ++copy) {
         fs::path candidate = target;

@@ -17,6 +17,7 @@ namespace FileMove {
 enum class Clash {
     Replace,  // the target is replaced in one step (rename(2))
     KeepBoth, // the newcomer takes the first free copy name (WithCopyNumber)
+    Refuse,   // nothing moves: the target stays and the call fails
 };
 
 // The name with copy number `copy` (2 or more) inserted before its first "."

@@ -1,6 +1,10 @@
 #include "platform/Pause.h"
 
+#include "platform/WorkerSet.h"
+
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -14,7 +18,16 @@ void Pause(std::chrono::milliseconds duration)
     const double scale = g_scale.load(std::memory_order_relaxed);
     if (scale <= 0.0 || duration.count() <= 0)
         return;
-    std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(static_cast<double>(duration.count()) * scale));
+    const std::chrono::duration<double, std::milli> scaled(static_cast<double>(duration.count()) * scale);
+    const std::stop_token stop = CurrentWorkerStop();
+    if (!stop.stop_possible()) {
+        std::this_thread::sleep_for(scaled);
+        return;
+    }
+    std::mutex mutex;
+    std::condition_variable_any wake;
+    std::unique_lock lock(mutex);
+    wake.wait_for(lock, stop, scaled, [] { return false; });
 }
 
 void SetPauseScale(double scale)

@@ -64,7 +64,8 @@ void PrivateCupsDaemon::UseInThisProcess() const
 void PrivateCupsDaemon::WriteConfiguration()
 {
     const QString root = QString::fromStdString(m_root.string());
-    WriteFile(Path("etc/cupsd.conf"), QStringLiteral(R"(Listen %1/cups.sock
+    const QString network = m_port > 0 ? QStringLiteral("Listen 127.0.0.1:%1\n").arg(m_port) : QString();
+    WriteFile(Path("etc/cupsd.conf"), network + QStringLiteral(R"(Listen %1/cups.sock
 LogLevel warn
 Browsing Off
 WebInterface No
@@ -101,6 +102,22 @@ FileDevice No
 Sandboxing Relaxed
 )")
                                                 .arg(root));
+}
+
+void PrivateCupsDaemon::ListenOnLoopback(int port)
+{
+    m_port = port;
+    WriteConfiguration();
+}
+
+bool PrivateCupsDaemon::BorrowBackend(const QString &scheme)
+{
+    const std::filesystem::path system = std::filesystem::path("/usr/lib/cups/backend") / scheme.toStdString();
+    const std::filesystem::path own = Path("bin/backend") / scheme.toStdString();
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(own)))
+        std::filesystem::create_symlink(system, own, error);
+    return std::filesystem::exists(own);
 }
 
 bool PrivateCupsDaemon::InstallBackend(const QString &scheme, const QString &script)
@@ -170,7 +187,9 @@ std::optional<QString> PrivateCupsDaemon::Run(const QString &program, const QStr
     environment.insert(QStringLiteral("CUPS_SERVER"), Server());
     tool.setProcessEnvironment(environment);
     tool.start(program, arguments);
-    if (!tool.waitForFinished(15000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
+    if (!tool.waitForFinished(15000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
+        qWarning("%s failed: %s", qPrintable(program), tool.readAllStandardError().constData());
         return std::nullopt;
+    }
     return QString::fromUtf8(tool.readAllStandardOutput());
 }

@@ -34,6 +34,15 @@ public:
     // Points this process's CUPS clients at the daemon.
     void UseInThisProcess() const;
 
+    // Serves IPP on 127.0.0.1:port as well, as a desk sharing its printers
+    // does; takes effect at the next start.
+    void ListenOnLoopback(int port);
+    int LoopbackPort() const { return m_port; }
+
+    // Lets queues use the system's backend for URIs "scheme://..." (ipp for
+    // another desk's shared printer).
+    bool BorrowBackend(const QString &scheme);
+
     // Installs a backend script for URIs "scheme:/...". It runs as root.
     bool InstallBackend(const QString &scheme, const QString &script);
 
@@ -48,4 +57,5 @@ private:
 
     std::filesystem::path m_root;
     QProcess m_daemon;
+    int m_port = 0;
 };

@@ -4,9 +4,8 @@
 
 #include <filesystem>
 
-// INI settings files, read and written key by key the way the workstation's
-// profile functions do it, because every settings and state file of the
-// program relies on those rules:
+// INI settings files, read and written key by key by these rules, on which
+// every settings and state file of the program relies:
 // - section and key names are compared without case, blanks around names
 //   and values are trimmed;
 // - a value longer than the caller's buffer comes back cut to bufferSize - 1
@@ -19,6 +18,10 @@
 // never leaves half a file; adding a new section only appends, which keeps
 // the all-day run log cheap.
 namespace Profile {
+
+// The buffer size that reads a value whole, whatever its length: for paths
+// and numbers, which a cut would silently change into others.
+constexpr int WholeValue = 1 << 30;
 
 QString Read(const std::filesystem::path &file, const QString &section, const QString &key,
              const QString &fallback, int bufferSize = 100);

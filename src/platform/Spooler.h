@@ -58,12 +58,25 @@ struct PrinterHandle
     QString name;
 };
 
+// What a printer's driver says about its supplies (paper, ribbon, ink):
+// one element per supply in each list, as the spooler's marker attributes
+// give them. Levels are percentages; a negative level is not known.
+struct PrinterMarkers
+{
+    QStringList names;
+    std::vector<int> levels;
+    std::vector<int> lowLevels;
+    std::vector<int> highLevels;
+    QStringList messages;
+};
+
 // A printer's state as the spooler reports it.
 struct PrinterInfo
 {
     uint32_t status = 0;
     uint32_t attributes = 0;
     int jobsKnown = 0;
+    PrinterMarkers markers;
 };
 
 struct PrintJobInfo
@@ -131,7 +144,7 @@ public:
     virtual std::optional<QStringList> EnumeratePrinters() = 0;
     // A handle, unless the spooler says it knows no printer of that name.
     virtual std::optional<PrinterHandle> Open(const QString &name) = 0;
-    // Status word, attributes and number of queued jobs.
+    // Status word, attributes, number of queued jobs and supplies.
     virtual std::optional<PrinterInfo> Information(const PrinterHandle &printer) = 0;
     // Queued jobs first .. first + count - 1 in queue order (fewer when the queue is shorter).
     virtual std::optional<std::vector<PrintJobInfo>> Jobs(const PrinterHandle &printer, int first, int count) = 0;

@@ -33,13 +33,20 @@ struct Choice
     QString name;
 };
 
-// The first checked printer with an empty queue that takes this kind of job.
+// A printer the operator chose that can print now; a stopped, refusing,
+// paper-less, offline or open one would only keep the photo waiting.
+bool Usable(const PrinterEntry &entry)
+{
+    return EntryChecked(entry) && EntryCanPrint(entry);
+}
+
+// The first usable printer with an empty queue that takes this kind of job.
 Choice Walk(int32_t excludedMode)
 {
     Choice choice;
     for (int index = 0; index < static_cast<int>(PrinterTable.size()); ++index) {
         const PrinterEntry &entry = PrinterTable[index];
-        if (!EntryChecked(entry))
+        if (!Usable(entry))
             continue;
         const int32_t jobs = EntryJobCount(entry);
         if (jobs <= 0 && EntryWorkMode(entry) != excludedMode) {
@@ -58,7 +65,7 @@ void OnePrinterRule(Choice &choice)
     if (SelectedPrinterCount != 1 || choice.index >= static_cast<int>(PrinterTable.size()))
         return;
     const PrinterEntry &entry = PrinterTable[choice.index];
-    if (!EntryChecked(entry))
+    if (!Usable(entry))
         return;
     const int32_t jobs = EntryJobCount(entry);
     g_lastJobCountSeen = jobs;

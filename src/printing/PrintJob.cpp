@@ -10,6 +10,7 @@
 #include "platform/CrashPoint.h"
 #include "platform/Pause.h"
 #include "printing/HandOver.h"
+#include "platform/WorkerSet.h"
 #include "printing/PageShape.h"
 #include "printing/PrinterStatus.h"
 
@@ -22,14 +23,20 @@
 #include <atomic>
 #include <future>
 #include <mutex>
-#include <thread>
 #include <unistd.h>
 
 namespace {
 
 std::mutex g_spoolerMutex;
 std::shared_ptr<Spooler> g_spooler;
-std::atomic<int> g_threadsRunning{0};
+
+// The owner of every print thread. Made on first use, after the process-wide
+// state the jobs use, so it is joined before that state goes.
+WorkerSet &PrintThreads()
+{
+    static WorkerSet threads;
+    return threads;
+}
 
 std::shared_ptr<Spooler> CurrentSpooler()
 {
@@ -180,6 +187,9 @@ void PrintJobRun::Run()
     PrintingName.Set(picture);
     CrashPoint("during-print-delay");
     Pause(std::chrono::seconds(PrintDelaySeconds.load()));
+    // Asked to stop within its delay: nothing was sent, nothing is printed.
+    if (WorkerStopRequested())
+        return;
     WriteRunLog(name + QStringLiteral("进行图片打印:") + picture);
 
     const auto device = m_spooler ? GetPrinterDevice(*m_spooler, name) : std::nullopt;
@@ -374,21 +384,15 @@ int PrintJob(const PrintJobParams &params)
 
 std::optional<PrintThread> StartPrintThread(std::function<void()> body)
 {
-    ++g_threadsRunning;
-    std::promise<uint32_t> running;
-    std::future<uint32_t> id = running.get_future();
+    auto running = std::make_shared<std::promise<uint32_t>>();
+    std::future<uint32_t> id = running->get_future();
     try {
-        std::thread thread([body = std::move(body), running = std::move(running)]() mutable {
-            running.set_value(static_cast<uint32_t>(gettid()));
+        const pthread_t handle = PrintThreads().StartWithHandle([body = std::move(body), running] {
+            running->set_value(static_cast<uint32_t>(gettid()));
             body();
-            body = nullptr;
-            --g_threadsRunning;
         });
-        const pthread_t handle = thread.native_handle();
-        thread.detach();
         return PrintThread{handle, id.get()};
     } catch (const std::system_error &) {
-        --g_threadsRunning;
         return std::nullopt;
     }
 }
@@ -401,5 +405,10 @@ std::optional<PrintThread> StartPrintJob(std::unique_ptr<PrintJobParams> params)
 
 int PrintThreadsRunning()
 {
-    return g_threadsRunning;
+    return PrintThreads().Running();
+}
+
+void StopPrintThreads()
+{
+    PrintThreads().StopAndJoin();
 }

@@ -30,8 +30,8 @@ struct PrintThread
     uint32_t id; // the thread's kernel id
 };
 
-// Runs `body` on a detached thread; returns once the thread runs. Nothing
-// when no thread could be made.
+// Runs `body` on a thread of the print threads' owner; returns once the
+// thread runs. Nothing when no thread could be made.
 std::optional<PrintThread> StartPrintThread(std::function<void()> body);
 
 // Starts PrintJob on a thread of its own, which owns the record from then on.
@@ -40,3 +40,10 @@ std::optional<PrintThread> StartPrintJob(std::unique_ptr<PrintJobParams> params)
 // Threads started by StartPrintThread that have not ended yet (tests wait
 // for 0 before they tear down what the jobs use).
 int PrintThreadsRunning();
+
+// Asks every print thread to stop and waits for them: a job still in its
+// print delay ends without printing, one in its copy pauses counts and
+// records what it sent. The program never calls it (its exit does not wait
+// for print jobs); tests do before they tear down what the jobs use, and
+// the owner does it at the end of a process that returns from main.
+void StopPrintThreads();

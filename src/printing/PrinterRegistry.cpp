@@ -7,6 +7,7 @@
 #include "desk/SysValues.h"
 #include "platform/CodePage936.h"
 #include "printing/PrinterStatus.h"
+#include "printing/PrinterSupply.h"
 #include "printing/WorkMode.h"
 
 #include <QDesktopServices>
@@ -128,24 +129,86 @@ void PrinterRegistry::RefreshRow(int row)
     const QString name = m_model.Text(row, Column::NameColumn);
     // A printer that cannot be opened keeps its values.
     if (const auto printer = m_spooler.Open(name)) {
-        const auto info = m_spooler.Information(*printer);
-        if (info && !(info->attributes & PrinterAttributeBit::WorkOffline))
-            QueryPrinterStatus(m_spooler, printer, name); // logs the query; the text comes below
-        const auto queue = GetPrinterJobs(m_spooler, *printer);
+        // One reading of the printer and its queue gives the row; the run log
+        // still shows the two status queries of a pass (one for a printer set
+        // to work offline).
+        auto queue = GetPrinterJobs(m_spooler, *printer);
+        if (queue && !(queue->info.attributes & PrinterAttributeBit::WorkOffline))
+            LogStatusQuery(name);
         if (!queue) {
             // Said on this row, and the pass goes on with the others: a spooler
             // that went away must not leave the other rows showing old states.
+            LogStatusQuery(name);
             entry.statusText = UnreadableState();
+            SetEntryCanPrint(entry, false);
             ShowEntry(row);
             return;
         }
+        LogStatusQuery(name);
+        const uint32_t waived = WaivedFaults(name, queue->status);
+        queue->status &= ~waived;
+        queue->info.status &= ~waived;
         SetEntryJobCount(entry, static_cast<int32_t>(queue->jobs.size()));
         entry.queueDocuments = QueueDocuments(queue->jobs);
-        entry.statusText = QueryPrinterStatus(m_spooler, printer, name);
+        entry.statusText = PrinterStatusText(*queue);
+        SetEntryCanPrint(entry, CanPrintNow(queue->info));
+        ShowSupply(row, name, ReadPrinterSupply(queue->info.markers));
+        LogHeldJobs(row, name, entry);
     }
     if (m_model.Text(row, Column::PaperColumn).isEmpty())
         StartPaperQuery(row, name);
     ShowEntry(row);
+}
+
+// A backend that reported the paper out often never takes it back, and CUPS
+// keeps the report after the queue was resumed: the operator's "恢复打印机"
+// answers the faults reported until then. One that goes away and comes back
+// counts again, and so do all once the queue stops again.
+uint32_t PrinterRegistry::WaivedFaults(const QString &name, uint32_t status)
+{
+    const std::lock_guard lock(m_waivedMutex);
+    const auto found = m_waivedFaults.find(name);
+    if (found == m_waivedFaults.end())
+        return 0;
+    found->second &= status;
+    if (status & PrinterStatusBit::Paused)
+        found->second = 0;
+    return found->second;
+}
+
+void PrinterRegistry::WaiveFaults(const QString &name)
+{
+    const auto printer = m_spooler.Open(name);
+    const auto info = printer ? m_spooler.Information(*printer) : std::nullopt;
+    const std::lock_guard lock(m_waivedMutex);
+    m_waivedFaults[name] = info ? ReportedFaults(info->status) : 0;
+}
+
+void PrinterRegistry::ShowSupply(int row, const QString &name, const PrinterSupply &supply)
+{
+    const QString text = SupplyText(supply);
+    const bool low = SupplyLow(supply);
+    m_model.SetText(row, Column::RemainingColumn, text);
+    m_model.SetMarked(row, low);
+    if (m_lowSaid.size() <= static_cast<size_t>(row))
+        m_lowSaid.resize(row + 1, false);
+    // Said once when the printer runs low; again only after it was refilled.
+    if (low && !m_lowSaid[row])
+        emit RunningLow(QStringLiteral("打印机 %1 的纸张或色带快用完了，剩余 %2").arg(name, text));
+    m_lowSaid[row] = low;
+}
+
+// A queue that stopped with photos in it keeps them until it is resumed; the
+// run log says once which queue holds which.
+void PrinterRegistry::LogHeldJobs(int row, const QString &name, const PrinterEntry &entry)
+{
+    if (m_heldLogged.size() <= static_cast<size_t>(row))
+        m_heldLogged.resize(row + 1);
+    const bool holding = !EntryCanPrint(entry) && EntryJobCount(entry) > 0;
+    const QByteArray held = holding ? entry.queueDocuments : QByteArray();
+    if (holding && held != m_heldLogged[row])
+        WriteRunLog(name + QStringLiteral("不能打印，队列中保留: ") + CodePage936::ToUnicode(held));
+    m_heldLogged[row] = held;
 }
 
 void PrinterRegistry::ShowEntry(int row)
@@ -285,6 +348,7 @@ void PrinterRegistry::ResumePrinter(int row)
         const SpoolerAnswer answer = m_spooler.ResumePrinter(name);
         if (answer.accepted) {
             WriteRunLog(name + QStringLiteral("恢复打印机"));
+            WaiveFaults(name);
             RequestRefresh(true);
             return;
         }
@@ -341,7 +405,7 @@ void PrinterRegistry::ToggleCheck(int row)
         m_model.SetChecked(row, !m_model.IsChecked(row));
 }
 
-void PrinterRegistry::OnClicked(int row, int column)
+void PrinterRegistry::OnClicked(int row, int column, bool boxToggled)
 {
     if (row < 0 || row >= m_model.RowCount()) {
         emit WorkModeEditorCloseRequested();
@@ -350,8 +414,9 @@ void PrinterRegistry::OnClicked(int row, int column)
     m_lastClickedRow = row;
     if (IsRowVirtual(row))
         return;
-    if (column == Column::NameColumn && !m_model.Text(row, Column::PaperColumn).isEmpty()) {
-        ToggleCheck(row);
+    if (column == Column::NameColumn && (boxToggled || !m_model.Text(row, Column::PaperColumn).isEmpty())) {
+        if (!boxToggled)
+            ToggleCheck(row);
         bool chosen = false;
         {
             const std::lock_guard chosenLock(m_chosenMutex);

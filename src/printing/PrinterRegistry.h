@@ -1,12 +1,15 @@
 #pragma once
 
 #include "desk/PrinterListModel.h"
+#include "desk/PrinterTable.h"
 #include "platform/Spooler.h"
+#include "printing/PrinterSupply.h"
 
 #include <QObject>
 #include <QThreadPool>
 
 #include <chrono>
+#include <map>
 #include <mutex>
 #include <set>
 
@@ -62,12 +65,16 @@ public:
 
     // "恢复打印机": starts the row's stopped queue again and releases the
     // jobs it held back, on the worker, with a run-log entry; a refresh pass
-    // follows. When the spooler refuses, ResumeRefused() says why.
+    // follows. When the spooler refuses, ResumeRefused() says why. Faults the
+    // printer reported until then (paper out, door open, offline) no longer
+    // keep photos from it; once gone, they count again when they come back.
     void ResumePrinter(int row);
 
     // Printer list notifications. A row of -1 is a click outside the rows.
     void OnCheckChanged(int row, bool wasChecked, bool isChecked);
-    void OnClicked(int row, int column);
+    // `boxToggled`: the click landed on the row's check box, which the view
+    // has already toggled; a click on the name toggles the mark here.
+    void OnClicked(int row, int column, bool boxToggled = false);
     void OnDoubleClicked(int row, int column);
     void OnRightClicked(int row, int column);
     int LastClickedRow() const { return m_lastClickedRow; }
@@ -96,10 +103,16 @@ signals:
     void WorkModeEditorCloseRequested();
     // The spooler refused to resume a printer; the message tells the operator.
     void ResumeRefused(const QString &message);
+    // A printer ran low on paper or ribbon; the hint line tells the operator once.
+    void RunningLow(const QString &hint);
 
 private:
     void RefreshRow(int row);
     void ShowEntry(int row);
+    void ShowSupply(int row, const QString &name, const PrinterSupply &supply);
+    void LogHeldJobs(int row, const QString &name, const PrinterEntry &entry);
+    uint32_t WaivedFaults(const QString &name, uint32_t status);
+    void WaiveFaults(const QString &name);
     void UpdateNoPrinterChosen();
     void PaperQueryWorker(const PaperQueryRequest &request);
     void ToggleCheck(int row);
@@ -123,6 +136,15 @@ private:
     bool m_passAgain = false;
     std::atomic<std::chrono::milliseconds::rep> m_longestPass{0};
     std::atomic<std::chrono::milliseconds::rep> m_lastPass{0};
+
+    // Touched by the passes only, one at a time: per row, whether its
+    // running low was said, and the held documents last logged.
+    std::vector<bool> m_lowSaid;
+    std::vector<QByteArray> m_heldLogged;
+
+    // Per printer, the faults it reported before the operator resumed it.
+    std::mutex m_waivedMutex;
+    std::map<QString, uint32_t> m_waivedFaults;
 
     std::mutex m_paperMutex;
     std::set<int> m_paperPending;

@@ -44,6 +44,12 @@ constexpr BitText kJobTexts[] = {
     {JobStatusBit::Restarted, u"打印作业重新启动..."},
 };
 
+// A queue in any of these states takes no job now: stopped, refusing jobs,
+// out of paper, unreachable or with its door open.
+constexpr uint32_t kCannotPrint = PrinterStatusBit::Paused | PrinterStatusBit::NotAvailable
+    | PrinterStatusBit::PaperOut | PrinterStatusBit::Offline | PrinterStatusBit::ServerOffline
+    | PrinterStatusBit::DoorOpen;
+
 // A printing job with any of these has failed.
 constexpr uint32_t kPrintingJobFailed =
     JobStatusBit::Error | JobStatusBit::Offline | JobStatusBit::PaperOut | JobStatusBit::Blocked;
@@ -55,6 +61,23 @@ std::optional<QString> FirstText(std::span<const BitText> table, uint32_t word)
             return QString::fromUtf16(entry.text);
     }
     return std::nullopt;
+}
+
+// What a printer reports on its own and CUPS keeps until the printer takes
+// it back, unlike a stopped or refusing queue.
+constexpr uint32_t kReportedFaults = PrinterStatusBit::PaperOut | PrinterStatusBit::Offline
+    | PrinterStatusBit::ServerOffline | PrinterStatusBit::DoorOpen;
+
+// An empty queue that cannot print says why: the cause (paper, door) before
+// its effect (stopped, refusing jobs).
+std::optional<QString> IdleStateText(uint32_t status)
+{
+    constexpr uint32_t kEffects = PrinterStatusBit::Paused | PrinterStatusBit::NotAvailable;
+    if (!(status & kCannotPrint))
+        return std::nullopt;
+    if (auto cause = FirstText(kPrinterTexts, status & kCannotPrint & ~kEffects))
+        return cause;
+    return FirstText(kPrinterTexts, status & kEffects);
 }
 
 // Walks the queue: the first job whose status has a known bit decides.
@@ -82,34 +105,51 @@ std::optional<PrinterJobs> GetPrinterJobs(Spooler &spooler, const PrinterHandle 
     auto jobs = spooler.Jobs(printer, 0, info->jobsKnown);
     if (!jobs)
         return std::nullopt;
-    return PrinterJobs{std::move(*jobs), info->status};
+    return PrinterJobs{std::move(*jobs), info->status, *info};
+}
+
+QString PrinterStatusText(const PrinterJobs &queue)
+{
+    const bool offline = queue.status & (PrinterStatusBit::ServerOffline | PrinterStatusBit::Offline);
+    if (!queue.jobs.empty() && queue.status != 0) {
+        if (auto text = FirstText(kPrinterTexts, queue.status))
+            return *text;
+    }
+    QString gathered;
+    if (auto text = JobsText(queue.jobs, gathered))
+        return *text;
+
+    if (offline || (queue.info.attributes & PrinterAttributeBit::WorkOffline))
+        return QStringLiteral("该打印机未连电脑");
+    if (queue.jobs.empty())
+        return IdleStateText(queue.status).value_or(QStringLiteral("空闲"));
+    return gathered.isEmpty() ? QStringLiteral("未能获取状态,或正在打印。") : gathered;
+}
+
+void LogStatusQuery(const QString &name)
+{
+    WriteRunLog(name + QStringLiteral("检测打印机的状态"));
 }
 
 QString QueryPrinterStatus(Spooler &spooler, const std::optional<PrinterHandle> &printer, const QString &name)
 {
-    WriteRunLog(name + QStringLiteral("检测打印机的状态"));
+    LogStatusQuery(name);
     if (!printer)
         return QStringLiteral("打印机不存在!");
     const auto queue = GetPrinterJobs(spooler, *printer);
     if (!queue)
         return QStringLiteral("打印失败！");
+    return PrinterStatusText(*queue);
+}
 
-    const bool offline = queue->status & (PrinterStatusBit::ServerOffline | PrinterStatusBit::Offline);
-    if (!queue->jobs.empty() && queue->status != 0) {
-        if (auto text = FirstText(kPrinterTexts, queue->status))
-            return *text;
-    }
-    QString gathered;
-    if (auto text = JobsText(queue->jobs, gathered))
-        return *text;
+uint32_t ReportedFaults(uint32_t status)
+{
+    return status & kReportedFaults;
+}
 
-    const auto info = spooler.Information(*printer);
-    const bool workOffline = info && (info->attributes & PrinterAttributeBit::WorkOffline);
-    if (offline || workOffline)
-        return QStringLiteral("该打印机未连电脑");
-    if (queue->jobs.empty())
-        return QStringLiteral("空闲");
-    return gathered.isEmpty() ? QStringLiteral("未能获取状态,或正在打印。") : gathered;
+bool CanPrintNow(const PrinterInfo &info)
+{
+    return !(info.status & kCannotPrint) && !(info.attributes & PrinterAttributeBit::WorkOffline);
 }
 
 std::optional<PrinterDevice> GetPrinterDevice(Spooler &spooler, const QString &name)

@@ -15,3 +15,8 @@ QString WorkModeRefusal()
 {
     return QStringLiteral("请先暂停自动打印，等打印机处于 空闲 状态才能更改工作模式。");
 }
+
+void ResetWorkModeForTests()
+{
+    StandbyInUse = false;
+}

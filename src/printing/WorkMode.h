@@ -27,3 +27,6 @@ QString WorkModeRefusal();
 
 // Set the first time any printer is put on standby; stays set for the run.
 inline std::atomic<bool> StandbyInUse{false};
+
+// Clears StandbyInUse, as a program start finds it. For tests.
+void ResetWorkModeForTests();

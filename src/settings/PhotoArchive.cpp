@@ -2,8 +2,9 @@
 
 #include "compose/PictureNumber.h"
 #include "platform/Clock.h"
+#include "platform/FileMove.h"
 #include "platform/Pause.h"
-#include "settings/ArchiveMove.h"
+#include "platform/WorkerSet.h"
 
 #include <algorithm>
 #include <chrono>
@@ -36,6 +37,14 @@ std::vector<fs::path> FilesIn(const fs::path &folder)
     return files;
 }
 
+// The archive folder is often on another disk: the move then copies, syncs
+// and only then removes the working folder's photo, which is never in both
+// places and never lost.
+bool MoveIntoArchive(const fs::path &file, const fs::path &destination)
+{
+    return FileMove::Move(file, destination, FileMove::Clash::KeepBoth).has_value();
+}
+
 bool IsPhotoFile(const fs::path &file)
 {
     return IsArchivedPhoto(QString::fromStdString(file.string()));
@@ -59,27 +68,28 @@ bool IsArchivedPhoto(const QString &path)
 
 PhotoArchive::~PhotoArchive()
 {
-    JoinThreads();
+    m_workers.StopAndJoin();
 }
 
 bool PhotoArchive::Start(const fs::path &archiveFolder)
 {
     if (m_running.exchange(true))
         return false;
-    JoinThreads();
+    m_workers.Join(); // the last run's threads, all at their end
 
     m_found = 0;
     m_archived = 0;
     m_leftBehind = 0;
     m_finished = false;
+    m_cutShort = false;
     for (auto &busy : m_folderBusy)
         busy = true;
 
     // One day folder for the whole run, even when it runs past midnight.
     const fs::path dayFolder = archiveFolder / ArchiveDayName(Clock::Now().date()).toStdString();
     for (const ArchiveJob &job : ArchiveJobs)
-        m_threads.emplace_back(&PhotoArchive::Work, this, std::cref(job), dayFolder);
-    m_threads.emplace_back(&PhotoArchive::Finish, this);
+        m_workers.Start([this, &job, dayFolder] { Work(job, dayFolder); });
+    m_workers.Start([this] { Finish(); });
     return true;
 }
 
@@ -108,10 +118,16 @@ void PhotoArchive::Work(const ArchiveJob &job, const fs::path &dayFolder)
     m_found += static_cast<int>(std::count_if(files.begin(), files.end(), IsPhotoFile));
 
     for (const fs::path &file : files) {
+        if (WorkerStopRequested()) {
+            m_cutShort = true;
+            break;
+        }
         if (!IsPhotoFile(file)) {
             Pause(FilePause);
             continue;
         }
+        // A photo archived earlier that day under the same name stays; the
+        // newcomer takes a copy number.
         const fs::path destination = target / file.filename();
         if (MoveIntoArchive(file, destination) || MoveIntoArchive(file, destination))
             ++m_archived;
@@ -125,17 +141,17 @@ void PhotoArchive::Work(const ArchiveJob &job, const fs::path &dayFolder)
 
 void PhotoArchive::Finish()
 {
+    // Asked to stop, the pause returns at once: the workers end within a file's move.
     while (std::any_of(m_folderBusy.begin(), m_folderBusy.end(), [](const auto &busy) { return busy.load(); }))
         Pause(FinisherPoll);
+    if (m_cutShort) {
+        // The photos left behind keep their numbers.
+        m_running = false;
+        return;
+    }
     // Numbering starts again with the next start of the program.
     ForgetPictureNumbers();
     m_finished = true;
     m_running = false;
 }
 
-void PhotoArchive::JoinThreads()
-{
-    for (std::thread &thread : m_threads)
-        thread.join();
-    m_threads.clear();
-}

@@ -1,17 +1,19 @@
 #pragma once
 
+#include "platform/WorkerSet.h"
+
 #include <QDate>
 #include <QString>
 
 #include <array>
 #include <atomic>
 #include <filesystem>
-#include <thread>
-#include <vector>
 
 // Archiving after an event: every photo of the working folders moves into a
 // day folder under the archive folder, one sub-folder per working folder,
-// and the picture numbers are forgotten so numbering starts again.
+// and the picture numbers are forgotten so numbering starts again. A second
+// archive on the same day keeps the photos of the first: a name taken there
+// gets a copy number (IMG_0002-2.JPG).
 
 // One worker's share: a working folder and its sub-folder of the day folder.
 struct ArchiveJob
@@ -57,7 +59,9 @@ public:
     PhotoArchive() = default;
     PhotoArchive(const PhotoArchive &) = delete;
     PhotoArchive &operator=(const PhotoArchive &) = delete;
-    // Waits for a run still going.
+    // Asks a run still going to stop after the photo each worker is moving
+    // and waits for it; the photos not reached stay in their working folders
+    // and the picture numbers are kept.
     ~PhotoArchive();
 
     // Starts archiving into archiveFolder/yyyyMMdd (today's date). Every file
@@ -72,7 +76,6 @@ public:
 private:
     void Work(const ArchiveJob &job, const std::filesystem::path &dayFolder);
     void Finish();
-    void JoinThreads();
 
     std::atomic<bool> m_running{false};
     std::array<std::atomic<bool>, ArchiveJobs.size()> m_folderBusy{};
@@ -80,6 +83,7 @@ private:
     std::atomic<int> m_archived{0};
     std::atomic<int> m_leftBehind{0};
     std::atomic<bool> m_finished{false};
+    std::atomic<bool> m_cutShort{false}; // a worker was asked to stop before its folder was done
     // Started and joined on the user-interface thread only.
-    std::vector<std::thread> m_threads;
+    WorkerSet m_workers;
 };

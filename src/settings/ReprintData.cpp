@@ -1,6 +1,7 @@
 #include "settings/ReprintData.h"
 
 #include "platform/Pause.h"
+#include "platform/WorkerSet.h"
 
 #include <QString>
 
@@ -28,6 +29,8 @@ int ClearReprintData(const std::filesystem::path &folder)
 
     int deleted = 0;
     for (const auto &entry : entries) {
+        if (WorkerStopRequested())
+            break;
         if (!entry.is_directory(error) && std::filesystem::remove(entry.path(), error))
             ++deleted;
         Pause(std::chrono::milliseconds(100));

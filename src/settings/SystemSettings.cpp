@@ -1,7 +1,7 @@
 #include "settings/SystemSettings.h"
 
 #include "desk/ProcessState.h"
-#include "platform/DecimalText.h"
+#include "desk/RunLog.h"
 #include "platform/Profile.h"
 
 #include <algorithm>
@@ -22,32 +22,27 @@ std::atomic<bool> captureOnTop{false};
 SharedText phoneReprintFolder;
 SharedText archiveFolder;
 
-int ClampThumbnailSize(int size)
+QStringList loadMessages;
+
+// Says in the run log what became of a value not taken as it stood.
+const CheckedNumber &Logged(const CheckedNumber &checked)
 {
-    return std::clamp(size, MinThumbnailSize, MaxThumbnailSize);
+    if (!checked.message.isEmpty())
+        WriteRunLog(checked.message);
+    return checked;
 }
 
-int ClampThumbnailWaitPrintCount(int count)
-{
-    return std::max(count, MinThumbnailWaitPrintCount);
-}
-
-int ClampThumbnailPrintedCount(int count)
-{
-    return std::max(count, MinThumbnailPrintedCount);
-}
-
-int ClampPictureQuality(int quality)
-{
-    return std::clamp(quality, MinPictureQuality, MaxPictureQuality);
-}
-
-// Reads a numeric entry into the value through its clamp; a missing entry leaves the value.
-void LoadNumber(const Key &key, std::atomic<int> &value, int (*clamp)(int))
+// Reads a numeric entry through its check; a missing entry leaves the value.
+void LoadNumber(const Key &key, std::atomic<int> &value, const NumberSetting &setting)
 {
     const QString text = ReadStored(key, MissingText);
-    if (text != MissingText)
-        value = clamp(DecimalValue(text));
+    if (text == MissingText)
+        return;
+    const CheckedNumber checked = Logged(CheckNumber(setting, text, value.load()));
+    if (checked.value)
+        value = *checked.value;
+    if (!checked.message.isEmpty())
+        loadMessages.append(checked.message);
 }
 
 void LoadText(const Key &key, SharedText &value)
@@ -57,19 +52,22 @@ void LoadText(const Key &key, SharedText &value)
         value.Set(text);
 }
 
-int SaveNumber(const Key &key, std::atomic<int> &value, int typed, int (*clamp)(int))
+// Takes a typed number through its check and writes the value used.
+CheckedNumber SaveNumber(const Key &key, std::atomic<int> &value, const QString &typed, const NumberSetting &setting)
 {
-    const int taken = clamp(typed);
-    value = taken;
-    Store(key, QString::number(taken));
-    return taken;
+    const CheckedNumber checked = Logged(CheckNumber(setting, typed, value.load()));
+    if (checked.value) {
+        value = *checked.value;
+        Store(key, QString::number(*checked.value));
+    }
+    return checked;
 }
 
 } // namespace
 
 QString ReadStored(const Key &key, const QString &fallback)
 {
-    return Profile::Read(File, key.section, key.key, fallback);
+    return Profile::Read(File, key.section, key.key, fallback, Profile::WholeValue);
 }
 
 bool Store(const Key &key, const QString &text)
@@ -77,28 +75,41 @@ bool Store(const Key &key, const QString &text)
     return Profile::Write(File, key.section, key.key, text);
 }
 
-void Load()
+void ResetToBuiltIns()
 {
     thumbnailSize = BuiltInThumbnailSize;
     thumbnailWaitPrintCount = BuiltInThumbnailCount;
     thumbnailPrintedCount = BuiltInThumbnailCount;
     pictureQuality = BuiltInPictureQuality;
+    captureOnTop = false;
     phoneReprintFolder.Set(QString());
     archiveFolder.Set(QString());
     PrintDelaySeconds = BuiltInWaitSeconds;
+}
+
+void Load()
+{
+    ResetToBuiltIns();
+    loadMessages.clear();
 
     LoadText(PhoneFolderKey, phoneReprintFolder);
     LoadText(ArchiveFolderKey, archiveFolder);
-    LoadNumber(ThumbnailSizeKey, thumbnailSize, ClampThumbnailSize);
-    LoadNumber(ThumbnailWaitPrintCountKey, thumbnailWaitPrintCount, ClampThumbnailWaitPrintCount);
-    LoadNumber(ThumbnailPrintedCountKey, thumbnailPrintedCount, ClampThumbnailPrintedCount);
-    LoadNumber(PictureQualityKey, pictureQuality, ClampPictureQuality);
+    LoadNumber(ThumbnailSizeKey, thumbnailSize, Settings::ThumbnailSize());
+    LoadNumber(ThumbnailWaitPrintCountKey, thumbnailWaitPrintCount, Settings::ThumbnailWaitPrintCount());
+    LoadNumber(ThumbnailPrintedCountKey, thumbnailPrintedCount, Settings::ThumbnailPrintedCount());
+    LoadNumber(PictureQualityKey, pictureQuality, Settings::PictureQuality());
     captureOnTop = ReadStored(CaptureOnTopKey, QStringLiteral("0")) != QStringLiteral("0");
 
-    // A stored "0" is what a cleared or zero field leaves behind: the built-in wait stays.
-    const QString waitTime = ReadStored(WaitTimeKey, QStringLiteral("0"));
-    if (waitTime != QStringLiteral("0"))
-        PrintDelaySeconds = WaitSecondsOf(waitTime);
+    // A stored "0" is what a cleared field left behind in earlier versions: the built-in wait stays.
+    std::atomic<int> waitSeconds{PrintDelaySeconds.load()};
+    if (ReadStored(WaitTimeKey, QStringLiteral("0")) != QStringLiteral("0"))
+        LoadNumber(WaitTimeKey, waitSeconds, Settings::WaitTime());
+    PrintDelaySeconds = waitSeconds.load();
+}
+
+QStringList LoadMessages()
+{
+    return loadMessages;
 }
 
 QString PhoneReprintFolder()
@@ -148,42 +159,48 @@ void SaveArchiveFolder(const QString &folder)
     Store(ArchiveFolderKey, folder);
 }
 
-int SaveThumbnailSize(int size)
-{
-    return SaveNumber(ThumbnailSizeKey, thumbnailSize, size, ClampThumbnailSize);
-}
-
-int SaveThumbnailWaitPrintCount(int count)
-{
-    return SaveNumber(ThumbnailWaitPrintCountKey, thumbnailWaitPrintCount, count, ClampThumbnailWaitPrintCount);
-}
-
-int SaveThumbnailPrintedCount(int count)
-{
-    return SaveNumber(ThumbnailPrintedCountKey, thumbnailPrintedCount, count, ClampThumbnailPrintedCount);
-}
-
 void SaveCaptureOnTop(bool onTop)
 {
     captureOnTop = onTop;
     Store(CaptureOnTopKey, onTop ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-int SetPictureQuality(int quality)
+CheckedNumber SaveThumbnailSize(const QString &typed)
 {
-    pictureQuality = ClampPictureQuality(quality);
-    return pictureQuality;
+    return SaveNumber(ThumbnailSizeKey, thumbnailSize, typed, Settings::ThumbnailSize());
 }
 
-void SaveWaitTimeText(const QString &text)
+CheckedNumber SaveThumbnailWaitPrintCount(const QString &typed)
 {
-    PrintDelaySeconds = WaitSecondsOf(text);
-    Store(WaitTimeKey, text);
+    return SaveNumber(ThumbnailWaitPrintCountKey, thumbnailWaitPrintCount, typed, Settings::ThumbnailWaitPrintCount());
 }
 
-int WaitSecondsOf(const QString &text)
+CheckedNumber SaveThumbnailPrintedCount(const QString &typed)
 {
-    return std::max(DecimalValue(text), 0);
+    return SaveNumber(ThumbnailPrintedCountKey, thumbnailPrintedCount, typed, Settings::ThumbnailPrintedCount());
+}
+
+CheckedNumber SavePictureQuality(const QString &typed)
+{
+    return SaveNumber(PictureQualityKey, pictureQuality, typed, Settings::PictureQuality());
+}
+
+void EditWaitTime(const QString &typed)
+{
+    const CheckedNumber checked = CheckNumber(Settings::WaitTime(), typed, std::nullopt);
+    if (checked.message.isEmpty() && checked.value) {
+        PrintDelaySeconds = *checked.value;
+        Store(WaitTimeKey, QString::number(*checked.value));
+    }
+}
+
+CheckedNumber CommitWaitTime(const QString &typed)
+{
+    // The print delay is a plain shared value, read by the print jobs.
+    std::atomic<int> waitSeconds{PrintDelaySeconds.load()};
+    const CheckedNumber checked = SaveNumber(WaitTimeKey, waitSeconds, typed, Settings::WaitTime());
+    PrintDelaySeconds = waitSeconds.load();
+    return checked;
 }
 
 } // namespace SystemSettings

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "settings/SettingCheck.h"
+
 #include <QString>
+#include <QStringList>
 
 #include <filesystem>
 
@@ -33,23 +36,23 @@ constexpr int BuiltInThumbnailCount = 500;
 constexpr int BuiltInPictureQuality = 100;
 constexpr int BuiltInWaitSeconds = 2;
 
-// Ranges the values are held to.
-constexpr int MinThumbnailSize = 1;
-constexpr int MaxThumbnailSize = 15;
-constexpr int MinThumbnailWaitPrintCount = 50;
-constexpr int MinThumbnailPrintedCount = 100;
-constexpr int MinPictureQuality = 10;
-constexpr int MaxPictureQuality = 100;
-
-// The stored text of one entry (at most 99 characters), or the fallback.
+// The stored text of one entry (whole, whatever its length), or the fallback.
 QString ReadStored(const Key &key, const QString &fallback);
 // Writes the text as given; false when the file could not be written.
 bool Store(const Key &key, const QString &text);
 
+// Every value at its built-in, as a program start finds it before Load (and
+// a test before each program life).
+void ResetToBuiltIns();
+
 // Start-up: resets every value to its built-in, then takes each entry the
-// file holds, clamped to its range. An entry reading "Error" keeps the
-// built-in; a wait time of "0" keeps the built-in 2 seconds (PrintDelaySeconds).
+// file holds, checked against its range (SettingCheck): a value outside is
+// brought into range or refused, and said so in the run log. An entry
+// reading "Error" keeps the built-in; a wait time of "0" keeps the built-in
+// 2 seconds (PrintDelaySeconds).
 void Load();
+// What the last Load did not take as stored, one message per value.
+QStringList LoadMessages();
 
 QString PhoneReprintFolder();
 QString ArchiveFolder();
@@ -59,24 +62,24 @@ int ThumbnailPrintedCount();
 int PictureQuality();
 bool CaptureOnTop();
 
-// Each takes the value at once and writes it to the file; the numeric ones
-// clamp first and return the value taken (which is also what is written).
+// Each takes the value at once and writes it to the file.
 void SavePhoneReprintFolder(const QString &folder);
 void SaveArchiveFolder(const QString &folder);
-int SaveThumbnailSize(int size);
-int SaveThumbnailWaitPrintCount(int count);
-int SaveThumbnailPrintedCount(int count);
 void SaveCaptureOnTop(bool onTop);
 
-// Quality as the print manager page keeps it: used clamped, never stored here.
-int SetPictureQuality(int quality);
+// The numbers as typed: each is checked against its range, the value used is
+// taken and written, and a message for a value not taken as typed goes to the
+// run log and back to the caller for its field and hint line.
+CheckedNumber SaveThumbnailSize(const QString &typed);
+CheckedNumber SaveThumbnailWaitPrintCount(const QString &typed);
+CheckedNumber SaveThumbnailPrintedCount(const QString &typed);
+// The print manager page's quality field.
+CheckedNumber SavePictureQuality(const QString &typed);
 
-// The wait-time field as typed: its integer becomes the print delay at once
-// and the text is written unchanged.
-void SaveWaitTimeText(const QString &text);
-
-// A print delay taken from a wait-time text: its integer, never negative,
-// because a negative pause would stall a print job instead of skipping the wait.
-int WaitSecondsOf(const QString &text);
+// The wait-time field while it is typed in: a text in range becomes the
+// print delay at once and is written; anything else waits for the commit.
+void EditWaitTime(const QString &typed);
+// The wait-time field left: checked, taken and written like the numbers above.
+CheckedNumber CommitWaitTime(const QString &typed);
 
 } // namespace SystemSettings

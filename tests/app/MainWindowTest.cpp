@@ -10,6 +10,9 @@
 #include "printing/PrintJob.h"
 #include "printing/PrinterRegistry.h"
 #include "printing/WorkMode.h"
+#include "intake/PhotoListModel.h"
+#include "intake/PhotoQueue.h"
+#include "intake/PrintManager.h"
 #include "intake/ui/Scene_Print_Manager.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/PrivateCups.h"
@@ -19,6 +22,7 @@
 #include <QPushButton>
 #include <QApplication>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QStatusBar>
@@ -113,6 +117,24 @@ TEST_F(WindowFixture, CloseAsksFirstAndNoResumesEverything)
     EXPECT_EQ(Sys("Action").toStdString(), "Start");
 }
 
+// The close question says what would be left unprinted.
+TEST_F(WindowFixture, CloseQuestionCountsThePhotosThatWait)
+{
+    std::filesystem::create_directories("Pic_P");
+    QImage photo(60, 40, QImage::Format_RGB32);
+    photo.fill(Qt::darkGreen);
+    for (int index = 1; index <= 3; ++index)
+        ASSERT_TRUE(photo.save(QStringLiteral("Pic_P/000%1.jpg").arg(index)));
+    auto window = OpenWindow();
+    PhotoListModel &pending = window->PrintManagerPage().Manager().Queue().Pending();
+    ASSERT_EVENTUALLY(pending.rowCount() == 3, 10000);
+    ReprintTotalCount = 2;
+    const auto asked = AnswerNextQuestion(QMessageBox::No, [&] { window->close(); });
+    ReprintTotalCount = 0;
+    ASSERT_TRUE(asked.has_value());
+    EXPECT_EQ(asked->text.toStdString(), "确定要退出吗？\n还有 3 张照片等待打印。\n还有 2 张补打等待打印。");
+}
+
 // A job that ends, or the dispatcher's one-second hold running out, clears
 // DispatchBusy while the question is open: still nothing is dispatched and
 // no refresh starts until it is answered.
@@ -144,7 +166,7 @@ TEST_F(WindowFixture, YesRecordsEverythingStoppedThenClosesAndTheNextStartDoesNo
 {
     {
         auto window = OpenWindow();
-        EXPECT_TRUE(window->RecoveryPending()); // a first start has no "Close" behind it
+        EXPECT_FALSE(window->RecoveryPending()) << "a first start is no crash";
         for (const char *key : {"AutoAddPrint", "PhoneAddPrint", "AutoPrint"})
             WriteSysValue(QStringLiteral("System"), QString::fromUtf8(key), QStringLiteral("Start"));
         AutoPrintRunning = true;
@@ -186,14 +208,14 @@ TEST_F(WindowFixture, LayoutFollowsTheClientRectangle)
     EXPECT_EQ(window->PrinterList()->geometry(), QRect(2, 442, 797, 137));
     EXPECT_EQ(window->StatusBar()->geometry(), QRect(0, 579, 800, 21));
     for (int column = 0; column < PrinterListModel::ColumnCount; ++column)
-        EXPECT_EQ(window->PrinterList()->columnWidth(column), 797 / 6 - 3);
+        EXPECT_EQ(window->PrinterList()->columnWidth(column), 797 / PrinterListModel::ColumnCount - 3);
 
     // Too small a tab area: the tabs stay, the list follows the bottom edge.
     window->resize(700, 300);
     QTest::qWait(20);
     EXPECT_EQ(window->Tabs()->geometry(), QRect(2, 1, 797, 439));
     EXPECT_EQ(window->PrinterList()->geometry(), QRect(2, 142, 697, 137));
-    EXPECT_EQ(window->PrinterList()->columnWidth(0), 697 / 6 - 3);
+    EXPECT_EQ(window->PrinterList()->columnWidth(0), 697 / PrinterListModel::ColumnCount - 3);
 }
 
 TEST_F(WindowFixture, PhotographyTabReadsCaptureOnTop)
@@ -240,7 +262,7 @@ TEST_F(WindowFixture, TimerTickShowsTheStatusLineAndCounts)
 
 // Each test runs in a process of its own, so the spooler chosen here is the
 // one the window's registry asks.
-TEST_F(WindowFixture, SpoolerWithoutPrintersIsToldOnceInTheHintLine)
+TEST_F(WindowFixture, SpoolerWithoutPrintersIsToldInTheHintLineUntilOneComes)
 {
     struct Case
     {
@@ -256,9 +278,17 @@ TEST_F(WindowFixture, SpoolerWithoutPrintersIsToldOnceInTheHintLine)
         cups.UseInThisProcess();
         auto window = OpenWindow();
         ASSERT_TRUE(QTest::qWaitFor([&] { return window->Registry().ListReady(); }, 15000));
-        QTest::qWait(50);
+        // Still said after the lists' start-up scans and a few ticks: it
+        // stays until there is a printer.
+        QTest::qWait(2500);
+        for (int tick = 0; tick < 3; ++tick)
+            window->OnTimer1();
         EXPECT_EQ(window->PrintManagerPage().Hint()->text() == CVelloraDlg::NoPrinterHint(), test.toldNoPrinter)
             << test.withQueue;
+        if (test.withQueue) { // then the first step of the set-up
+            EXPECT_TRUE(window->PrintManagerPage().Hint()->text().startsWith(QStringLiteral("开始前（1/5）")))
+                << window->PrintManagerPage().Hint()->text().toStdString();
+        }
         window.reset();
         qunsetenv("CUPS_SERVER");
         qunsetenv("CUPS_SERVERROOT");

@@ -28,13 +28,22 @@ const QByteArray kRecoveryFinished("\xCD\xEA\xB3\xC9\xB1\xC0\xC0\xA3\xBB\xD6\xB8
 const QByteArray kAutoReprintStarted(
     "\xBF\xAA\xCA\xBC\xD7\xD4\xB6\xAF\xB2\xB9\xB4\xF2\xBB\xE1\xBB\xB0\xCF\xDF\xB3\xCC"); // 开始自动补打会话线程
 
+// The start is logged first and then marked in the state file.
+bool WaitForStartMarked()
+{
+    return WaitFor([] {
+        return ReadFile(TodaysLog()).contains(kProgramOpened)
+            && ReadSysValue(QStringLiteral("System"), QStringLiteral("Action")) == QStringLiteral("Start");
+    }, 15000);
+}
+
 } // namespace
 
 TEST(Program, FirstStartInAnEmptyFolderPreparesItAndLogsTheStart)
 {
     const ProgramFolder folder(ProgramFolder::Config::Omit);
     Program program;
-    ASSERT_TRUE(WaitFor([] { return ReadFile(TodaysLog()).contains(kProgramOpened); }, 15000));
+    ASSERT_TRUE(WaitForStartMarked());
 
     for (const char *path : {"Config", "Config/LOG", "Pic_B", "Pic_P", "Pic_R", "Pic_S", "TempPicture",
                              "CombinationTempPicture", "CombinationAddPrint"})
@@ -53,7 +62,7 @@ TEST(Program, KilledProgramRecoversOnceAtItsTwelfthTick)
     const ProgramFolder folder;
     {
         Program first;
-        ASSERT_TRUE(WaitFor([] { return ReadFile(TodaysLog()).contains(kProgramOpened); }, 15000));
+        ASSERT_TRUE(WaitForStartMarked());
     } // killed
 
     QElapsedTimer sinceStart;
@@ -68,9 +77,9 @@ TEST(Program, KilledProgramRecoversOnceAtItsTwelfthTick)
 
 // An event under way on one printer: photo 1234 printed once on Photo-A
 // today, the face-counting tool writing to "info", and a state file that
-// says the last run was killed with automatic printing and automatic
-// reprint on and a printer chosen.
-void PrepareEventKilledWithAutomaticReprintOn()
+// says the last run was killed with automatic printing (and, when asked,
+// automatic reprint) on and a printer chosen.
+void PrepareEventKilled(bool automaticReprintOn)
 {
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
     fs::create_directories("Config/LOG");
@@ -82,8 +91,10 @@ void PrepareEventKilledWithAutomaticReprintOn()
     ASSERT_TRUE(Utf16File::WriteText(("Config/" + today + ".vellora").toStdString(), u"1234:1;\n"));
     ASSERT_TRUE(Utf16File::WriteText(("Config/" + today + "PT.vellora").toStdString(), u"Photo-A:1;\n"));
     ASSERT_TRUE(Utf16File::WriteText("Config/AutoAddPrintInfo.vellora", u"info\n0\n0\n-1"));
-    for (const char *key : {"Action", "AutoPrint", "AutoAddPrint"})
+    for (const char *key : {"Action", "AutoPrint"})
         WriteSysValue(QStringLiteral("System"), QString::fromUtf8(key), QStringLiteral("Start"));
+    WriteSysValue(QStringLiteral("System"), QStringLiteral("AutoAddPrint"),
+                  automaticReprintOn ? QStringLiteral("Start") : QStringLiteral("Stop"));
     WriteSysValue(QStringLiteral("System"), QStringLiteral("ChoosePrinter"), QStringLiteral("True"));
 }
 
@@ -96,7 +107,7 @@ TEST(Program, KilledWithAutomaticReprintOnResumesItAndPrintsTheToolsInfoFile)
     PrivateCups cups;
     ASSERT_TRUE(cups.Start());
     ASSERT_TRUE(cups.AddQueue(QStringLiteral("Photo-A")));
-    PrepareEventKilledWithAutomaticReprintOn();
+    PrepareEventKilled(true);
     const QStringList environment{QStringLiteral("CUPS_SERVER=") + cups.Server(),
                                   QStringLiteral("VELLORA_PAUSE_SCALE=0.05")};
     {
@@ -128,7 +139,7 @@ TEST(Program, RecoveryNoticeOfAMissingCompanionDoesNotStopPrinting)
     PrivateCups cups;
     ASSERT_TRUE(cups.Start());
     ASSERT_TRUE(cups.AddQueue(QStringLiteral("Photo-A")));
-    PrepareEventKilledWithAutomaticReprintOn();
+    PrepareEventKilled(true);
     fs::create_directories("Pic_P");
     for (int i = 0; i < 10; ++i) {
         QImage photo(60, 40, QImage::Format_RGB32);
@@ -138,6 +149,27 @@ TEST(Program, RecoveryNoticeOfAMissingCompanionDoesNotStopPrinting)
     Program program({QStringLiteral("CUPS_SERVER=") + cups.Server(), QStringLiteral("VELLORA_PAUSE_SCALE=0.05")});
     // Twelve seconds to recovery, then one photo per four-second print cycle.
     EXPECT_TRUE(cups.WaitForReceived(10, std::chrono::seconds(90))) << cups.ReceivedJobs().size();
+}
+
+// Killed just after a combination print of three copies went out once: the
+// program comes back, recovery resumes the combination reprint session with
+// automatic printing, and the two extra copies reach the spooler.
+TEST(Program, KilledAfterACombinationPrintResumesItsExtraCopies)
+{
+    const ProgramFolder folder;
+    PrivateCups cups;
+    ASSERT_TRUE(cups.Start());
+    ASSERT_TRUE(cups.AddQueue(QStringLiteral("Photo-A")));
+    PrepareEventKilled(false);
+    fs::create_directories("CombinationAddPrint");
+    ASSERT_TRUE(Utf16File::WriteText("CombinationAddPrint/1234.vellora", u"2\n"));
+
+    Program program({QStringLiteral("CUPS_SERVER=") + cups.Server(), QStringLiteral("VELLORA_PAUSE_SCALE=0.05")});
+    ASSERT_TRUE(cups.WaitForReceived(1, std::chrono::seconds(60)));
+    const PrivateCups::ReceivedJob job = cups.ReceivedJobs().front();
+    EXPECT_EQ(job.title, QStringLiteral("1234"));
+    EXPECT_EQ(job.copies, 2);
+    EXPECT_FALSE(fs::exists("CombinationAddPrint/1234.vellora"));
 }
 
 namespace {

@@ -96,9 +96,10 @@ TEST_F(Session, ConnectsToTheFirstCameraOrTellsWhy)
     EXPECT_TRUE(dynamic_cast<GphotoCamera *>(MakeCameraSdk().get())) << "real cameras by default";
 }
 
-// A shot with live view off goes to the source folder; one with live view
-// on goes to TempPicture, replacing a shot of the same name, and its review
-// runs on the processor's thread. The camera's name never leads outside.
+// A shot with live view off goes to the source folder, beside a photo of the
+// same name waiting there; one with live view on goes to TempPicture,
+// replacing a shot of the same name, and its review runs on the processor's
+// thread. The camera's name never leads outside.
 TEST_F(Session, ShotsAreFiledByTheLiveViewFlag)
 {
     Reviews reviews;
@@ -129,16 +130,31 @@ TEST_F(Session, ShotsAreFiledByTheLiveViewFlag)
     EXPECT_EQ(reviews.thread, complete->thread) << "the review runs where the commands run";
     EXPECT_NE(reviews.thread, std::this_thread::get_id());
 
+    // A photo of the same name still waiting in the source folder stays beside the new shot.
     LiveViewOn = false;
+    { std::ofstream("in/IMG_0007.JPG") << "a guest's photo not yet taken in"; }
     camera.setShotName("../outside/IMG_0007.JPG");
     Raise(rig.session->controller(), "TakePicture");
     ASSERT_TRUE(rig.events.waitFor("DownloadComplete", 3, 0));
-    EXPECT_EQ(Bytes("in/IMG_0007.JPG"), SimulatedCamera::shotBytes(3));
+    EXPECT_EQ(Bytes("in/IMG_0007.JPG"), QByteArray("a guest's photo not yet taken in"));
+    EXPECT_EQ(Bytes("in/IMG_0007-2.JPG"), SimulatedCamera::shotBytes(3));
     EXPECT_FALSE(fs::exists("../outside"));
+}
 
-    // A source folder that is the program folder itself keeps the shot where it is.
-    EXPECT_TRUE(MoveReplacing("in/IMG_0007.JPG", fs::current_path() / "in" / "IMG_0007.JPG"));
-    EXPECT_EQ(Bytes("in/IMG_0007.JPG"), SimulatedCamera::shotBytes(3));
+// A source folder that is the program folder itself keeps the shot where it
+// is, under its own name.
+TEST_F(Session, ShotsStayInASourceFolderThatIsTheProgramFolder)
+{
+    // Asked at the transfer, when the rig's program folder is the current one.
+    SimulatedRig rig(ShotFiling{[] { return fs::current_path(); }, {}});
+    ASSERT_TRUE(rig.session);
+    rig.session->open();
+    ASSERT_TRUE(rig.events.waitFor("PropertyChanged", 1, kPropCameraModel));
+
+    Raise(rig.session->controller(), "TakePicture");
+    ASSERT_TRUE(rig.events.waitFor("DownloadComplete", 1, 0));
+    EXPECT_EQ(Bytes("IMG_0001.JPG"), SimulatedCamera::shotBytes(1));
+    EXPECT_FALSE(fs::exists("IMG_0001-2.JPG"));
 }
 
 // A failed transfer moves nothing, leaves nothing behind and is told.

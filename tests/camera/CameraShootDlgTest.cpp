@@ -154,6 +154,34 @@ TEST_F(CameraWindow, LiveViewDrawsFramesAndOverlay)
     EXPECT_EQ(std::find(calls.rbegin(), ended, "fetchLiveViewFrame"), ended)
         << "the fetch still queued when live view ended did not ask the camera";
     EXPECT_EQ(rig.rig.events.count("error"), 0);
+    // The last frame, focus points and all, does not stay as if live.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picture.shownFrame().isNull(); }, 5000));
+    const QImage afterEnd = picture.grab().toImage();
+    EXPECT_NE(afterEnd.pixel(kZoomRect.topLeft()) | 0xFF000000, kWhite | 0xFF000000);
+    EXPECT_NE(afterEnd.pixel(kGreenPoint.topLeft()) | 0xFF000000, kGreen | 0xFF000000);
+    // Minimised, the window keeps a title to be found by.
+    EXPECT_FALSE(rig.window->windowTitle().isEmpty());
+}
+
+// "END" and at once "开始", both performed before the camera tells of
+// either change: the loop ended by "END" starts again.
+TEST_F(CameraWindow, EndThenStartAtOnceKeepsLiveViewMoving)
+{
+    WindowRig rig;
+    ASSERT_TRUE(rig.window);
+    SimulatedCamera &camera = *rig.rig.camera;
+    ASSERT_TRUE(rig.rig.events.waitFor("PropertyChanged", 1, kPropCameraModel));
+    rig.click(CameraShootDlg::kStart);
+    ASSERT_TRUE(rig.waitForFrames(2));
+
+    camera.holdEvents(true);
+    rig.click(CameraShootDlg::kEnd);
+    rig.click(CameraShootDlg::kStart);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return camera.callCount("writeProperty 1280=2") >= 2; }, 10000));
+    camera.holdEvents(false);
+    EXPECT_TRUE(rig.waitForFrames(3)) << "live view stands still";
+    EXPECT_TRUE(rig.window->picture()->isRunning());
+    EXPECT_EQ(rig.rig.events.count("error"), 0);
 }
 
 // The controls of the window: which show, their texts and actions, the

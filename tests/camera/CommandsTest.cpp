@@ -154,9 +154,9 @@ TEST_F(Commands, ReadsTextRecordsAndValuesTheModelDoesNotKeep)
     camera().setModelName(std::string(300, 'A'));
     EXPECT_TRUE(GetPropertyCommand(model(), kPropCameraModel).perform());
     EXPECT_EQ(model().name(), std::string(255, 'A'));
-    camera().setModelName("Simulated EOS 90");
+    camera().setModelName("Simulated Body 70");
     EXPECT_TRUE(GetPropertyCommand(model(), kPropCameraModel).perform());
-    EXPECT_EQ(model().name(), "Simulated EOS 90");
+    EXPECT_EQ(model().name(), "Simulated Body 70");
 
     EXPECT_TRUE(GetPropertyCommand(model(), kPropFocusRecord).perform());
     EXPECT_EQ(model().focusRecord().pointCount, 9u);

@@ -67,7 +67,7 @@ private:
     std::vector<std::string> m_frames;
     std::size_t m_frame = 0;
     std::deque<GphotoEvent> m_events;
-    GphotoFile m_captureName{"/store_00020001/DCIM/100CANON", "IMG_0001.JPG"};
+    GphotoFile m_captureName{"/store_00020001/DCIM/100IMAGE", "IMG_0001.JPG"};
     std::vector<std::string> m_calls;
     bool m_open = false;
 };

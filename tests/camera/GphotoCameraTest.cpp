@@ -198,16 +198,66 @@ TEST_F(Gphoto, NewFilesOnTheCameraAreShotsDownloadedOnce)
     EXPECT_EQ(rig.events.count("ProgressReport", 100), 1);
 
     // The camera also tells of the file it just gave; then of one shot with its own button.
-    const GphotoFile own{"/store_00020001/DCIM/100CANON", "IMG_0002.JPG"};
-    rig.fake->raiseFileAdded({"/store_00020001/DCIM/100CANON", "IMG_0001.JPG"});
+    const GphotoFile own{"/store_00020001/DCIM/100IMAGE", "IMG_0002.JPG"};
+    rig.fake->raiseFileAdded({"/store_00020001/DCIM/100IMAGE", "IMG_0001.JPG"});
     rig.fake->addFile(own, "shot taken on the camera");
     rig.fake->raiseFileAdded(own);
     ASSERT_TRUE(Eventually([] { return fs::exists("in/IMG_0002.JPG"); }));
     EXPECT_EQ(FileBytes("in/IMG_0002.JPG"), "shot taken on the camera");
     rig.session->close();
-    EXPECT_EQ(rig.fake->count("download /store_00020001/DCIM/100CANON/IMG_0001.JPG"), 1);
-    EXPECT_EQ(rig.fake->count("deleteFile /store_00020001/DCIM/100CANON/IMG_0002.JPG"), 1);
+    EXPECT_EQ(rig.fake->count("download /store_00020001/DCIM/100IMAGE/IMG_0001.JPG"), 1);
+    EXPECT_EQ(rig.fake->count("deleteFile /store_00020001/DCIM/100IMAGE/IMG_0002.JPG"), 1);
     EXPECT_EQ(rig.events.count("error"), 0);
+}
+
+// A camera that gives a deleted shot's name to its next shot: the new shot
+// is delivered, whether the capture returns it or the camera tells of it;
+// the late echo of a deleted shot is no shot.
+TEST_F(Gphoto, AReusedFileNameIsANewShot)
+{
+    GphotoRig rig([](FakeGphoto &fake) { fake.setSetting("capturetarget", {"Memory card", {"Internal RAM", "Memory card"}}); });
+    ASSERT_TRUE(rig.session);
+    const GphotoFile shot{"/store_00020001/DCIM/100IMAGE", "IMG_0001.JPG"};
+    const std::string download = "download /store_00020001/DCIM/100IMAGE/IMG_0001.JPG";
+    const std::string deletion = "deleteFile /store_00020001/DCIM/100IMAGE/IMG_0001.JPG";
+    Raise(rig.session->controller(), "TakePicture");
+    ASSERT_TRUE(Eventually([&] { return rig.fake->count(deletion) == 1; }));
+    rig.fake->raiseFileAdded(shot); // the echo of the shot just deleted
+    Raise(rig.session->controller(), "TakePicture");
+    ASSERT_TRUE(Eventually([&] { return rig.fake->count(deletion) == 2; }));
+
+    rig.fake->addFile(shot, "taken on the camera under the same name");
+    rig.fake->raiseFileAdded(shot);
+    // The source folder still holds the earlier shots of that name, so this one takes a copy number.
+    ASSERT_TRUE(Eventually([] { return FileBytes("in/IMG_0001-3.JPG") == "taken on the camera under the same name"; }));
+    rig.session->close();
+    EXPECT_EQ(rig.fake->count(download), 3);
+    EXPECT_EQ(rig.events.count("error"), 0);
+}
+
+// The half press is the camera's autofocus and its release cancels it,
+// through libgphoto2's autofocus widgets; a release without a press, or a
+// camera without those widgets, writes nothing.
+TEST_F(Gphoto, HalfPressDrivesTheAutofocus)
+{
+    {
+        GphotoRig rig([](FakeGphoto &fake) {
+            fake.setSetting("autofocusdrive", {"0", {}});
+            fake.setSetting("cancelautofocus", {"0", {}});
+        });
+        ASSERT_TRUE(rig.session);
+        EXPECT_EQ(rig.camera->cameraCommand(rig.cameraRef(), kCmdShutter, kShutterOff), kSdkOk);
+        EXPECT_EQ(rig.camera->cameraCommand(rig.cameraRef(), kCmdShutter, kShutterHalfway), kSdkOk);
+        EXPECT_EQ(rig.camera->cameraCommand(rig.cameraRef(), kCmdShutter, kShutterOff), kSdkOk);
+        EXPECT_EQ(rig.fake->count("writeSetting autofocusdrive=1"), 1);
+        EXPECT_EQ(rig.fake->count("writeSetting cancelautofocus=1"), 1);
+    }
+    GphotoRig bare;
+    ASSERT_TRUE(bare.session);
+    EXPECT_EQ(bare.camera->cameraCommand(bare.cameraRef(), kCmdShutter, kShutterHalfway), kSdkOk);
+    EXPECT_EQ(bare.camera->cameraCommand(bare.cameraRef(), kCmdShutter, kShutterOff), kSdkOk);
+    for (const std::string &call : bare.fake->calls())
+        EXPECT_EQ(call.rfind("writeSetting", 0), std::string::npos) << call;
 }
 
 // Values read through the widgets' texts; a setting the camera lacks reads

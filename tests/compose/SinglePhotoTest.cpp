@@ -1,5 +1,6 @@
 #include "compose/SinglePhoto.h"
 
+#include "compose/CanvasLimit.h"
 #include "compose/ImageFiles.h"
 #include "compose/PictureNumber.h"
 #include "tests/compose/TestImages.h"
@@ -125,14 +126,42 @@ TEST_F(SinglePhotoTest, LabelAndRecordedNumber)
     EXPECT_EQ(PictureNumberOf(QStringLiteral("1234.jpg")), 42);
 }
 
-TEST_F(SinglePhotoTest, FailedSaveStillUsesUpAndRecordsTheNumber)
+// A composition that fails for a reason that is not the photo's (nowhere to
+// save, a paper no event prints on) gives out no number, and a paper that
+// would need gigabytes is refused before anything is allocated.
+TEST_F(SinglePhotoTest, FailedCompositionUsesUpNoNumber)
 {
-    CompositionPhoto photo = CompositionPhoto::Whole(Solid({10, 10}, Qt::red));
-    QImage frameTemplate = ClearTemplate();
-    QImage output;
-    EXPECT_FALSE(ComposeSinglePhoto(photo, frameTemplate, output, "no-such-folder/1234.jpg", QStringLiteral("1234.jpg"),
-                                    Plain(), PaperW, PaperH, 100));
-    EXPECT_EQ(PictureNumberOf(QStringLiteral("1234.jpg")), 1);
+    struct Case
+    {
+        const char *why;
+        std::filesystem::path output;
+        int paperW, paperH;
+    };
+    const Case cases[] = {
+        {"unwritable folder", "no-such-folder/1234.jpg", PaperW, PaperH},
+        {"paper of 0 mm", Output, 0, PaperH},
+        {"negative paper", Output, PaperW, -20},
+        {"99999 mm paper", Output, 99999, 99999},
+        {"one extra zero", Output, 1520, 1020},
+        {"just above the limit", Output, MaxPaperMm + 1, PaperH},
+    };
+    for (const Case &c : cases) {
+        PictureCounter = 6;
+        CompositionPhoto photo = CompositionPhoto::Whole(Solid({10, 10}, Qt::red));
+        QImage frameTemplate = ClearTemplate();
+        QImage output;
+        EXPECT_FALSE(ComposeSinglePhoto(photo, frameTemplate, output, c.output, QStringLiteral("1234.jpg"), Plain(),
+                                        c.paperW, c.paperH, 100))
+            << c.why;
+        EXPECT_EQ(PictureCounter, 6) << c.why;
+        EXPECT_EQ(PictureNumberOf(QStringLiteral("1234.jpg")), 0) << c.why;
+    }
+    // The largest paper accepted still composes, and takes the next number.
+    const QImage saved = Compose(CompositionPhoto::Whole(Solid({10, 10}, Qt::red)), ClearTemplate(), Plain(),
+                                 QStringLiteral("1234.jpg"), MaxPaperMm, MinPaperMm);
+    EXPECT_EQ(saved.size(), CanvasSize(MaxPaperMm, MinPaperMm));
+    EXPECT_EQ(PictureCounter, 7);
+    EXPECT_EQ(PictureNumberOf(QStringLiteral("1234.jpg")), 7);
 }
 
 TEST_F(SinglePhotoTest, JpegTemplateLiesUnderThePhoto)

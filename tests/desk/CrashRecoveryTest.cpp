@@ -9,6 +9,7 @@
 #include "desk/WorkingFolders.h"
 #include "platform/Clock.h"
 #include "platform/Profile.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/ProgramFolder.h"
 
 #include <gtest/gtest.h>
@@ -46,14 +47,11 @@ public:
     ~FixedClock() { Clock::Reset(); }
 };
 
-void ResetSharedState()
+// A program start whose printed list has been restored.
+void FreshStartWithListsReady()
 {
-    AutoPrintRunning = false;
-    SelectedPrinterCount = 0;
-    NoPrinterEverChecked = true;
+    ResetProcessWideState();
     PrintedListReady = true;
-    PendingScanRunning = false;
-    PrinterTable.clear();
 }
 
 void AddPrinters(PrinterListModel &list, const std::vector<bool> &checked = {false, false, false})
@@ -84,7 +82,9 @@ TEST(CrashRecovery, RestoresWhatThePreviousRunLeftInTheStateFile)
         {"orderly_close_never_recovers",
          {{"Action", "Close"}, {"AutoPrint", "Start"}, {"ChoosePrinter", "True"}, {"AutoAddPrint", "Start"}},
          false, {false, false, false}, false, false},
-        {"missing_state_file_recovers_nothing", {}, true, {false, false, false}, false, false},
+        {"first_start_without_state_file_is_no_crash", {}, false, {false, false, false}, false, false},
+        {"state_file_without_marker_is_a_crash",
+         {{"AutoPrint", "Start"}, {"ChoosePrinter", "False"}}, true, {false, false, false}, true, false},
         {"crash_while_paused_restarts_only_automatic_reprint",
          {{"Action", "Start"}, {"AutoPrint", "Stop"}, {"ChoosePrinter", "True"}, {"AutoAddPrint", "Start"}},
          true, {false, false, false}, false, true},
@@ -105,7 +105,7 @@ TEST(CrashRecovery, RestoresWhatThePreviousRunLeftInTheStateFile)
         const ProgramFolder folder;
         const FixedClock clock;
         CreateWorkingFolders();
-        ResetSharedState();
+        FreshStartWithListsReady();
         for (const auto &[key, value] : c.sysValues)
             WriteSysValue(QStringLiteral("System"), key, value);
         PrinterListModel list;
@@ -136,18 +136,24 @@ TEST(CrashRecovery, RestoresWhatThePreviousRunLeftInTheStateFile)
         EXPECT_EQ(calls.autoReprint, c.expectAutoReprintStarted ? 1 : 0);
         EXPECT_EQ(LogEntryNow().toStdString(), "完成崩溃恢复");
     }
-    ResetSharedState();
+}
+
+// A run that ended while automatic printing ran on chosen printers, with the
+// three printers of AddPrinters listed.
+void PrepareCrashWhilePrinting(PrinterListModel &list)
+{
+    CreateWorkingFolders();
+    FreshStartWithListsReady();
+    WriteSysValue(QStringLiteral("System"), QStringLiteral("AutoPrint"), QStringLiteral("Start"));
+    WriteSysValue(QStringLiteral("System"), QStringLiteral("ChoosePrinter"), QStringLiteral("True"));
+    AddPrinters(list);
 }
 
 TEST(CrashRecovery, WaitsWhileAnotherThreadHoldsThePrinterTable)
 {
     const ProgramFolder folder;
-    CreateWorkingFolders();
-    ResetSharedState();
-    WriteSysValue(QStringLiteral("System"), QStringLiteral("AutoPrint"), QStringLiteral("Start"));
-    WriteSysValue(QStringLiteral("System"), QStringLiteral("ChoosePrinter"), QStringLiteral("True"));
     PrinterListModel list;
-    AddPrinters(list);
+    PrepareCrashWhilePrinting(list);
 
     std::promise<void> held;
     std::promise<void> release;
@@ -166,7 +172,6 @@ TEST(CrashRecovery, WaitsWhileAnotherThreadHoldsThePrinterTable)
     EXPECT_TRUE(RecoverAfterCrash(list, {}));
     EXPECT_TRUE(list.IsChecked(1));
     EXPECT_TRUE(AutoPrintRunning.load());
-    ResetSharedState();
 }
 
 TEST(CrashRecovery, WaitsForTheListsAndTheTwelfthTick)
@@ -193,4 +198,26 @@ TEST(CrashRecovery, WaitsForTheListsAndTheTwelfthTick)
     }
     PrintedListReady = true;
     PendingScanRunning = false;
+}
+
+// A first start counts as a crash, and its recovery ticks the printers that
+// printed; a printer the operator ticked meanwhile (and that has not printed
+// yet) stays ticked, and the count of chosen printers includes it, or
+// reprints would wait for a printer "none is chosen".
+TEST(CrashRecovery, APrinterTickedBeforeRecoveryStaysCounted)
+{
+    const ProgramFolder folder;
+    const FixedClock clock;
+    PrinterListModel list;
+    PrepareCrashWhilePrinting(list);
+    PrinterTable[0].checked = true; // printed 0 copies so far
+    list.SetChecked(0, true);
+    SelectedPrinterCount = 1;
+
+    ASSERT_TRUE(RecoverAfterCrash(list, RecoveryHooks{[] {}, [] {}, [] {}}));
+    EXPECT_TRUE(list.IsChecked(0));
+    EXPECT_EQ(SelectedPrinterCount.load(), 3);
+    PrinterTable.clear();
+    SelectedPrinterCount = 0;
+    AutoPrintRunning = false;
 }

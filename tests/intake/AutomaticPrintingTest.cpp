@@ -5,12 +5,16 @@
 #include "compose/TemplateSettings.h"
 #include "intake/IntakeState.h"
 #include "intake/PrintManager.h"
+#include "platform/CodePage936.h"
+#include "platform/Profile.h"
 #include "tests/support/CameraPhotos.h"
 #include "tests/support/Eventually.h"
+#include "tests/support/RunLogText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QTest>
@@ -192,4 +196,66 @@ TEST_F(AutomaticPrinting, RestartRebuildsTheListsAndNumberingGoesOn)
     EXPECT_EQ(Queue().Pending().Text(2, 2).toStdString(), "43");
     EXPECT_EQ(Queue().Printed().Text(0, 2).toStdString(), "0010");
     EXPECT_EQ(NextPictureNumber(), 44) << "numbering goes on from the highest recorded number";
+}
+
+// A source folder whose path is longer than the 99 characters the settings
+// file was once read with, holding a photo whose name is GBK bytes from a
+// Windows share: both photos are printed, the GBK one kept under its name.
+TEST_F(AutomaticPrinting, ALongSourcePathAndAGbkNamedPhotoArePrinted)
+{
+    const std::string here = fs::current_path().string() + "/";
+    const std::string deep = here + std::string(std::max<std::size_t>(130 - here.size(), 10), 'd');
+    ASSERT_GE(deep.size(), 130u);
+    fs::create_directories(deep);
+    Profile::Write("Config/sys.ini", QStringLiteral("Photo_Source_folder"), QStringLiteral("Code"),
+                   QString::fromStdString(deep));
+    OpenWindow();
+    EXPECT_EQ(Page().Manager().SourceFolder().toStdString(), deep) << "read whole";
+    CheckPrinter();
+    ASSERT_EVENTUALLY(PrintedListReady, 10000);
+    Page().StartButton()->click();
+
+    QImage photo(600, 400, QImage::Format_RGB32);
+    photo.fill(QColor(200, 60, 40));
+    photo.save(QString::fromStdString(deep + "/IMG_0001.JPG"), "JPG");
+    const std::string gbkName = CodePage936::FromUnicode(QStringLiteral("新娘.jpg")).toStdString();
+    fs::copy_file(deep + "/IMG_0001.JPG", deep + "/" + gbkName);
+
+    ASSERT_EVENTUALLY(m_cups.ReceivedJobs().size() >= 2, 40000);
+    EXPECT_TRUE(fs::is_empty(deep));
+    EXPECT_EQ(Files("Pic_S"), QStringList({QStringLiteral("IMG_0001.JPG"), QStringLiteral("新娘.jpg")}));
+    EXPECT_EQ(Files("Pic_R").size(), 2);
+}
+
+// The frame template taken away while photos arrive: the road stops with one
+// message in the hint line and the run log, the photos stay in the source
+// folder and no number is used. Put back, the photos print as 1 and 2.
+TEST_F(AutomaticPrinting, AMissingTemplateStopsTheRoadOnceAndItResumesWhenTheTemplateIsBack)
+{
+    OpenWindow();
+    CheckPrinter();
+    ASSERT_EVENTUALLY(PrintedListReady, 10000);
+    fs::rename("frame.png", "frame.png.away");
+    Page().StartButton()->click();
+    DropPhotos({QStringLiteral("IMG_0001.JPG"), QStringLiteral("IMG_0002.JPG")});
+
+    const QString stop = QStringLiteral("照片合成已停止：相框文件不存在：") + QDir::currentPath()
+        + QStringLiteral("/frame.png。照片留在数据源目录，不占用编号；修复后自动继续。");
+    ASSERT_EVENTUALLY(Page().Hint()->text() == stop, 10000);
+    QTest::qWait(5000); // five more scans find the template still missing
+    EXPECT_EQ(RunLogCount(stop), 1);
+    EXPECT_EQ(PictureCounter, 0);
+    EXPECT_EQ(Files("in").size(), 2);
+    EXPECT_TRUE(Files("Pic_P").isEmpty());
+    EXPECT_TRUE(m_cups.ReceivedJobs().empty());
+
+    fs::rename("frame.png.away", "frame.png");
+    // Crash recovery ran meanwhile (a fresh folder has no closing mark): the
+    // printer checked before it stays chosen though it has printed nothing yet.
+    ASSERT_EVENTUALLY(m_cups.ReceivedJobs().size() >= 2, 40000);
+    EXPECT_EQ(SelectedPrinterCount, 1);
+    EXPECT_EQ(PictureNumberOf(QStringLiteral("0001.JPG")), 1);
+    EXPECT_EQ(PictureNumberOf(QStringLiteral("0002.JPG")), 2);
+    EXPECT_EQ(RunLogCount(QStringLiteral("照片合成已恢复")), 1);
+    EXPECT_EQ(RunLogCount(stop), 1);
 }

@@ -23,6 +23,11 @@ TEST(PhotoNames, PendingNameKeepsDigitsAndTheTail)
         {".5abc.jpg", "5.jpg"},               // a leading dot does not start the tail
         {"IMG_0001.jpg", "0001.jpg"},
         {"DSC0001.jpg", "0001.jpg"},          // same pending name as the one above
+        {"party.2024.jpg", "20240305090745.2024.jpg"}, // digits after the stem never make a hidden name
+        {".jpg", "20240305090745.jpg"},       // all extension: still a JPEG the folder scans see
+        {".JPEG", "20240305090745.JPEG"},
+        {"photo..jpg", "20240305090745..jpg"},
+        {"婚礼.jpg", "20240305090745.jpg"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(MakePendingName(QString::fromUtf8(c.fileName), now).toStdString(), c.pendingName) << c.fileName;
@@ -38,6 +43,7 @@ TEST(PhotoNames, OnlyJpegExtensionsAreTaken)
         {"/in/photo.jpg", true},      {"/in/photo.JPEG", true},    {"/in/photo.JpG", true},
         {"/in/photo.jpg.tmp", false}, {"/in/photo.png", false},    {"/in/jpg", false},
         {"/in/a.b.jpg", true},        {".jpg", true},              {"/in/photo.jpgx", false},
+        {"/in/photo..jpg", true},     {"/in/..jpg", true},         {"/in.jpg/photo", false},
     };
     for (const auto &c : cases)
         EXPECT_EQ(HasJpegExtension(QString::fromUtf8(c.path)), c.taken) << c.path;
@@ -63,8 +69,6 @@ TEST(PhotoNames, ATakenNameGetsTheNextFreeCopyNumberBeforeItsFirstDot)
     };
     for (const auto &c : pending)
         EXPECT_EQ(DistinctPendingName(QString::fromUtf8(c.name)).toStdString(), c.distinct) << c.name;
-    EXPECT_EQ(DistinctKeepName(QStringLiteral("IMG_5.JPG")).toStdString(), "IMG_5-2.JPG");
-    EXPECT_EQ(DistinctKeepName(QStringLiteral("IMG_6.JPG")).toStdString(), "IMG_6.JPG");
     EXPECT_EQ(WithCopyNumber(QStringLiteral(".5.jpg"), 2).toStdString(), ".5-2.jpg") << "a leading dot is part of the name";
     EXPECT_EQ(WithCopyNumber(QStringLiteral("jpg"), 3).toStdString(), "jpg-3");
 }

@@ -12,6 +12,7 @@
 #include "platform/CodePage936.h"
 #include "platform/Clock.h"
 #include "platform/Pause.h"
+#include "platform/WorkerSet.h"
 #include "printing/WorkMode.h"
 #include "tests/printing/PrintHarness.h"
 #include "tests/support/CameraPhotos.h"
@@ -25,6 +26,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <chrono>
+#include <fstream>
+#include <memory>
 #include <mutex>
 
 #include <gtest/gtest.h>
@@ -80,28 +84,13 @@ QString WriteTemplate()
     return QStringLiteral("frame.png");
 }
 
-void ResetIntakeState()
-{
-    ComposingNow = false;
-    ComposeThreadCount = 0;
-    SourceScanCount = 0;
-    SourceScanStarted = false;
-    QueueRebuilding = false;
-    PendingScanCount = 0;
-    PendingScanRunning = false;
-    PendingQueueIdle = true;
-    PrintedNextIndex = 0;
-    AutoPrintRunning = false;
-    PrintCyclePhase = 0;
-    NoPrinterEverChecked = true;
-}
-
 // Scans the source folder until nothing more happens or `done` holds.
 void ScanUntil(PhotoQueue &queue, const ScanTaskParams &fields, const std::function<bool()> &done)
 {
+    WorkerSet walks;
     for (int scan = 0; scan < 12 && !done(); ++scan) {
         ASSERT_EVENTUALLY(SourceScanCount == 0 && !ComposingNow, 10000);
-        RequestSourceScan(fields, [&queue](std::unique_ptr<ScanTaskParams> task) {
+        RequestSourceScan(walks, fields, [&queue](std::unique_ptr<ScanTaskParams> task) {
             queue.StartComposition(std::move(task));
         });
         ASSERT_EVENTUALLY(SourceScanCount == 0 && !ComposingNow, 10000);
@@ -122,14 +111,12 @@ protected:
     Queue()
         : harness(FakeSpooler::PrintingEverything(), 0.01)
     {
-        ResetIntakeState();
         CreateWorkingFolders();
         fs::create_directory("in");
         fields.sourceFolder = QStringLiteral("in");
         fields.paperWidthText = QStringLiteral("20");
         fields.paperHeightText = QStringLiteral("15");
     }
-    ~Queue() override { ResetIntakeState(); }
 
     PrintHarness harness;
     PhotoQueue queue{QSize(12, 9)};
@@ -203,7 +190,10 @@ TEST_F(Queue, APhotoThatCannotBeComposedIsReportedOnceAndWaitsUntilItChanges)
     for (const auto &file : broken) {
         const QString name = QString::fromUtf8(file.name);
         SCOPED_TRACE(file.name);
-        expected << QStringLiteral("图片无法合成:") + name;
+        // A file that does not even start as a JPEG says so.
+        expected << (file.bytes.startsWith("\xff\xd8\xff") ? QStringLiteral("图片无法合成:")
+                                                             : QStringLiteral("图片无法合成（不是JPEG文件）:"))
+                + name;
         EXPECT_EQ(logged.count(expected.back()), 1);
         EXPECT_EQ(ReadFile(QStringLiteral("in/") + name), file.bytes) << "stays as it is";
     }
@@ -240,6 +230,7 @@ TEST_F(Queue, PendingScanListsThePendingFolderInOrderAndTakeOutCopesWithMissingF
 {
     for (const char *name : {"30.jpg", "10.jpg", "20.jpg"})
         WriteFile(QStringLiteral("Pic_P/") + QString::fromUtf8(name), JpegBytes(QSize(32, 24), Qt::gray));
+    WriteFile(QStringLiteral("Pic_B/10.jpg"), "taken out earlier");
     queue.StartPendingFolderScan();
     ASSERT_EVENTUALLY(PendingScanCount == 0, 5000);
     EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"10.jpg", "20.jpg", "30.jpg"}));
@@ -249,7 +240,8 @@ TEST_F(Queue, PendingScanListsThePendingFolderInOrderAndTakeOutCopesWithMissingF
     EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"10.jpg", "30.jpg"}));
     queue.TakeOut(0);
     EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"30.jpg"}));
-    EXPECT_TRUE(QFile::exists(QStringLiteral("Pic_B/10.jpg")));
+    EXPECT_EQ(ReadFile(QStringLiteral("Pic_B/10.jpg")), QByteArray("taken out earlier")) << "never replaced";
+    EXPECT_EQ(ReadFile(QStringLiteral("Pic_B/10-2.jpg")), JpegBytes(QSize(32, 24), Qt::gray));
 }
 
 TEST_F(Queue, DispatchStepHandsNewPhotosOnlyToPrintersThatTakeThem)
@@ -374,6 +366,27 @@ TEST_F(Queue, APhotoInAFolderThatRefusesMovesIsComposedOnceAndToldOnce)
     EXPECT_TRUE(hints[1][0].toString().endsWith(QStringLiteral("IMG_0002.jpg")));
 }
 
+// A copy into the queue that fails (a full disk, a folder that takes no
+// files) lists nothing and keeps the source where it is for a later scan.
+TEST_F(Queue, WithoutTemplateAPhotoTheQueueCannotTakeWaitsInTheSourceFolder)
+{
+    const QByteArray photo = JpegBytes(QSize(32, 24), Qt::gray);
+    WriteFile(QStringLiteral("in/IMG_0001.jpg"), photo);
+    {
+        const FolderRefusingMoves full("Pic_P");
+        if (!full.Refusing())
+            GTEST_SKIP() << "this file system cannot make a folder refuse files";
+        int scans = 0;
+        ScanUntil(queue, fields, [&scans] { return scans++ == 2; });
+        EXPECT_TRUE(PendingNames(queue.Pending()).isEmpty());
+        EXPECT_EQ(ReadFile(QStringLiteral("in/IMG_0001.jpg")), photo);
+        EXPECT_FALSE(QFile::exists(QStringLiteral("Pic_S/IMG_0001.jpg")));
+    }
+    ScanUntil(queue, fields, [] { return QDir(QStringLiteral("in")).isEmpty(); });
+    EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"0001.jpg"}));
+    EXPECT_EQ(ReadFile(QStringLiteral("Pic_P/0001.jpg")), photo);
+}
+
 TEST_F(Queue, CollidingNamesArePrintedAndReprintedEachByItsOwnName)
 {
     fields.frameFile = WriteTemplate();
@@ -432,4 +445,178 @@ TEST_F(Queue, PendingFolderScansNeverPileUp)
         EXPECT_EQ(PendingScanCount, 2) << "one walks, one waits, the others were never started";
     }
     ASSERT_EVENTUALLY(PendingScanCount == 0, 5000);
+}
+
+TEST_F(Queue, AQueueGoingAwayStopsItsWalkAndWaitsForIt)
+{
+    for (int number = 10; number < 20; ++number)
+        WriteFile(QStringLiteral("Pic_P/%1.jpg").arg(number), JpegBytes(QSize(32, 24), Qt::gray));
+    // Real pacing: every photo the walk lists costs its thumbnail pause and 300 ms more.
+    SetPauseScale(1.0);
+    auto going = std::make_unique<PhotoQueue>(QSize(12, 9));
+    going->StartPendingFolderScan();
+    ASSERT_EVENTUALLY(PendingScanRunning, 5000);
+
+    const auto start = std::chrono::steady_clock::now();
+    going.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    EXPECT_EQ(PendingScanCount, 0) << "the walk had ended when the queue was gone";
+    EXPECT_FALSE(PendingScanRunning);
+    SetPauseScale(0.01);
+}
+
+namespace {
+
+// Walks as the print manager's scheduler does: before each photo the road
+// is checked, and a stopped road ends the walk.
+void ScanThroughRoad(PhotoQueue &queue, const ScanTaskParams &fields, int walks)
+{
+    WorkerSet walkers;
+    for (int walk = 0; walk < walks; ++walk) {
+        ASSERT_EVENTUALLY(SourceScanCount == 0 && !ComposingNow, 10000);
+        RequestSourceScan(
+            walkers, fields, [&queue](std::unique_ptr<ScanTaskParams> task) { queue.StartComposition(std::move(task)); },
+            [&] { return queue.Road().Open(fields.frameFile, fields.paperWidthText, fields.paperHeightText); });
+        ASSERT_EVENTUALLY(SourceScanCount == 0 && !ComposingNow, 10000);
+    }
+}
+
+int RunLogCountOf(const QString &text)
+{
+    QFile log(RunLogFileName(Clock::Now()));
+    return log.open(QIODevice::ReadOnly) ? CodePage936::ToUnicode(log.readAll()).count(QStringLiteral("=") + text) : 0;
+}
+
+} // namespace
+
+// A template, or a paper, that no photo can be composed with stops the road
+// before any photo: one message, no picture number, no photo blamed or
+// moved. Mended, the road goes on by itself and the photos get 1 and 2.
+TEST_F(Queue, ACauseThatIsNotThePhotosStopsTheRoadOnceAndItResumesWhenMended)
+{
+    const QString frame = WriteTemplate();
+    const QByteArray frameBytes = ReadFile(frame);
+    const struct
+    {
+        const char *name;
+        std::function<void(ScanTaskParams &)> spoil;
+        const char *cause;
+    } cases[] = {
+        {"missing template", [&](ScanTaskParams &) { QFile::remove(frame); }, "相框文件不存在：frame.png"},
+        {"template cut short", [&](ScanTaskParams &) { WriteFile(frame, frameBytes.left(frameBytes.size() / 2)); },
+         "相框文件无法读取（已损坏或不是图片）：frame.png"},
+        {"template not a picture", [&](ScanTaskParams &) { WriteFile(frame, "no picture"); },
+         "相框文件无法读取（已损坏或不是图片）：frame.png"},
+        {"paper 99999 mm", [](ScanTaskParams &f) { f.paperWidthText = QStringLiteral("99999"); },
+         "纸张尺寸无效（宽 99999 mm，高 15 mm；可用 10–500 mm）"},
+        {"no paper", [](ScanTaskParams &f) { f.paperHeightText.clear(); },
+         "纸张尺寸无效（宽 20 mm，高 未设置 mm；可用 10–500 mm）"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char *folder : {"Pic_P", "Pic_S"})
+            for (const auto &file : fs::directory_iterator(folder))
+                fs::remove(file.path());
+        std::error_code ignored;
+        fs::remove("Config/PictureNumber.ini", ignored);
+        queue.Pending().Clear();
+        PictureCounter = 0;
+        ScanTaskParams spoiled = fields;
+        spoiled.frameFile = frame;
+        WriteFile(frame, frameBytes);
+        c.spoil(spoiled);
+        WriteFile(QStringLiteral("in/IMG_0001.JPG"), JpegBytes(QSize(64, 48), Qt::green));
+        WriteFile(QStringLiteral("in/IMG_0002.JPG"), JpegBytes(QSize(64, 48), Qt::red));
+        std::mutex mutex;
+        QStringList reports;
+        queue.Road().SetReport([&](const QString &text) {
+            const std::lock_guard lock(mutex);
+            reports << text;
+        });
+
+        const QString stop = QStringLiteral("照片合成已停止：") + QString::fromUtf8(c.cause)
+            + QStringLiteral("。照片留在数据源目录，不占用编号；修复后自动继续。");
+        const int logged = RunLogCountOf(stop);
+        ScanThroughRoad(queue, spoiled, 4);
+        {
+            const std::lock_guard lock(mutex);
+            EXPECT_EQ(reports, QStringList{stop});
+        }
+        EXPECT_EQ(RunLogCountOf(stop), logged + 1);
+        EXPECT_EQ(PictureCounter, 0);
+        EXPECT_TRUE(fs::is_empty("Pic_P"));
+        EXPECT_TRUE(QFile::exists(QStringLiteral("in/IMG_0001.JPG")));
+
+        WriteFile(frame, frameBytes); // mended
+        ScanTaskParams mended = spoiled;
+        mended.paperWidthText = fields.paperWidthText;
+        mended.paperHeightText = fields.paperHeightText;
+        ScanThroughRoad(queue, mended, 2);
+        EXPECT_EQ(PendingNames(queue.Pending()), QStringList({"0001.JPG", "0002.JPG"}));
+        EXPECT_EQ(PictureNumberOf(QStringLiteral("0001.JPG")), 1);
+        EXPECT_EQ(PictureNumberOf(QStringLiteral("0002.JPG")), 2);
+        const std::lock_guard lock(mutex);
+        EXPECT_EQ(reports, QStringList({stop, QStringLiteral("照片合成已恢复")}));
+        queue.Road().SetReport({});
+    }
+}
+
+// Names as real folders hold them: GBK bytes from a Windows share, a name
+// with digits only after its first ".", a name that is all extension, a
+// link to a photo elsewhere. Each is composed once under a visible name and
+// kept in Pic_S as a file; a link to nothing and a PNG named .jpg are
+// reported once by name and left where they are.
+TEST_F(Queue, EveryNameAFolderHoldsIsComposedOrReportedOnceByName)
+{
+    fields.frameFile = WriteTemplate();
+    const QByteArray photo = JpegBytes(QSize(64, 48), Qt::green);
+    const std::string gbkName = CodePage936::FromUnicode(QStringLiteral("婚礼合影.jpg")).toStdString();
+    ASSERT_FALSE(QString::fromUtf8(gbkName).toStdString() == gbkName) << "the bytes are not UTF-8";
+    {
+        std::ofstream(fs::path("in") / gbkName, std::ios::binary).write(photo.data(), photo.size());
+    }
+    WriteFile(QStringLiteral("in/party.2024.jpg"), photo);
+    WriteFile(QStringLiteral("in/.jpg"), photo);
+    fs::create_directory("elsewhere");
+    WriteFile(QStringLiteral("elsewhere/IMG_0777.JPG"), photo);
+    fs::create_symlink(fs::absolute("elsewhere/IMG_0777.JPG"), "in/IMG_0777.JPG");
+    fs::create_symlink(fs::absolute("elsewhere/gone.jpg"), "in/gone.jpg");
+    QImage(8, 8, QImage::Format_RGB32).save(QStringLiteral("in/shot.jpg"), "PNG");
+    std::mutex mutex;
+    QStringList reports;
+    SetUncomposableReport([&](const QString &text) {
+        const std::lock_guard lock(mutex);
+        reports << text;
+    });
+
+    ScanThroughRoad(queue, fields, 6);
+    SetUncomposableReport({});
+
+    // Composed: four photos, each under a visible JPEG name, none hidden.
+    const QStringList pending = PendingNames(queue.Pending());
+    ASSERT_EQ(pending.size(), 4) << pending.join(u' ').toStdString();
+    for (const QString &name : pending) {
+        EXPECT_FALSE(name.startsWith(u'.')) << name.toStdString();
+        EXPECT_TRUE(name.endsWith(QStringLiteral(".jpg"), Qt::CaseInsensitive)) << name.toStdString();
+        EXPECT_TRUE(QFile::exists(QStringLiteral("Pic_P/") + name)) << name.toStdString();
+    }
+    EXPECT_TRUE(pending.contains(QStringLiteral("0777.JPG")));
+    // Kept as received, under valid names; the link's photo itself, not the link.
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status("Pic_S/婚礼合影.jpg")));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status("Pic_S/IMG_0777.JPG")));
+    EXPECT_EQ(ReadFile(QStringLiteral("Pic_S/IMG_0777.JPG")), photo);
+    EXPECT_TRUE(QFile::exists(QStringLiteral("elsewhere/IMG_0777.JPG"))) << "the photo a link leads to stays";
+    EXPECT_TRUE(QFile::exists(QStringLiteral("Pic_S/party.2024.jpg")));
+    EXPECT_TRUE(QFile::exists(QStringLiteral("Pic_S/.jpg")));
+    EXPECT_EQ(RunLogCountOf(QStringLiteral("文件名不是UTF-8，按“婚礼合影.jpg”处理（原名字节：")
+                            + QString::fromLatin1(QByteArray::fromStdString(gbkName).toHex(' ')) + QStringLiteral("）")),
+              1);
+
+    // Refused, each said once by name, and left where it is.
+    const std::lock_guard lock(mutex);
+    EXPECT_EQ(reports.count(QStringLiteral("图片无法合成（链接指向的文件不存在）:gone.jpg")), 1);
+    EXPECT_EQ(reports.count(QStringLiteral("图片无法合成（不是JPEG文件）:shot.jpg")), 1);
+    EXPECT_EQ(reports.size(), 2) << reports.join(u' ').toStdString();
+    EXPECT_TRUE(fs::is_symlink("in/gone.jpg"));
+    EXPECT_TRUE(QFile::exists(QStringLiteral("in/shot.jpg")));
 }

@@ -3,6 +3,7 @@
 #include "desk/WorkingFolders.h"
 #include "compose/PictureNumber.h"
 #include "intake/IntakeState.h"
+#include "intake/PaperSettingsFile.h"
 #include "intake/PrintManager.h"
 #include "intake/ReprintState.h"
 #include "platform/CodePage936.h"
@@ -11,8 +12,10 @@
 #include "settings/SystemSettings.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/ProgramFolder.h"
+#include "tests/support/RunLogText.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -73,21 +76,79 @@ TEST_F(Manager, RefusedSourceFolderKeepsTheOldOne)
               "/event/in");
 }
 
-TEST_F(Manager, QualityIsStoredAsTypedAndUsedClamped)
+TEST_F(Manager, QualityIsBroughtIntoRangeAndSaidInTheHintLine)
 {
     const struct
     {
         const char *typed;
         int used;
-    } cases[] = {{"5", 10}, {"250", 100}, {"80", 80}};
+        const char *hint;
+    } cases[] = {
+        {"5", 10, "质量“5”超出范围 10–100，已改用 10"},
+        {"250", 100, "质量“250”超出范围 10–100，已改用 100"},
+        {"80", 80, ""},
+        {"abc", 80, "质量“abc”不是数字，仍用 80"},
+    };
     for (const auto &c : cases) {
-        manager.CommitQuality(QString::fromUtf8(c.typed));
+        QSignalSpy hints(&manager, &PrintManager::HintChanged);
+        EXPECT_EQ(manager.CommitQuality(QString::fromUtf8(c.typed)), c.used) << c.typed;
         EXPECT_EQ(SystemSettings::PictureQuality(), c.used) << c.typed;
         EXPECT_EQ(Profile::Read("Config/SystemSeting.ini", QStringLiteral("SynthesisPictureQuality"),
-                                QStringLiteral("value"), {})
-                      .toStdString(),
-                  c.typed);
+                                QStringLiteral("value"), {}),
+                  QString::number(c.used));
+        EXPECT_EQ(hints.isEmpty() ? QString() : hints.last().at(0).toString(), QString::fromUtf8(c.hint)) << c.typed;
     }
+}
+
+// A paper side typed with an extra digit (or none, or letters) is refused
+// when the field is left: the size in force stays in the fields, the paper
+// file and the composition, and the hint line and the run log say so.
+TEST_F(Manager, PaperSizeOutsideThePapersAnEventUsesIsRefused)
+{
+    manager.EditPaperSize(QStringLiteral("152"), QStringLiteral("102"));
+    manager.CommitPaperSize();
+    ASSERT_EQ(PaperWidthMm, 152);
+    const struct
+    {
+        const char *width, *height;
+        const char *hint;
+    } cases[] = {
+        {"99999", "102", "打印纸宽“99999”超出范围 10–500 mm，仍用 152 mm"},
+        {"152", "1020", "打印纸高“1020”超出范围 10–500 mm，仍用 102 mm"},
+        {"0", "102", "打印纸宽“0”超出范围 10–500 mm，仍用 152 mm"},
+        {"152", "abc", "打印纸高“abc”不是数字，仍用 102 mm"},
+        {"-152", "102", "打印纸宽“-152”超出范围 10–500 mm，仍用 152 mm"},
+    };
+    for (const auto &c : cases) {
+        QSignalSpy hints(&manager, &PrintManager::HintChanged);
+        manager.EditPaperSize(QString::fromUtf8(c.width), QString::fromUtf8(c.height));
+        manager.CommitPaperSize();
+        EXPECT_EQ(manager.PaperWidthText(), QStringLiteral("152")) << c.hint;
+        EXPECT_EQ(manager.PaperHeightText(), QStringLiteral("102")) << c.hint;
+        EXPECT_EQ(PaperWidthMm, 152);
+        EXPECT_EQ(PaperHeightMm, 102);
+        ASSERT_EQ(hints.size(), 1) << c.hint;
+        EXPECT_EQ(hints[0].at(0).toString(), QString::fromUtf8(c.hint));
+        EXPECT_EQ(RunLogCount(QString::fromUtf8(c.hint)), 1) << c.hint;
+    }
+    manager.EditPaperSize(QStringLiteral("200"), QStringLiteral("300"));
+    manager.CommitPaperSize();
+    EXPECT_EQ(PaperWidthMm, 200);
+    EXPECT_EQ(ReadPaperSettings()->height, QStringLiteral("300"));
+}
+
+// A paper file holding a size no event prints on leaves no paper at all:
+// nothing is composed on it (the road stops with its message) until one is typed.
+TEST_F(Manager, StoredPaperSizeOutsideTheRangeIsNotTaken)
+{
+    ASSERT_TRUE(WritePaperSettings({QStringLiteral("99999"), QStringLiteral("102")}));
+    QSignalSpy hints(&manager, &PrintManager::HintChanged);
+    manager.Load();
+    EXPECT_EQ(manager.PaperWidthText(), QString());
+    EXPECT_EQ(manager.PaperHeightText(), QStringLiteral("102"));
+    EXPECT_EQ(PaperWidthMm, 0);
+    ASSERT_FALSE(hints.isEmpty());
+    EXPECT_EQ(hints[0].at(0).toString(), QStringLiteral("打印纸宽“99999”超出范围 10–500 mm，未采用（没有可用的值）"));
 }
 
 TEST_F(Manager, StartIsRefusedWhileTheListsAreRestored)

@@ -1,15 +1,13 @@
 #include "tests/intake/PrintingWindow.h"
 
 #include "desk/PrinterListModel.h"
-#include "desk/PrinterTable.h"
-#include "desk/ProcessState.h"
-#include "compose/PictureNumber.h"
-#include "intake/IntakeState.h"
 #include "platform/Pause.h"
 #include "platform/Profile.h"
 #include "platform/Utf16File.h"
+#include "printing/PrintJob.h"
 #include "printing/PrinterRegistry.h"
 #include "tests/support/Eventually.h"
+#include "tests/support/FreshState.h"
 
 #include <QDir>
 #include <QImage>
@@ -21,9 +19,6 @@ namespace fs = std::filesystem;
 void PrintingWindow::SetUp()
 {
     SetPauseScale(0.05);
-    PrinterTable.clear();
-    PictureCounter = 0;
-    PrintedNextIndex = 0;
     ASSERT_TRUE(m_cups.Start());
     m_cups.UseInThisProcess();
     ASSERT_TRUE(m_cups.AddQueue(QStringLiteral("Photo-A")));
@@ -58,10 +53,9 @@ void PrintingWindow::OpenWindow()
 void PrintingWindow::CloseWindow()
 {
     m_window.reset();
-    AutoPrintRunning = false;
-    PrinterTable.clear();
-    PrintedListReady = false;
-    PrintedNextIndex = 0;
+    // A new process starts on fresh state; the print threads of this one end first.
+    ASSERT_EVENTUALLY(PrintThreadsRunning() == 0, 15000);
+    ResetProcessWideState();
 }
 
 void PrintingWindow::CheckPrinter(int row)

@@ -26,7 +26,8 @@ protected:
 
     // Opens the window and waits for the printers to be listed.
     void OpenWindow();
-    // Closes the window and clears what a new process would not have.
+    // Closes the window, waits for its print threads and leaves the
+    // process-wide state as a new process finds it.
     void CloseWindow();
     // Checks the printer of that row once its paper is known.
     void CheckPrinter(int row = 0);

@@ -12,7 +12,6 @@ RecordFixture::RecordFixture()
 {
     SetDay(QDate(2024, 3, 5));
     SetPauseScale(0.01);
-    PrinterTable.clear();
     // The start-up restore is over: the reprint paths take requests.
     PrintedListReady = true;
     Restart({});
@@ -22,14 +21,6 @@ RecordFixture::~RecordFixture()
 {
     Clock::Reset();
     SetPauseScale(1.0);
-    PrinterTable.clear();
-    PriorityNext = false;
-    ReprintListBusy = false;
-    AutoPrintRunning = false;
-    NoPrinterChosen = true;
-    PrintingNow = false;
-    PrintedListReady = false;
-    ReprintFileUnread = false;
 }
 
 void RecordFixture::SetDay(const QDate &day)

@@ -2,6 +2,7 @@
 
 #include "intake/PhotoListModel.h"
 #include "intake/ReprintListModel.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/ProgramFolder.h"
 
 #include <QDateTime>
@@ -29,6 +30,7 @@ protected:
     static void WriteUtf16(const std::filesystem::path &file, const QString &text);
     static QByteArray Bytes(const std::filesystem::path &file);
 
+    FreshState state;
     ProgramFolder folder;
     std::unique_ptr<PhotoListModel> printed;
     std::unique_ptr<ReprintListModel> reprints;

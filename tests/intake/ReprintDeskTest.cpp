@@ -353,6 +353,8 @@ TEST(QuantityEdit, Arithmetic)
         {"3", "5", {"5", 2, true}},  {"3", "", {"3", 0, false}},   {"3", "0", {"0", -3, true}},
         {"3", "-2", {"0", -3, true}}, {"3", " 7 ", {"7", 4, true}}, {"3", "4x", {"4", 1, true}},
         {"", "2", {"2", 2, true}},   {"12", "3", {"3", -9, true}},
+        // A stray run of digits is cut to the copy limit.
+        {"3", "99", {"99", 96, true}}, {"3", "999999", {"99", 96, true}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(FinishQuantityEdit(c.before, c.typed), c.result) << c.before << " -> " << c.typed;

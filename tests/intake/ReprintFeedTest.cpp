@@ -1,4 +1,5 @@
 #include "desk/ProcessState.h"
+#include "desk/RunLog.h"
 #include "desk/SysValues.h"
 #include "desk/WorkingFolders.h"
 #include "intake/IntakeState.h"
@@ -8,6 +9,7 @@
 #include "intake/ReprintFeedState.h"
 #include "intake/ReprintListModel.h"
 #include "intake/ReprintRecords.h"
+#include "platform/CodePage936.h"
 #include "platform/CompanionLink.h"
 #include "platform/Pause.h"
 #include "platform/Utf16File.h"
@@ -20,7 +22,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -123,6 +127,12 @@ protected:
     ReprintFeed phone{PhoneReprint(), printed, reprints, companions, ui};
 };
 
+QString RunLogText()
+{
+    QFile log(RunLogFileName(QDateTime::currentDateTime()));
+    return log.open(QIODevice::ReadOnly) ? CodePage936::ToUnicode(log.readAll()) : QString();
+}
+
 void WriteInfo(const char *folder, const char *file, const char *text)
 {
     ASSERT_TRUE(Utf16File::WriteText(fs::path(folder) / file, QString::fromUtf8(text)));
@@ -141,6 +151,7 @@ TEST_F(Feeds, InfoFileOfAPrintedPhotoBecomesOneReprintRowAndGoes)
         const char *file;
         const char *text;
         QStringList rowsAfter; // id,name,quantity
+        const char *cutFrom = nullptr; // the copies asked when more than the limit
     } cases[] = {
         {"people count taken whole without limits", true, {0, 0, -1}, {{"1234", "1"}}, "1234.vellora", "5", {"0,1234,5"}},
         {"people count halved", true, {0, 0, 0}, {{"1234", "0"}}, "1234.vellora", "5", {"0,1234,2"}},
@@ -155,6 +166,12 @@ TEST_F(Feeds, InfoFileOfAPrintedPhotoBecomesOneReprintRowAndGoes)
          {{"0042", "1"}, {"0042", "1"}}, "0042.vellora", "3", {"0,0042,3"}},
         {"phone order of 0 is deleted without a row", false, {0, 0, -1}, {{"0042", "1"}}, "0042.vellora", "0", {}},
         {"extension in capitals", false, {0, 0, -1}, {{"0042", "1"}}, "0042.VELLORA", "2", {"0,0042,2"}},
+        {"phone order at the copy limit taken whole", false, {0, 0, -1}, {{"0042", "1"}}, "0042.vellora", "99",
+         {"0,0042,99"}},
+        {"phone order above the copy limit cut to it", false, {0, 0, -1}, {{"0042", "1"}}, "0042.vellora", "999999",
+         {"0,0042,99"}, "999999"},
+        {"people count above the copy limit cut to it", true, {0, 0, -1}, {{"1234", "1"}}, "1234.vellora", "100",
+         {"0,1234,99"}, "100"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -186,7 +203,14 @@ TEST_F(Feeds, InfoFileOfAPrintedPhotoBecomesOneReprintRowAndGoes)
         EXPECT_EQ(saved.size(), c.rowsAfter.size() + 1);
         if (!c.rowsAfter.isEmpty()) {
             const ReprintRow added = reprints.Rows()[0];
-            EXPECT_EQ(hints, std::vector<QString>{ReprintText::Added(added.name, added.quantity)});
+            std::vector<QString> expectedHints{ReprintText::Added(added.name, added.quantity)};
+            if (c.cutFrom)
+                expectedHints.push_back(ReprintText::CopiesCut(added.name, QString::fromUtf8(c.cutFrom)));
+            EXPECT_EQ(hints, expectedHints);
+        }
+        // A cut order is told in the run log with the number it asked for.
+        if (c.cutFrom) {
+            EXPECT_TRUE(RunLogText().contains(QStringLiteral("补打张数超过上限:%1 %2").arg(reprints.Rows()[0].name, c.cutFrom)));
         }
     }
 }
@@ -331,4 +355,22 @@ TEST_F(Feeds, ClickWithoutAFolderOnlyRecordsStop)
         EXPECT_EQ(kind->count, 0);
     }
     EXPECT_TRUE(companions.titles.empty());
+}
+
+TEST_F(Feeds, AFeedGoingAwayStopsItsThreadInItsPauseAndWaitsForIt)
+{
+    // Real pacing: a pass over the empty folder, then two seconds' pause.
+    SetPauseScale(1.0);
+    const ReprintFeedKind &kind = PhoneReprint();
+    auto feed = std::make_unique<ReprintFeed>(kind, printed, reprints, companions, ui);
+    ASSERT_TRUE(feed->Click(0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return kind.running.load(); }, 3000));
+    QTest::qWait(50); // in its pause by now
+
+    const auto start = std::chrono::steady_clock::now();
+    feed.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500))
+        << "the pause ended when the feed asked its thread to stop";
+    EXPECT_FALSE(kind.running) << "the thread had ended when the feed was gone";
+    EXPECT_EQ(kind.count, 0);
 }

@@ -46,24 +46,12 @@ protected:
     {
         PrintingWindow::TearDown();
         Clock::Reset();
-        ResetReprintState();
-        SetNumbersPrinted(false);
     }
 
     static void SetDay(const QDate &day)
     {
         const QDateTime noon(day, QTime(12, 0));
         Clock::Fix([noon] { return noon; });
-    }
-
-    static void ResetReprintState()
-    {
-        ReprintTotalCount = 0;
-        ReprintFileCount = 0;
-        PriorityNext = false;
-        ReprintListBusy = false;
-        CountEditActive = false;
-        PrintWorkersReady = false;
     }
 
     static void SetNumbersPrinted(bool byNumber)
@@ -97,7 +85,6 @@ protected:
     void Restart(int printedRows)
     {
         CloseWindow();
-        ResetReprintState();
         OpenReadyWindow(printedRows);
     }
 
@@ -274,8 +261,9 @@ TEST_F(ReprintPrinting, PageEditsWhilePaused)
     ChooseAndEnter(1, "2");
     ChooseAndEnter(2, "3");
     ASSERT_EVENTUALLY_EQ(list->model()->rowCount(), 3, 5000);
-    // The success hint is blanked a few ticks later.
-    ASSERT_EVENTUALLY_EQ(HintText(), QStringLiteral(" "), 6000);
+    // The success hint gives way a few ticks later: blanked, or the set-up
+    // guidance says the desk is ready for "开始" (automatic printing is paused).
+    ASSERT_EVENTUALLY(HintText() == QStringLiteral(" ") || HintText().startsWith(QStringLiteral("准备就绪")), 6000);
 
     // A refused priority click puts the next row of another path on top.
     Page().QuantityField()->setFocus();

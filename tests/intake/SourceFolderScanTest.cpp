@@ -2,6 +2,7 @@
 #include "intake/IntakeState.h"
 #include "intake/SourceFolderScan.h"
 #include "platform/Pause.h"
+#include "platform/WorkerSet.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/ProgramFolder.h"
 
@@ -72,15 +73,16 @@ TEST(SourceFolderScan, TakesJpegsOneAtATimeInNameOrderAndLeavesOtherFiles)
     fs::create_directory("in/sub.jpg");
 
     FakeComposer composer;
+    WorkerSet walks;
     ScanTaskParams fields;
     fields.sourceFolder = QStringLiteral("in");
     // One walk takes every photo it lists, each after the one before has ended.
-    ASSERT_TRUE(RequestSourceScan(fields, composer.Starter()));
+    ASSERT_TRUE(RequestSourceScan(walks, fields, composer.Starter()));
     ASSERT_EVENTUALLY(ScanIdle(), 5000);
     EXPECT_EQ(composer.Taken(), QStringList({"a.JPEG", "b.jpg", "c.jpg"}));
     for (int scan = 0; scan < 3; ++scan) {
         ASSERT_EVENTUALLY(ScanIdle(), 5000);
-        RequestSourceScan(fields, composer.Starter());
+        RequestSourceScan(walks, fields, composer.Starter());
     }
     ASSERT_EVENTUALLY(ScanIdle(), 5000);
 
@@ -94,15 +96,16 @@ TEST(SourceFolderScan, StartsOnlyWhenNothingElseRuns)
 {
     const ProgramFolder folder;
     FakeComposer composer;
+    WorkerSet walks;
     ScanTaskParams fields;
-    EXPECT_FALSE(RequestSourceScan(fields, composer.Starter())) << "no source folder";
+    EXPECT_FALSE(RequestSourceScan(walks, fields, composer.Starter())) << "no source folder";
 
     fields.sourceFolder = QStringLiteral("missing");
     ComposingNow = true;
-    EXPECT_FALSE(RequestSourceScan(fields, composer.Starter())) << "a composition runs";
+    EXPECT_FALSE(RequestSourceScan(walks, fields, composer.Starter())) << "a composition runs";
     ComposingNow = false;
 
-    ASSERT_TRUE(RequestSourceScan(fields, composer.Starter())) << "a missing folder walks nothing";
+    ASSERT_TRUE(RequestSourceScan(walks, fields, composer.Starter())) << "a missing folder walks nothing";
     ASSERT_EVENTUALLY(ScanIdle(), 5000);
     EXPECT_TRUE(composer.Taken().isEmpty());
 }

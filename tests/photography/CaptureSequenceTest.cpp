@@ -36,6 +36,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <mutex>
+#include <thread>
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
@@ -148,6 +150,34 @@ TEST_F(CaptureSequenceTest, CountdownWindowAndLongWaits)
     EXPECT_EQ(digits, expected);
 }
 
+// On a desktop without a compositing manager the translucent window would be
+// black: the window is shaped to the digits, so all around them the live view
+// shows through.
+TEST_F(CaptureSequenceTest, CountdownWindowIsShapedToItsDigits)
+{
+    SetPauseScale(0.2);
+    TimesCountDownDlg countdown(3);
+    countdown.show();
+    QRegion shownMask;
+    QObject::connect(&countdown, &TimesCountDownDlg::digitShown, [&](int digit) {
+        if (digit == 3)
+            shownMask = countdown.mask();
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !shownMask.isEmpty(); }, 3000));
+    const QRect digit = shownMask.boundingRect();
+    const QRect screen = countdown.rect();
+    // A 186-point digit: tall, but a small part of the screen, in its middle.
+    EXPECT_GT(digit.height(), 100);
+    EXPECT_LT(digit.width() * digit.height(), screen.width() * screen.height() / 8);
+    EXPECT_TRUE(digit.intersects(countdown.digits()->geometry()));
+    // Only the strokes: the digit's own box is not filled.
+    int covered = 0;
+    for (const QRect &part : shownMask)
+        covered += part.width() * part.height();
+    EXPECT_LT(covered, digit.width() * digit.height());
+    countdown.done(QDialog::Accepted);
+}
+
 // Without a camera the start button says "Cannot detect camera" in a box
 // without title and leaves the page and the program without a camera.
 TEST_F(CaptureSequenceTest, NoCameraIsReported)
@@ -166,6 +196,8 @@ TEST_F(CaptureSequenceTest, NoCameraIsReported)
     static_cast<QPushButton *>(page.control(Take_Pictures::kStart))->click();
     ASSERT_EQ(ok.Boxes().size(), 1u);
     EXPECT_EQ(ok.Boxes()[0].text, "Cannot detect camera");
+    // Beside the fixed text, the cause the program knows.
+    EXPECT_EQ(ok.Boxes()[0].informativeText, "no camera found");
     EXPECT_EQ(ok.Boxes()[0].title, "");
     EXPECT_EQ(ok.Boxes()[0].buttons, QMessageBox::Ok);
     EXPECT_TRUE(made);
@@ -268,12 +300,20 @@ TEST_F(CaptureSequenceTest, SeriesEndToEnd)
     EXPECT_TRUE(CaptureOnTop);
     Take_Pictures &page = window.PhotographyPage();
 
+    // The combination step runs on the processor's thread; the script reads
+    // what it was handed on this one, so the hand-over goes under a lock.
+    std::mutex combinedMutex;
     std::vector<QString> combined;
     std::thread::id combinedOn;
     page.setCombinationStep([&](const std::vector<QString> &shots, UiThreadWait &) {
+        const std::lock_guard lock(combinedMutex);
         combined = shots;
         combinedOn = std::this_thread::get_id();
     });
+    const auto combinedShots = [&] {
+        const std::lock_guard lock(combinedMutex);
+        return combined;
+    };
 
     // The script runs from the event loops of the camera window and the review.
     int step = 0;
@@ -318,7 +358,7 @@ TEST_F(CaptureSequenceTest, SeriesEndToEnd)
             step = step == 3 ? 4 : 7;
             break;
         case 7:
-            if (!combined.empty() && ActiveModal<CameraShootDlg>() == camera) {
+            if (!combinedShots().empty() && ActiveModal<CameraShootDlg>() == camera) {
                 camera->close();
                 step = 8;
             }
@@ -334,8 +374,11 @@ TEST_F(CaptureSequenceTest, SeriesEndToEnd)
 
     EXPECT_EQ(step, 8);
     EXPECT_TRUE(mainWhileOpen) << "the camera window is the main window while it runs";
-    EXPECT_EQ(combined, (std::vector<QString>{"TempPicture/IMG_0001.JPG", "TempPicture/IMG_0002.JPG"}));
-    EXPECT_NE(combinedOn, std::this_thread::get_id());
+    EXPECT_EQ(combinedShots(), (std::vector<QString>{"TempPicture/IMG_0001.JPG", "TempPicture/IMG_0002.JPG"}));
+    {
+        const std::lock_guard lock(combinedMutex);
+        EXPECT_NE(combinedOn, std::this_thread::get_id());
+    }
     EXPECT_EQ(page.cameraWindow(), nullptr);
     EXPECT_EQ(CurrentCameraModel(), nullptr);
     EXPECT_EQ(page.applicationMainWindow(), &window);

@@ -41,6 +41,14 @@ TEST(CombinationPreviewTest, CopiesFromTheFieldAndTheButtons)
         Button(dialog, id)->click();
         EXPECT_EQ(dialog.copies(), copies);
     }
+    {
+        // Typed key by key, the field stops at the copy limit's two digits.
+        CombinationPreviewdlg dialog(Picture(), QString());
+        auto *field = static_cast<QLineEdit *>(dialog.control(CombinationPreviewdlg::kCopies));
+        field->clear();
+        QTest::keyClicks(field, QStringLiteral("1000"));
+        EXPECT_EQ(field->text(), QStringLiteral("10"));
+    }
     CombinationPreviewdlg cancelled(Picture(), QString());
     Button(cancelled, CombinationPreviewdlg::kCancel)->click();
     EXPECT_EQ(cancelled.result(), QDialog::Rejected);

@@ -33,7 +33,8 @@ TEST(CombinationNamesTest, TimeNameAndCopies)
     };
     for (const auto &[time, name] : names)
         EXPECT_EQ(CombinationPictureName(time), QString::fromLatin1(name));
-    const std::pair<const char *, int> copies[] = {{"", 1}, {"0", 1}, {"1", 1}, {"3", 3}, {"12x", 12}, {"x", 1}};
+    const std::pair<const char *, int> copies[] = {{"", 1}, {"0", 1}, {"1", 1}, {"3", 3}, {"12x", 12}, {"x", 1},
+                                                   {"99", 99}, {"100", 99}, {"999999", 99}};
     for (const auto &[typed, count] : copies)
         EXPECT_EQ(CombinationCopies(QString::fromLatin1(typed)), count) << typed;
 }
@@ -90,6 +91,7 @@ TEST_F(CombinationPrintTest, CopiesBeyondTheFirstGoToTheInfoFile)
         {1, ""},
         {3, std::string("2\0\n\0", 4)},
         {12, std::string("1\0" "1\0\n\0", 6)},
+        {999999, std::string("9\0" "8\0\n\0", 6)}, // cut to the copy limit
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.copies);
@@ -115,7 +117,8 @@ TEST_F(CombinationPrintTest, ANameAlreadyPendingIsNotListedTwice)
     EXPECT_EQ(PendingNames(), QStringList{Name + QStringLiteral(".jpg")});
 }
 
-TEST_F(CombinationPrintTest, ShotsMoveIntoPicSReplacingFilesOfTheSameName)
+// A second guest's IMG_0002.JPG never replaces the first guest's original.
+TEST_F(CombinationPrintTest, ShotsMoveIntoPicSBesideOriginalsOfTheSameName)
 {
     Shot("IMG_0001.JPG", "first");
     Shot("IMG_0002.JPG", "second");
@@ -125,7 +128,9 @@ TEST_F(CombinationPrintTest, ShotsMoveIntoPicSReplacingFilesOfTheSameName)
                                         "TempPicture/IMG_0002.JPG", "TempPicture/IMG_0002.JPG"};
     ASSERT_TRUE(PrintCombination(Combined, 1, shots, queue, At));
     EXPECT_EQ(Contents("Pic_S/IMG_0001.JPG"), "first");
-    EXPECT_EQ(Contents("Pic_S/IMG_0002.JPG"), "second");
+    EXPECT_EQ(Contents("Pic_S/IMG_0002.JPG"), "older");
+    EXPECT_EQ(Contents("Pic_S/IMG_0002-2.JPG"), "second");
+    EXPECT_EQ(std::distance(fs::directory_iterator("Pic_S"), fs::directory_iterator()), 3);
     EXPECT_TRUE(fs::is_empty("TempPicture"));
 }
 

@@ -74,9 +74,9 @@ TEST_F(PhotographySettings, PageStartShowsWhatTheFileHolds)
     EXPECT_EQ(ComboIndex(page, Take_Pictures::kBrand), 0);
 }
 
-// A template path of 120 characters is stored whole and read back cut to 99
-// at the next start.
-TEST_F(PhotographySettings, LongTemplatePathIsReadBackCutTo99)
+// A template path of 120 characters is stored whole and read back whole at
+// the next start.
+TEST_F(PhotographySettings, LongTemplatePathIsReadBackWhole)
 {
     const std::string base = (folder.Path() / "t").string();
     ASSERT_LT(base.size() + 6, 120u);
@@ -90,7 +90,7 @@ TEST_F(PhotographySettings, LongTemplatePathIsReadBackCutTo99)
     }
     EXPECT_EQ(Profile::Read("Config/CombinationSeting.ini", "CombinationTemplateOne", "path", "", 1000).size(), 120);
     Take_Pictures again;
-    EXPECT_EQ(EditText(again, Take_Pictures::kOneCellEdit), QString::fromStdString(path.string()).left(99));
+    EXPECT_EQ(EditText(again, Take_Pictures::kOneCellEdit), QString::fromStdString(path.string()));
 }
 
 // Choosing a template checks its windows against the cell count of the mode:

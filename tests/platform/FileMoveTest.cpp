@@ -1,13 +1,11 @@
 #include "platform/FileMove.h"
 
 #include "tests/platform/FileBytes.h"
+#include "tests/support/OtherFileSystem.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <sys/mount.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <optional>
@@ -16,50 +14,6 @@ namespace fs = std::filesystem;
 using FileMove::Clash;
 
 namespace {
-
-dev_t DeviceOf(const fs::path &path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? info.st_dev : 0;
-}
-
-// A folder on a file system of its own, removed with this object.
-class OtherFileSystem final
-{
-public:
-    explicit OtherFileSystem(const fs::path &besides)
-    {
-        m_folder = fs::path(m_dir.path().toStdString()) / "mounted";
-        fs::create_directory(m_folder);
-        if (::mount("tmpfs", m_folder.c_str(), "tmpfs", 0, "size=4m") == 0)
-            m_mounted = true;
-        else if (DeviceOf("/dev/shm") != 0 && DeviceOf("/dev/shm") != DeviceOf(besides))
-            m_folder = fs::path(m_shm.path().toStdString());
-        else
-            m_folder.clear();
-    }
-    ~OtherFileSystem()
-    {
-        if (m_mounted)
-            ::umount2(m_folder.c_str(), MNT_DETACH);
-    }
-    OtherFileSystem(const OtherFileSystem &) = delete;
-    OtherFileSystem &operator=(const OtherFileSystem &) = delete;
-
-    // Empty when no other file system could be had here.
-    const fs::path &Folder() const { return m_folder; }
-    // Makes the mounted folder read-only; false when it is not a mount of ours.
-    bool MakeReadOnly() const
-    {
-        return m_mounted && ::mount("tmpfs", m_folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=4m") == 0;
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QTemporaryDir m_shm{QStringLiteral("/dev/shm/vellora-move-XXXXXX")};
-    fs::path m_folder;
-    bool m_mounted = false;
-};
 
 class FileMoveTest : public ::testing::Test
 {
@@ -118,6 +72,8 @@ TEST_F(FileMoveTest, AFailedMoveOrCopyLeavesBothFilesAsTheyWere)
     EXPECT_FALSE(FileMove::Move(source, intoMissingFolder, Clash::Replace));
     EXPECT_FALSE(FileMove::Copy(source, intoMissingFolder, Clash::KeepBoth));
     EXPECT_FALSE(FileMove::Move(Folder() / "gone.JPG", Write(Folder() / "kept.JPG", "kept"), Clash::Replace));
+    EXPECT_FALSE(FileMove::Move(source, Folder() / "kept.JPG", Clash::Refuse));
+    EXPECT_FALSE(FileMove::Copy(source, Folder() / "kept.JPG", Clash::Refuse));
 
     EXPECT_EQ(FileBytes(source), QByteArray("photo"));
     EXPECT_EQ(FileBytes(Folder() / "kept.JPG"), QByteArray("kept"));

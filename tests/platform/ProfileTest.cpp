@@ -74,7 +74,7 @@ protected:
     ProgramFolder m_folder;
 };
 
-TEST_P(ProfileSemantics, ReadsAndWritesLikeTheWorkstation)
+TEST_P(ProfileSemantics, ReadsAndWritesByTheProfileRules)
 {
     const ProfileCase &row = GetParam();
     const fs::path file = row.file;

@@ -2,6 +2,7 @@
 #include "desk/PrintThreadSlots.h"
 #include "desk/ProcessState.h"
 #include "printing/PrintDispatcher.h"
+#include "printing/PrintJob.h"
 #include "printing/WorkMode.h"
 #include "tests/printing/PrintHarness.h"
 #include "tests/support/FakeSpooler.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -20,6 +22,7 @@ struct Printer
     bool checked;
     int32_t jobs;
     int32_t mode;
+    bool canPrint = true;
 };
 
 struct DispatchCase
@@ -60,8 +63,10 @@ TEST_P(Dispatcher, PicksReservesAndStartsJobs)
 {
     const DispatchCase &test = GetParam();
     PrintHarness h(SpoolerWithoutDevices(test.printers), 0.001);
-    for (const Printer &printer : test.printers)
+    for (const Printer &printer : test.printers) {
         h.AddPrinter(printer.name, printer.checked, printer.jobs, printer.mode);
+        PrinterTable.back().canPrint = printer.canPrint;
+    }
 
     for (size_t call = 0; call < test.chosen.size(); ++call) {
         std::vector<int32_t> before;
@@ -114,6 +119,14 @@ INSTANTIATE_TEST_SUITE_P(
                      WorkModeReprint,
                      {-1},
                      true},
+        DispatchCase{"a_printer_that_cannot_print_is_passed",
+                     {{"Stopped", true, 0, WorkModeRandom, false}, {"Lower", true, 0, WorkModeRandom}},
+                     WorkModeReprint,
+                     {1, -1}},
+        DispatchCase{"single_checked_printer_that_cannot_print_is_not_taken",
+                     {{"Stopped", true, 0, WorkModeReprint, false}},
+                     WorkModeReprint,
+                     {-1}},
         DispatchCase{"nothing_checked", {{"Off", false, 0, WorkModeRandom}}, WorkModeReprint, {-1}, std::nullopt}),
     [](const testing::TestParamInfo<DispatchCase> &info) { return std::string(info.param.name); });
 
@@ -165,6 +178,31 @@ TEST(DispatcherState, CallerWaitsNeitherForTheStartPauseNorForABusyTable)
     EXPECT_FALSE(DispatchBusy);
     EXPECT_EQ(PrinterTable[1].jobCount, 0);
     refresh.join();
+}
+
+TEST(DispatcherState, StoppingThePrintThreadsEndsAJobInItsDelayWithoutPrinting)
+{
+    auto spooler = std::make_shared<FakeSpooler>();
+    spooler->Set(FakeSpooler::Printer::Named(QStringLiteral("A")));
+    spooler->AcceptDocuments(true);
+    PrintHarness h(spooler, 1.0);
+    PrintDelaySeconds = 30;
+    h.AddPrinter("A", true);
+
+    ASSERT_TRUE(DispatchPhoto("Pic_R/a.jpg", 1, "a.jpg", WorkModeReprint));
+    for (int i = 0; i < 200 && !PrintingNow; ++i)
+        QThread::msleep(10);
+    ASSERT_TRUE(PrintingNow) << "the job is in its print delay";
+
+    const auto start = std::chrono::steady_clock::now();
+    StopPrintThreads();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    EXPECT_EQ(PrintThreadsRunning(), 0) << "the job and the dispatch hold-over were joined";
+    EXPECT_TRUE(spooler->Documents().empty()) << "nothing was sent";
+    EXPECT_FALSE(PrintingNow);
+    EXPECT_FALSE(DispatchBusy);
+    EXPECT_TRUE(print_thread_cs.try_lock()) << "the turn was given up";
+    print_thread_cs.unlock();
 }
 
 } // namespace

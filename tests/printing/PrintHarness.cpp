@@ -18,25 +18,11 @@ namespace {
 
 const QDateTime kLogStart(QDate(2026, 5, 4), QTime(10, 0, 0, 100));
 
-void ResetSharedState()
-{
-    PrinterTable.clear();
-    DispatchBusy = false;
-    PrintersBusy = false;
-    PrintingNow = false;
-    PrintingName.Set(QString());
-    SelectedPrinterCount = 0;
-    PrintDelaySeconds = 2;
-    PrintThreadHandles.reset();
-    PrintThreadIds.reset();
-}
-
 } // namespace
 
 PrintHarness::PrintHarness(std::shared_ptr<Spooler> spooler, double pauseScale)
 {
     std::filesystem::create_directories("Config/LOG");
-    ResetSharedState();
     SetPauseScale(pauseScale);
     SetPrintSpooler(std::move(spooler));
     auto tick = std::make_shared<std::atomic<qint64>>(0);
@@ -46,10 +32,11 @@ PrintHarness::PrintHarness(std::shared_ptr<Spooler> spooler, double pauseScale)
 PrintHarness::~PrintHarness()
 {
     WaitForPrintThreads();
+    // Whatever still runs is asked to stop and joined: no job outlives the harness.
+    StopPrintThreads();
     SetPrintSpooler(nullptr);
     Clock::Reset();
     SetPauseScale(1.0);
-    ResetSharedState();
 }
 
 void PrintHarness::AddPrinter(const QString &name, bool checked, int32_t jobCount, int32_t workMode)

@@ -2,6 +2,7 @@
 
 #include "desk/PrinterTable.h"
 #include "platform/Spooler.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/ProgramFolder.h"
 
 #include <QString>
@@ -10,8 +11,8 @@
 #include <chrono>
 #include <memory>
 
-// A program folder with Config/LOG, the dispatcher's shared state as a fresh
-// start leaves it, pauses scaled down, and print jobs asking `spooler`. The
+// A program folder with Config/LOG, the process-wide state as a fresh start
+// leaves it, pauses scaled down, and print jobs asking `spooler`. The
 // run log's clock advances one millisecond per reading, so every entry keeps
 // a section of its own and the log reads back in the order it was written.
 // Waits for every print thread before it lets go of what they use.
@@ -30,5 +31,7 @@ public:
     // The texts of today's run-log entries, oldest first.
     static QStringList RunLog();
 
+    // Fresh before the harness starts and again once its print threads have ended.
+    FreshState state;
     ProgramFolder folder;
 };

@@ -2,10 +2,13 @@
 
 #include "desk/Locks.h"
 #include "desk/ProcessState.h"
+#include "desk/RunLog.h"
 #include "desk/SysValues.h"
+#include "platform/CodePage936.h"
 #include "tests/support/Eventually.h"
 
 #include <QDesktopServices>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
@@ -60,7 +63,7 @@ TEST(PrinterRegistry, EnumeratesRowsAndQueriesDefaultPapers)
     });
     ASSERT_TRUE(h.Enumerate());
     ASSERT_EQ(h.model.RowCount(), 5);
-    EXPECT_EQ(Row(h, 0), (QStringList{"Photo-A", "空闲", "NULL", "0", "0", ""}));
+    EXPECT_EQ(Row(h, 0), (QStringList{"Photo-A", "空闲", "NULL", "0", "0", "", ""}));
     EXPECT_EQ(h.Text(1, Column::NameColumn), "Fax");
     ASSERT_EQ(PrinterTable.size(), 5u);
     EXPECT_EQ(PrinterTable[2].name, "Photo-B");
@@ -72,6 +75,7 @@ TEST(PrinterRegistry, EnumeratesRowsAndQueriesDefaultPapers)
     EXPECT_EQ(h.Text(3, Column::PaperColumn), "A4");
     EXPECT_EQ(h.Text(4, Column::PaperColumn), "") << "no default paper";
     EXPECT_EQ(Row(h, 0).mid(1, 4), (QStringList{"空闲", "...", "0", "随机"}));
+    EXPECT_EQ(h.Text(0, Column::RemainingColumn), "—") << "the driver says nothing";
 }
 
 // The table is filled on the worker under its lock, and the flag the
@@ -286,6 +290,91 @@ TEST(PrinterRegistry, APassNeverUndoesACheckMarkSetWhileItRan)
     h.registry->WaitIdle();
     EXPECT_FALSE(NoPrinterChosen);
     h.spooler.OnJobs(nullptr);
+}
+
+int RunLogCount(const QString &text)
+{
+    QFile file(RunLogFileName(QDateTime::currentDateTime()));
+    return file.open(QIODevice::ReadOnly) ? static_cast<int>(CodePage936::ToUnicode(file.readAll()).count(text)) : 0;
+}
+
+// What each queue has left and whether it can print reach its row, the
+// dispatcher's view of it and, once, the hint line.
+TEST(PrinterRegistry, RowsShowWhatIsLeftAndWhatKeepsAPrinterFromPrinting)
+{
+    auto upper = FakePrinter("Upper");
+    upper.info.status = PrinterStatusBit::Paused | PrinterStatusBit::PaperOut;
+    upper.info.markers.messages = {"\"0 native prints remaining on 4x6 media\""};
+    auto lower = FakePrinter("Lower");
+    lower.info.markers.levels = {40};
+    RegistryHarness h({upper, lower});
+    ASSERT_TRUE(h.Enumerate());
+    QSignalSpy low(h.registry.get(), &PrinterRegistry::RunningLow);
+    h.Refresh();
+    EXPECT_EQ(h.Text(0, Column::StatusColumn), "打印纸位置不正确...") << "out of paper, not idle";
+    EXPECT_EQ(h.Text(0, Column::RemainingColumn), "约 0 张");
+    EXPECT_TRUE(h.model.IsMarked(0));
+    EXPECT_FALSE(PrinterTable[0].canPrint);
+    EXPECT_EQ(h.Text(1, Column::StatusColumn), "空闲");
+    EXPECT_EQ(h.Text(1, Column::RemainingColumn), "40%");
+    EXPECT_FALSE(h.model.IsMarked(1));
+    EXPECT_TRUE(PrinterTable[1].canPrint);
+    ASSERT_EQ(low.size(), 1);
+    EXPECT_TRUE(low[0][0].toString().contains("Upper"));
+
+    // The lower one runs low: said once, however many passes follow.
+    lower.info.markers.levels = {8};
+    h.spooler.Set(lower);
+    h.Refresh();
+    h.Refresh();
+    EXPECT_TRUE(h.model.IsMarked(1));
+    ASSERT_EQ(low.size(), 2);
+    EXPECT_TRUE(low[1][0].toString().contains("Lower"));
+    EXPECT_TRUE(low[1][0].toString().contains("8%"));
+
+    // A photo handed over before the queue stopped stays there; the run log
+    // says once where it is.
+    upper.jobs = {{7, "a.jpg", JobStatusBit::Paused}};
+    h.spooler.Set(upper);
+    h.Refresh();
+    h.Refresh();
+    EXPECT_EQ(RunLogCount("Upper不能打印，队列中保留: a.jpg;"), 1);
+
+    // Paper in and "恢复打印机": a printer again, though the spooler still
+    // keeps the driver's report of the paper out.
+    upper.jobs.clear();
+    upper.info.status = PrinterStatusBit::PaperOut;
+    upper.info.markers.messages = {"\"400 native prints remaining on 4x6 media\""};
+    h.spooler.Set(upper);
+    h.registry->ResumePrinter(0);
+    h.registry->WaitIdle();
+    EXPECT_TRUE(PrinterTable[0].canPrint);
+    EXPECT_EQ(h.Text(0, Column::StatusColumn), "空闲");
+    EXPECT_FALSE(h.model.IsMarked(0));
+
+    // A report that went away and comes back counts again; so does one that
+    // stops the queue again.
+    for (const auto &statuses : {std::vector<uint32_t>{0, PrinterStatusBit::PaperOut},
+                                 std::vector<uint32_t>{PrinterStatusBit::PaperOut | PrinterStatusBit::Paused}}) {
+        upper.info.status = PrinterStatusBit::PaperOut;
+        h.spooler.Set(upper);
+        h.registry->ResumePrinter(0);
+        h.registry->WaitIdle();
+        ASSERT_TRUE(PrinterTable[0].canPrint);
+        for (const uint32_t status : statuses) {
+            upper.info.status = status;
+            h.spooler.Set(upper);
+            h.Refresh();
+        }
+        EXPECT_FALSE(PrinterTable[0].canPrint);
+        EXPECT_EQ(h.Text(0, Column::StatusColumn), "打印纸位置不正确...");
+    }
+
+    // A spooler that stops answering leaves no printer to hand photos to.
+    h.spooler.SetReachable(false);
+    h.Refresh();
+    EXPECT_FALSE(PrinterTable[0].canPrint);
+    EXPECT_FALSE(PrinterTable[1].canPrint);
 }
 
 } // namespace

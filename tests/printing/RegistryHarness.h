@@ -6,6 +6,7 @@
 #include "printing/PrinterRegistry.h"
 #include "printing/WorkMode.h"
 #include "tests/support/FakeSpooler.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/ProgramFolder.h"
 
 #include <QSignalSpy>
@@ -20,25 +21,13 @@ struct RegistryHarness
     explicit RegistryHarness(std::vector<FakeSpooler::Printer> printers)
     {
         std::filesystem::create_directory("Config/LOG");
-        PrinterTable.clear();
-        DispatchBusy = false;
-        AutoPrintRunning = false;
-        AutoPrintActive = false;
-        PendingQueueIdle = true;
-        StandbyInUse = false;
-        SelectedPrinterCount = 0;
-        NoPrinterChosen = true;
         PrintCyclePhase = 1;
         for (const auto &printer : printers)
             spooler.Set(printer);
         registry = std::make_unique<PrinterRegistry>(spooler, model);
     }
 
-    ~RegistryHarness()
-    {
-        registry.reset();
-        PrinterTable.clear();
-    }
+    ~RegistryHarness() { registry.reset(); }
 
     bool Enumerate()
     {
@@ -56,6 +45,7 @@ struct RegistryHarness
 
     QString Text(int row, int column) const { return model.Text(row, column); }
 
+    FreshState state;
     ProgramFolder folder;
     FakeSpooler spooler;
     PrinterListModel model;

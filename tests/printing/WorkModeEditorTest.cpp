@@ -73,6 +73,21 @@ TEST(WorkModeEditor, ClosingWithoutAChoiceStoresNoMode)
     EXPECT_TRUE(h.messages.isEmpty());
 }
 
+// Escape while automatic printing runs: no refusal for a change nobody asked
+// for, and the editor closes with the cell as it was.
+TEST(WorkModeEditor, EscapeDuringAutomaticPrintingJustCloses)
+{
+    EditorHarness h;
+    AutoPrintRunning = true;
+    h.Open(0);
+    h.CloseUp(-1);
+    AutoPrintRunning = false;
+    EXPECT_TRUE(h.messages.isEmpty());
+    EXPECT_EQ(h.delegate->Editor(), nullptr);
+    EXPECT_FALSE(h.registry->EditorActive());
+    EXPECT_EQ(PrinterTable[0].workMode, WorkModeRandom);
+}
+
 TEST(WorkModeEditor, StandbyStaysInUseForTheRun)
 {
     EditorHarness h;

@@ -111,8 +111,10 @@ TEST(SettingsPage, HoldsEveryTextOfThePage)
         QStringLiteral("最大补打数量设置为0时，则不设上限。"),
         QStringLiteral("缩略图大小设置区间在1-15，默认设置为3，建议设置为6；缩略图数量过多会造成系统显示异常，"
                        "建议设置为1000以内，默认为500。"),
-        QStringLiteral("例：D:\\Zendrik\\data\\TempDir"), QStringLiteral("例：D:\\VelloraTransmission\\addprint"),
-        QStringLiteral("例：D:\\VelloraBackupImage"),
+        QStringLiteral("例：/home/event/counter/info"), QStringLiteral("例：/home/event/phone/addprint"),
+        QStringLiteral("例：/media/backup/VelloraArchive"),
+        // the wait time's hint line, empty until a wait time is not taken as typed
+        QString(),
     };
     expected.sort();
     EXPECT_EQ(texts, expected);
@@ -161,7 +163,7 @@ TEST(SettingsPage, StoredWaitTimeZeroShowsTwoAndKeepsTheDelay)
     EXPECT_EQ(SystemSettings::ReadStored(SystemSettings::WaitTimeKey, {}), QStringLiteral("0"));
 }
 
-TEST(SettingsPage, TypedWaitTimeIsUsedAndStoredAsTyped)
+TEST(SettingsPage, TypedWaitTimeIsUsedAndStoredAsUsed)
 {
     StartedProgram program;
     DLG_Help page;
@@ -169,7 +171,25 @@ TEST(SettingsPage, TypedWaitTimeIsUsedAndStoredAsTyped)
     field->selectAll();
     QTest::keyClicks(field, QStringLiteral("07"));
     EXPECT_EQ(PrintDelaySeconds, 7);
-    EXPECT_EQ(SystemSettings::ReadStored(SystemSettings::WaitTimeKey, {}), QStringLiteral("07"));
+    EXPECT_EQ(SystemSettings::ReadStored(SystemSettings::WaitTimeKey, {}), QStringLiteral("7"));
+}
+
+// A wait that would stop printing for good is brought to a minute when the
+// field is left: the field, the group's hint line and the file say 60.
+TEST(SettingsPage, WaitTimeOutOfRangeIsBroughtIntoRangeWithAMessage)
+{
+    StartedProgram program;
+    DLG_Help page;
+    QLineEdit *field = Field(page, "waitTime");
+    field->selectAll();
+    QTest::keyClicks(field, QStringLiteral("2147483647"));
+    EXPECT_EQ(PrintDelaySeconds, 21) << "the last text in range while it was typed";
+    emit field->editingFinished();
+    EXPECT_EQ(PrintDelaySeconds, 60);
+    EXPECT_EQ(field->text(), QStringLiteral("60"));
+    EXPECT_EQ(page.findChild<QLabel *>(QStringLiteral("waitHint"))->text(),
+              QStringLiteral("自动打印等待时间“2147483647”超出范围 1–60秒，已改用 60秒"));
+    EXPECT_EQ(SystemSettings::ReadStored(SystemSettings::WaitTimeKey, {}), QStringLiteral("60"));
 }
 
 TEST(SettingsPage, SaveRulesWritesTheFileAndABlankFolderReadsBackWhole)
@@ -225,7 +245,12 @@ TEST(SettingsPage, SaveDisplayClampsFieldsAndFile)
     MessageBoxAnswer answer(QMessageBox::Ok);
     Click(page, "saveDisplay");
 
-    EXPECT_EQ(Texts(answer.Boxes()), QStringList{Saved});
+    // Each value brought into range is named, and the size waits for a restart.
+    EXPECT_EQ(Texts(answer.Boxes()),
+              QStringList{Saved + QStringLiteral("\n缩略图大小“0”超出范围 1–15，已改用 1"
+                                                 "\n待打印缩略图数量“10”超出范围 50–10000，已改用 50"
+                                                 "\n已打印缩略图数量“99”超出范围 100–10000，已改用 100"
+                                                 "\n新的缩略图大小在重新启动软件后生效。")});
     EXPECT_EQ(Field(page, "thumbnailSize")->text(), QStringLiteral("1"));
     EXPECT_EQ(Field(page, "thumbnailWaitPrintCount")->text(), QStringLiteral("50"));
     EXPECT_EQ(Field(page, "thumbnailPrintedCount")->text(), QStringLiteral("100"));

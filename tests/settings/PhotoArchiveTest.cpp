@@ -1,15 +1,15 @@
 #include "settings/PhotoArchive.h"
 
-#include "settings/ArchiveMove.h"
+#include "platform/Pause.h"
 #include "tests/settings/ArchiveScene.h"
+#include "tests/support/OtherFileSystem.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -84,7 +84,7 @@ TEST(PhotoArchive, MovesThePhotosIntoTheDayFolderAndForgetsTheNumbers)
     WriteFile("Pic_P/pending.jpeg", "pending");
     WriteFile("Pic_R/printed.jpg", "new print");
     fs::remove("Pic_B"); // a missing working folder has nothing to archive
-    // An older file of the same name in the archive is replaced.
+    // A photo archived earlier that day under the same name stays.
     fs::create_directories(ArchiveScene::Day / "Pic_R");
     WriteFile(ArchiveScene::Day / "Pic_R/printed.jpg", "old print");
     WriteFile("Config/PictureNumber.ini", "[PictureNumber]\r\nphoto=1\r\n");
@@ -96,10 +96,11 @@ TEST(PhotoArchive, MovesThePhotosIntoTheDayFolderAndForgetsTheNumbers)
     EXPECT_EQ(done.archived, 3);
     EXPECT_EQ(done.leftBehind, 0);
     EXPECT_EQ(FilesBelow(ArchiveScene::Archive),
-              (std::vector<std::string>{"20190605/Pic_P/pending.jpeg", "20190605/Pic_R/printed.jpg",
-                                        "20190605/Pic_S/photo.JPG"}));
+              (std::vector<std::string>{"20190605/Pic_P/pending.jpeg", "20190605/Pic_R/printed-2.jpg",
+                                        "20190605/Pic_R/printed.jpg", "20190605/Pic_S/photo.JPG"}));
     EXPECT_TRUE(fs::is_directory(ArchiveScene::Day / "Pic_B"));
-    EXPECT_EQ(ReadFile(ArchiveScene::Day / "Pic_R/printed.jpg"), "new print");
+    EXPECT_EQ(ReadFile(ArchiveScene::Day / "Pic_R/printed.jpg"), "old print");
+    EXPECT_EQ(ReadFile(ArchiveScene::Day / "Pic_R/printed-2.jpg"), "new print");
     EXPECT_EQ(ReadFile(ArchiveScene::Day / "Pic_S/photo.JPG"), "source");
     EXPECT_EQ(FilesBelow("Pic_S"), (std::vector<std::string>{"folder.jpg/inner.jpg", "photo.jpg.bak", "photo.png"}));
     EXPECT_TRUE(FilesBelow("Pic_P").empty());
@@ -147,7 +148,7 @@ TEST(PhotoArchive, PhotosThatCannotMoveAreCountedAndStay)
     WriteFile("Pic_S/moves.jpg", "moves");
     WriteFile("Pic_P/stuck1.jpg", "stuck1");
     WriteFile("Pic_P/stuck2.JPG", "stuck2");
-    // A folder in the archive where a photo should go is not replaced.
+    // A folder in the archive where a photo should go is not replaced: the photo goes beside it.
     WriteFile("Pic_R/blocked.jpg", "blocked");
     fs::create_directories(ArchiveScene::Day / "Pic_R/blocked.jpg");
     WriteFile(ArchiveScene::Day / "Pic_R/blocked.jpg/kept", "kept");
@@ -160,11 +161,12 @@ TEST(PhotoArchive, PhotosThatCannotMoveAreCountedAndStay)
     const ArchiveProgress done = RunArchive(archive).last;
 
     EXPECT_EQ(done.found, 4);
-    EXPECT_EQ(done.archived, 1);
-    EXPECT_EQ(done.leftBehind, 3);
+    EXPECT_EQ(done.archived, 2);
+    EXPECT_EQ(done.leftBehind, 2);
     EXPECT_EQ(FilesBelow("Pic_P"), (std::vector<std::string>{"stuck1.jpg", "stuck2.JPG"}));
-    EXPECT_EQ(ReadFile("Pic_R/blocked.jpg"), "blocked");
-    EXPECT_EQ(FilesBelow(ArchiveScene::Day), (std::vector<std::string>{"Pic_R/blocked.jpg/kept", "Pic_S/moves.jpg"}));
+    EXPECT_EQ(ReadFile(ArchiveScene::Day / "Pic_R/blocked-2.jpg"), "blocked");
+    EXPECT_EQ(FilesBelow(ArchiveScene::Day), (std::vector<std::string>{"Pic_R/blocked-2.jpg", "Pic_R/blocked.jpg/kept",
+                                                                         "Pic_S/moves.jpg"}));
 }
 
 TEST(PhotoArchive, AMissingArchiveFolderIsNotMadeUpAndLosesNothing)
@@ -205,31 +207,81 @@ TEST(PhotoArchive, OnlyOneRunAtATime)
 }
 
 // The archive folder is usually on another disk than the working folders.
-TEST(ArchiveMove, AcrossFileSystemsTheMoveIsWholeAndKeepsTheTime)
+TEST(PhotoArchive, OnAnotherDiskPhotosArriveWholeWithTheirTimeBesideEarlierOnes)
 {
     ArchiveScene scene;
-    const fs::path otherDisk = "/dev/shm";
-    struct stat here {}, there {};
-    if (::stat(".", &here) != 0 || ::stat(otherDisk.c_str(), &there) != 0 || here.st_dev == there.st_dev)
-        GTEST_SKIP() << "no second file system at " << otherDisk;
-    const fs::path target = otherDisk / ("vellora-archive-" + std::to_string(::getpid()));
-    fs::create_directory(target);
+    const OtherFileSystem otherDisk(fs::current_path());
+    if (otherDisk.Folder().empty())
+        GTEST_SKIP() << "no second file system here (no tmpfs mount allowed, /dev/shm on the same disk)";
+    const fs::path day = otherDisk.Folder() / ArchiveScene::Day.filename();
 
     const std::string photo(3 << 20, 'p');
     WriteFile("Pic_R/big.jpg", photo);
     const auto stamp = fs::last_write_time("Pic_R/big.jpg") - std::chrono::hours(5);
     fs::last_write_time("Pic_R/big.jpg", stamp);
-    WriteFile(target / "big.jpg", "older copy");
-    WriteFile("Pic_R/kept.jpg", "kept");
-    fs::create_directory(target / "kept.jpg");
+    WriteFile("Pic_S/small.jpg", "small");
+    fs::create_directories(day / "Pic_R");
+    WriteFile(day / "Pic_R/big.jpg", "archived earlier");
 
-    EXPECT_TRUE(MoveIntoArchive("Pic_R/big.jpg", target / "big.jpg"));
-    EXPECT_FALSE(MoveIntoArchive("Pic_R/kept.jpg", target / "kept.jpg"));
+    PhotoArchive archive;
+    const ArchiveProgress done = RunArchive(archive, otherDisk.Folder()).last;
 
-    EXPECT_FALSE(fs::exists("Pic_R/big.jpg"));
-    EXPECT_EQ(ReadFile(target / "big.jpg"), photo);
-    EXPECT_EQ(fs::last_write_time(target / "big.jpg"), stamp);
-    EXPECT_EQ(ReadFile("Pic_R/kept.jpg"), "kept");
-    EXPECT_EQ(FilesBelow(target), std::vector<std::string>{"big.jpg"});
-    fs::remove_all(target);
+    EXPECT_EQ(done.archived, 2);
+    EXPECT_EQ(done.leftBehind, 0);
+    EXPECT_TRUE(FilesBelow("Pic_R").empty());
+    EXPECT_TRUE(FilesBelow("Pic_S").empty());
+    EXPECT_EQ(ReadFile(day / "Pic_R/big-2.jpg"), photo);
+    EXPECT_EQ(fs::last_write_time(day / "Pic_R/big-2.jpg"), stamp);
+    EXPECT_EQ(ReadFile(day / "Pic_R/big.jpg"), "archived earlier");
+    EXPECT_EQ(FilesBelow(day), (std::vector<std::string>{"Pic_R/big-2.jpg", "Pic_R/big.jpg", "Pic_S/small.jpg"}))
+        << "no scratch file left";
+}
+
+// A photo its working folder will not let go of stays there, and the photo
+// archived earlier that day under its name stays in the archive as it was.
+TEST(PhotoArchive, APhotoThatCannotLeaveItsFolderKeepsTheOneArchivedEarlier)
+{
+    ArchiveScene scene;
+    const TmpfsMount printed("Pic_R");
+    if (!printed.Mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+    WriteFile("Pic_R/a.jpg", "printed again");
+    if (!printed.MakeReadOnly())
+        GTEST_SKIP() << "cannot make the mount read-only";
+    fs::create_directories(ArchiveScene::Day / "Pic_R");
+    WriteFile(ArchiveScene::Day / "Pic_R/a.jpg", "archived earlier");
+
+    PhotoArchive archive;
+    const ArchiveProgress done = RunArchive(archive).last;
+
+    EXPECT_EQ(done.archived, 0);
+    EXPECT_EQ(done.leftBehind, 1);
+    EXPECT_EQ(ReadFile("Pic_R/a.jpg"), "printed again");
+    EXPECT_EQ(ReadFile(ArchiveScene::Day / "Pic_R/a.jpg"), "archived earlier");
+    EXPECT_EQ(FilesBelow(ArchiveScene::Day), std::vector<std::string>{"Pic_R/a.jpg"}) << "no copy, no scratch file";
+}
+
+TEST(PhotoArchive, AnArchiveGoingAwayStopsItsWorkersPromptlyAndLosesNothing)
+{
+    ArchiveScene scene;
+    for (int i = 0; i < 20; ++i)
+        WriteFile("Pic_S/" + std::to_string(i) + ".jpg", "x");
+    WriteFile("Config/PictureNumber.ini", "[PictureNumber]\r\nphoto=1\r\n");
+    const double scale = PauseScale();
+    SetPauseScale(1.0); // real pacing: a third of a second per photo, some seven seconds in all
+
+    auto archive = std::make_unique<PhotoArchive>();
+    ASSERT_TRUE(archive->Start(ArchiveScene::Archive));
+    while (archive->Progress().archived < 1)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    const auto start = std::chrono::steady_clock::now();
+    archive.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    SetPauseScale(scale);
+
+    const std::size_t moved = FilesBelow(ArchiveScene::Day / "Pic_S").size();
+    EXPECT_GE(moved, 1u);
+    EXPECT_LT(moved, 20u) << "the run was cut short";
+    EXPECT_EQ(moved + FilesBelow("Pic_S").size(), 20u) << "every photo is in one place or the other";
+    EXPECT_TRUE(fs::exists("Config/PictureNumber.ini")) << "numbers stay while photos wait in the working folders";
 }

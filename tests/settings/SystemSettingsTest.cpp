@@ -2,10 +2,12 @@
 
 #include "desk/ProcessState.h"
 #include "tests/support/ProgramFolder.h"
+#include "tests/support/RunLogText.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
 
 namespace {
 
@@ -16,37 +18,63 @@ struct LoadCase
     const char *stored;
     int (*value)();
     int expected;
+    const char *message; // empty when the stored value is taken as it stands
 };
 
-void Store(const SystemSettings::Key &key, const char *text)
+bool RunLogHolds(const QString &text)
 {
-    ASSERT_TRUE(SystemSettings::Store(key, QString::fromUtf8(text)));
+    return RunLogCount(text) == 1;
 }
 
 } // namespace
 
-TEST(SettingsLoad, ClampsStoredValuesAndLeavesTheFileAsTyped)
+// Every number the file holds outside its range is brought into range or
+// refused, never silently: the message says which value is used.
+TEST(SettingsLoad, StoredValuesOutsideTheirRangesAreSaidAndNeverTakenSilently)
 {
     using namespace SystemSettings;
     const LoadCase cases[] = {
-        {"size_below_range", ThumbnailSizeKey, "0", ThumbnailSize, 1},
-        {"size_above_range", ThumbnailSizeKey, "16", ThumbnailSize, 15},
-        {"size_in_range", ThumbnailSizeKey, "7", ThumbnailSize, 7},
-        {"size_letters", ThumbnailSizeKey, "big", ThumbnailSize, 1},
-        {"size_missing", ThumbnailSizeKey, "Error", ThumbnailSize, 3},
-        {"pending_below_step", ThumbnailWaitPrintCountKey, "10", ThumbnailWaitPrintCount, 50},
-        {"pending_missing", ThumbnailWaitPrintCountKey, "Error", ThumbnailWaitPrintCount, 500},
-        {"printed_below_step", ThumbnailPrintedCountKey, "99", ThumbnailPrintedCount, 100},
-        {"printed_large", ThumbnailPrintedCountKey, "2000", ThumbnailPrintedCount, 2000},
-        {"quality_below_range", PictureQualityKey, "5", PictureQuality, 10},
-        {"quality_above_range", PictureQualityKey, "150", PictureQuality, 100},
-        {"quality_missing", PictureQualityKey, "Error", PictureQuality, 100},
+        {"size_below_range", ThumbnailSizeKey, "0", ThumbnailSize, 1, "缩略图大小“0”超出范围 1–15，已改用 1"},
+        {"size_above_range", ThumbnailSizeKey, "16", ThumbnailSize, 15, "缩略图大小“16”超出范围 1–15，已改用 15"},
+        {"size_in_range", ThumbnailSizeKey, "7", ThumbnailSize, 7, ""},
+        {"size_letters", ThumbnailSizeKey, "big", ThumbnailSize, 3, "缩略图大小“big”不是数字，仍用 3"},
+        {"size_missing", ThumbnailSizeKey, "Error", ThumbnailSize, 3, ""},
+        {"pending_below_step", ThumbnailWaitPrintCountKey, "10", ThumbnailWaitPrintCount, 50,
+         "待打印缩略图数量“10”超出范围 50–10000，已改用 50"},
+        {"pending_missing", ThumbnailWaitPrintCountKey, "Error", ThumbnailWaitPrintCount, 500, ""},
+        {"printed_below_step", ThumbnailPrintedCountKey, "99", ThumbnailPrintedCount, 100,
+         "已打印缩略图数量“99”超出范围 100–10000，已改用 100"},
+        {"printed_large", ThumbnailPrintedCountKey, "2000", ThumbnailPrintedCount, 2000, ""},
+        {"quality_zero", PictureQualityKey, "0", PictureQuality, 10, "质量“0”超出范围 10–100，已改用 10"},
+        {"quality_below_range", PictureQualityKey, "5", PictureQuality, 10, "质量“5”超出范围 10–100，已改用 10"},
+        {"quality_above_range", PictureQualityKey, "150", PictureQuality, 100, "质量“150”超出范围 10–100，已改用 100"},
+        {"quality_letters", PictureQualityKey, "abc", PictureQuality, 100, "质量“abc”不是数字，仍用 100"},
+        {"quality_trailing_letters", PictureQualityKey, "80x", PictureQuality, 100, "质量“80x”不是数字，仍用 100"},
+        {"quality_missing", PictureQualityKey, "Error", PictureQuality, 100, ""},
+        {"wait_largest_int", WaitTimeKey, "2147483647", [] { return PrintDelaySeconds.load(); }, 60,
+         "自动打印等待时间“2147483647”超出范围 1–60秒，已改用 60秒"},
+        {"wait_more_digits_than_64_bits", WaitTimeKey, "99999999999999999999999", [] { return PrintDelaySeconds.load(); },
+         60, "自动打印等待时间“99999999999999999999999”超出范围 1–60秒，已改用 60秒"},
+        {"wait_negative", WaitTimeKey, "-3", [] { return PrintDelaySeconds.load(); }, 1,
+         "自动打印等待时间“-3”超出范围 1–60秒，已改用 1秒"},
+        {"wait_letters", WaitTimeKey, "x", [] { return PrintDelaySeconds.load(); }, 2,
+         "自动打印等待时间“x”不是数字，仍用 2秒"},
+        {"wait_zero_is_the_built_in", WaitTimeKey, "0", [] { return PrintDelaySeconds.load(); }, 2, ""},
+        {"wait_in_range", WaitTimeKey, "5", [] { return PrintDelaySeconds.load(); }, 5, ""},
     };
     for (const LoadCase &c : cases) {
         ProgramFolder folder;
+        std::filesystem::create_directories("Config/LOG");
         Store(c.key, c.stored);
+        PrintDelaySeconds = 9;
         Load();
         EXPECT_EQ(c.value(), c.expected) << c.name;
+        const QString message = QString::fromUtf8(c.message);
+        EXPECT_EQ(LoadMessages(), message.isEmpty() ? QStringList() : QStringList{message}) << c.name;
+        if (!message.isEmpty()) {
+            EXPECT_TRUE(RunLogHolds(message)) << c.name;
+        }
+        // The file keeps what it held; the next start says it again until it is mended.
         EXPECT_EQ(ReadStored(c.key, QStringLiteral("none")), QString::fromUtf8(c.stored)) << c.name;
     }
 }
@@ -80,44 +108,97 @@ TEST(SettingsLoad, TakesFoldersFlagAndWaitTime)
     EXPECT_EQ(PrintDelaySeconds, 5);
 }
 
-TEST(SettingsLoad, WaitTimeZeroKeepsTwoSecondsAndNegativeWaitsNone)
-{
-    const struct
-    {
-        const char *stored;
-        int expected;
-    } cases[] = {{"0", 2}, {"5", 5}, {"-3", 0}, {"x", 0}};
-    for (const auto &c : cases) {
-        ProgramFolder folder;
-        Store(SystemSettings::WaitTimeKey, c.stored);
-        PrintDelaySeconds = 7;
-        SystemSettings::Load();
-        EXPECT_EQ(PrintDelaySeconds, c.expected) << c.stored;
-    }
-}
-
-TEST(SettingsSave, ClampsDisplayValuesInMemoryAndFile)
+// What the operator types: the value used is taken and written, and the
+// message says which one it is.
+TEST(SettingsSave, TypedValuesAreCheckedTakenAndWrittenAsUsed)
 {
     using namespace SystemSettings;
     const struct
     {
-        int (*save)(int);
+        CheckedNumber (*save)(const QString &);
         int (*value)();
         const Key &key;
-        int typed;
+        const char *typed;
         int expected;
+        const char *message;
     } cases[] = {
-        {SaveThumbnailSize, ThumbnailSize, ThumbnailSizeKey, 0, 1},
-        {SaveThumbnailSize, ThumbnailSize, ThumbnailSizeKey, 16, 15},
-        {SaveThumbnailSize, ThumbnailSize, ThumbnailSizeKey, 7, 7},
-        {SaveThumbnailWaitPrintCount, ThumbnailWaitPrintCount, ThumbnailWaitPrintCountKey, 10, 50},
-        {SaveThumbnailPrintedCount, ThumbnailPrintedCount, ThumbnailPrintedCountKey, 99, 100},
+        {SaveThumbnailSize, ThumbnailSize, ThumbnailSizeKey, "0", 1, "缩略图大小“0”超出范围 1–15，已改用 1"},
+        {SaveThumbnailSize, ThumbnailSize, ThumbnailSizeKey, "16", 15, "缩略图大小“16”超出范围 1–15，已改用 15"},
+        {SaveThumbnailSize, ThumbnailSize, ThumbnailSizeKey, " 7 ", 7, ""},
+        {SaveThumbnailSize, ThumbnailSize, ThumbnailSizeKey, "", 3, "缩略图大小“”不是数字，仍用 3"},
+        {SaveThumbnailWaitPrintCount, ThumbnailWaitPrintCount, ThumbnailWaitPrintCountKey, "10", 50,
+         "待打印缩略图数量“10”超出范围 50–10000，已改用 50"},
+        {SaveThumbnailPrintedCount, ThumbnailPrintedCount, ThumbnailPrintedCountKey, "99", 100,
+         "已打印缩略图数量“99”超出范围 100–10000，已改用 100"},
+        {SaveThumbnailPrintedCount, ThumbnailPrintedCount, ThumbnailPrintedCountKey, "2147483648", 10000,
+         "已打印缩略图数量“2147483648”超出范围 100–10000，已改用 10000"},
+        {SavePictureQuality, PictureQuality, PictureQualityKey, "0", 10, "质量“0”超出范围 10–100，已改用 10"},
+        {SavePictureQuality, PictureQuality, PictureQualityKey, "abc", 100, "质量“abc”不是数字，仍用 100"},
+        {SavePictureQuality, PictureQuality, PictureQualityKey, "250", 100, "质量“250”超出范围 10–100，已改用 100"},
+        {SavePictureQuality, PictureQuality, PictureQualityKey, "80", 80, ""},
+        {CommitWaitTime, [] { return PrintDelaySeconds.load(); }, WaitTimeKey, "2147483647", 60,
+         "自动打印等待时间“2147483647”超出范围 1–60秒，已改用 60秒"},
+        {CommitWaitTime, [] { return PrintDelaySeconds.load(); }, WaitTimeKey, "0", 1,
+         "自动打印等待时间“0”超出范围 1–60秒，已改用 1秒"},
+        {CommitWaitTime, [] { return PrintDelaySeconds.load(); }, WaitTimeKey, "soon", 2,
+         "自动打印等待时间“soon”不是数字，仍用 2秒"},
     };
     for (const auto &c : cases) {
         ProgramFolder folder;
+        std::filesystem::create_directories("Config/LOG");
         Load();
-        EXPECT_EQ(c.save(c.typed), c.expected) << c.typed;
+        const QString typed = QString::fromUtf8(c.typed);
+        const CheckedNumber checked = c.save(typed);
         EXPECT_EQ(c.value(), c.expected) << c.typed;
+        EXPECT_EQ(checked.value, c.expected) << c.typed;
+        EXPECT_EQ(checked.message, QString::fromUtf8(c.message)) << c.typed;
+        // The file holds the value used, so it is said once, not at every start.
         EXPECT_EQ(ReadStored(c.key, QStringLiteral("none")), QString::number(c.expected)) << c.typed;
+        if (!checked.message.isEmpty()) {
+            EXPECT_TRUE(RunLogHolds(checked.message)) << c.typed;
+        }
+    }
+}
+
+// Typing the wait time takes each text in range at once; one outside waits
+// for the field to be left, so typing "15" never passes through a message.
+TEST(SettingsSave, WaitTimeTakesInRangeTextsWhileTyped)
+{
+    ProgramFolder folder;
+    SystemSettings::Load();
+    SystemSettings::EditWaitTime(QStringLiteral("1"));
+    EXPECT_EQ(PrintDelaySeconds, 1);
+    SystemSettings::EditWaitTime(QStringLiteral("15"));
+    EXPECT_EQ(PrintDelaySeconds, 15);
+    SystemSettings::EditWaitTime(QStringLiteral("150"));
+    EXPECT_EQ(PrintDelaySeconds, 15);
+    EXPECT_EQ(SystemSettings::ReadStored(SystemSettings::WaitTimeKey, {}), QStringLiteral("15"));
+}
+
+// The paper sizes a composition accepts: a side outside is refused and the
+// size in force stays, since a paper brought to the nearer end would print
+// the photos on a paper nobody chose.
+TEST(SettingCheck, PaperSidesOutsideTheirRangeAreRefused)
+{
+    const struct
+    {
+        const char *typed;
+        std::optional<int> inForce;
+        std::optional<int> used;
+        const char *message;
+    } cases[] = {
+        {"152", 100, 152, ""},
+        {"99999", 152, 152, "打印纸宽“99999”超出范围 10–500 mm，仍用 152 mm"},
+        {"1520", 152, 152, "打印纸宽“1520”超出范围 10–500 mm，仍用 152 mm"},
+        {"0", 152, 152, "打印纸宽“0”超出范围 10–500 mm，仍用 152 mm"},
+        {"-152", std::nullopt, std::nullopt, "打印纸宽“-152”超出范围 10–500 mm，未采用（没有可用的值）"},
+        {"abc", std::nullopt, std::nullopt, "打印纸宽“abc”不是数字，未采用（没有可用的值）"},
+        {"500", std::nullopt, 500, ""},
+        {"10", std::nullopt, 10, ""},
+    };
+    for (const auto &c : cases) {
+        const CheckedNumber checked = CheckNumber(Settings::PaperWidth(), QString::fromUtf8(c.typed), c.inForce);
+        EXPECT_EQ(checked.value, c.used) << c.typed;
+        EXPECT_EQ(checked.message, QString::fromUtf8(c.message)) << c.typed;
     }
 }

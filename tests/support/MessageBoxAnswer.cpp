@@ -18,7 +18,7 @@ void MessageBoxAnswer::AnswerOpenBox()
         return;
     QPushButton *defaultButton = box->defaultButton();
     m_seen.push_back({box->windowTitle(), box->text(), box->standardButtons(),
-                      defaultButton ? box->standardButton(defaultButton) : QMessageBox::NoButton});
+                      defaultButton ? box->standardButton(defaultButton) : QMessageBox::NoButton, box->informativeText()});
     QAbstractButton *button = box->button(m_answer);
     if (button)
         button->click();

@@ -16,6 +16,7 @@ public:
         QString text;
         QMessageBox::StandardButtons buttons;
         QMessageBox::StandardButton defaultButton;
+        QString informativeText;
     };
 
     explicit MessageBoxAnswer(QMessageBox::StandardButton answer);

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QHostAddress>
+#include <QTcpServer>
 #include <QThread>
 
 #include <csignal>
@@ -66,7 +68,7 @@ void PrivateCups::WriteBackend()
 {
     // Keeps the job's file and options under received/<job id>, writing
     // "info" last so a reader sees finished jobs only.
-    m_daemon.InstallBackend(QLatin1String(kBackendScheme), QStringLiteral(R"(#!/bin/sh
+    m_daemon.InstallBackend(QLatin1String(kBackendScheme), QStringLiteral(R"SH(#!/bin/sh
 if [ $# -eq 0 ]; then
   echo 'direct %2 "Unknown" "Vellora test backend"'
   exit 0
@@ -90,8 +92,19 @@ while [ -e "$out/stall" ]; do sleep 0.1; done
   echo "printer=$PRINTER"
 } > "$dir/info.tmp"
 mv "$dir/info.tmp" "$dir/info"
+if [ -e "$out/supply-$PRINTER" ]; then
+  read left total low < "$out/supply-$PRINTER"
+  left=$((left > $4 ? left - $4 : 0))
+  echo "$left $total $low" > "$out/supply-$PRINTER"
+  echo "ATTR: marker-names='\"4x6\"'" >&2
+  echo "ATTR: marker-types=other" >&2
+  echo "ATTR: marker-high-levels=100" >&2
+  echo "ATTR: marker-low-levels=$low" >&2
+  echo "ATTR: marker-levels=$((left * 100 / total))" >&2
+  echo "ATTR: marker-message='\"$left native prints remaining on 4x6 media\"'" >&2
+fi
 exit 0
-)")
+)SH")
                                                               .arg(QString::fromStdString(Path("received").string()),
                                                                    QLatin1String(kBackendScheme)));
 }
@@ -147,6 +160,26 @@ bool PrivateCups::AddQueue(const QString &name, const QString &model)
     // Without the sample driver, a PPD that cups-filters ships.
     return Run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), uri,
                                            QStringLiteral("-m"), QStringLiteral("lsb/usr/cupsfilters/Generic-PDF_Printer-PDF.ppd")})
+        .has_value();
+}
+
+int PrivateCups::ShareOnLoopback()
+{
+    // A port nobody listens on now.
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const int port = probe.serverPort();
+    probe.close();
+    m_daemon.ListenOnLoopback(port);
+    return port;
+}
+
+bool PrivateCups::AddRemoteQueue(const QString &name, const PrivateCups &other, const QString &otherQueue)
+{
+    if (!m_daemon.BorrowBackend(QStringLiteral("ipp")))
+        return false;
+    const QString uri = QStringLiteral("ipp://127.0.0.1:%1/printers/%2").arg(other.m_daemon.LoopbackPort()).arg(otherQueue);
+    return Run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), uri})
         .has_value();
 }
 
@@ -209,6 +242,12 @@ void PrivateCups::StallBackend(bool stall)
         WriteFile(flag, {});
     else
         std::filesystem::remove(flag);
+}
+
+void PrivateCups::SetSupply(const QString &printer, int prints, int capacity, int lowPercent)
+{
+    WriteFile(Root() / "received" / ("supply-" + printer.toStdString()),
+              QStringLiteral("%1 %2 %3\n").arg(prints).arg(capacity).arg(lowPercent));
 }
 
 void PrivateCups::RunOutOfPaper()

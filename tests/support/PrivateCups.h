@@ -45,6 +45,12 @@ public:
     void Freeze();
     void Thaw();
 
+    // Shares the daemon's queues over IPP on a free loopback port from the
+    // next start on, like another desk on the network; the port.
+    int ShareOnLoopback();
+    // A queue of this daemon printing to another daemon's shared queue.
+    bool AddRemoteQueue(const QString &name, const PrivateCups &other, const QString &otherQueue);
+
     // The value of CUPS_SERVER that reaches this daemon.
     QString Server() const;
     // Points this process's CUPS clients at the daemon.
@@ -75,6 +81,11 @@ public:
     // "media-empty" and stops its queue, which keeps the job, as a photo
     // printer's backend does.
     void RunOutOfPaper();
+    // The queue's printer counts its prints the way a dye-sublimation
+    // driver's backend does: after each job it reports the prints left (as
+    // "N native prints remaining on 4x6 media"), their level in per cent of
+    // `capacity` and the driver's low mark.
+    void SetSupply(const QString &printer, int prints, int capacity, int lowPercent);
 
     // Jobs the backend has finished receiving, oldest first.
     std::vector<ReceivedJob> ReceivedJobs() const;

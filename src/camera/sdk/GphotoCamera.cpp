@@ -250,6 +250,25 @@ void GphotoCamera::reportShot(const GphotoFile &file)
     queue({Event::Kind::Object, kEventShotReady, 0, item});
 }
 
+// A file-added event for a shot this session downloaded and deleted is a
+// late echo of that shot while the file is gone, and a new shot under a
+// reused name once the camera has written one there.
+void GphotoCamera::reportAddedFile(const GphotoFile &file)
+{
+    bool deletedBefore;
+    {
+        std::lock_guard state(m_stateMutex);
+        deletedBefore = m_deletedFiles.erase(file) > 0;
+    }
+    if (deletedBefore) {
+        std::uint64_t size = 0;
+        std::lock_guard call(m_callMutex);
+        if (m_calls->fileSize(file, &size) < GP_OK)
+            return;
+    }
+    reportShot(file);
+}
+
 void GphotoCamera::startEvents()
 {
     std::lock_guard state(m_stateMutex);
@@ -328,7 +347,7 @@ void GphotoCamera::eventLoop()
             std::unique_lock pause(m_stateMutex);
             m_stateChanged.wait_for(pause, 100ms, [this] { return m_stopEvents; });
         } else if (event.kind == GphotoEvent::Kind::FileAdded) {
-            reportShot(event.file);
+            reportAddedFile(event.file);
         }
     }
 }
@@ -487,6 +506,7 @@ SdkError GphotoCamera::openSession(SdkRef camera)
         m_session = true;
         watch = !m_camera.canCapture;
         m_knownFiles.clear();
+        m_deletedFiles.clear();
         m_growingFiles.clear();
     }
     if (watch) {
@@ -721,8 +741,10 @@ SdkError GphotoCamera::shutter(std::uint32_t parameter)
         reportShot(shot);
         return kSdkOk;
     }
+    // Halfway is the autofocus a half press starts, through libgphoto2's
+    // own autofocus widgets; a camera without them takes the press as done.
     if (parameter == kShutterHalfway) {
-        const SdkError code = writeWidgetIfPresent("eosremoterelease", "Press Half");
+        const SdkError code = writeWidgetIfPresent("autofocusdrive", "1");
         std::lock_guard state(m_stateMutex);
         m_halfPressed = code == kSdkOk;
         return code;
@@ -732,7 +754,7 @@ SdkError GphotoCamera::shutter(std::uint32_t parameter)
         std::lock_guard state(m_stateMutex);
         pressed = std::exchange(m_halfPressed, false);
     }
-    return pressed ? writeWidgetIfPresent("eosremoterelease", "Release Half") : kSdkOk;
+    return pressed ? writeWidgetIfPresent("cancelautofocus", "1") : kSdkOk;
 }
 
 SdkError GphotoCamera::cameraCommand(SdkRef camera, std::uint32_t command, std::int32_t parameter)
@@ -839,7 +861,14 @@ SdkError GphotoCamera::downloadComplete(SdkRef item)
             return kSdkOk;
     }
     CallLock call(*this);
-    return translate(m_calls->deleteFile(shot->file));
+    const int result = m_calls->deleteFile(shot->file);
+    if (result >= GP_OK) {
+        // The camera may give the name to its next shot: that one is new.
+        std::lock_guard state(m_stateMutex);
+        m_knownFiles.erase(shot->file);
+        m_deletedFiles.insert(shot->file);
+    }
+    return translate(result);
 }
 
 // --- Live view ---

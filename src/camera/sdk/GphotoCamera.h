@@ -93,6 +93,7 @@ private:
     SdkError translate(int result);
     void queue(Event event);
     void reportShot(const GphotoFile &file);
+    void reportAddedFile(const GphotoFile &file);
     bool acceptsHandlers(SdkRef camera) const override;
 
     // Under the call lock.
@@ -127,7 +128,8 @@ private:
     std::map<std::uint32_t, std::uint32_t> m_values; // live-view properties the camera keeps no widget for
     bool m_shotsInCameraRam = false;
     bool m_halfPressed = false;
-    std::set<GphotoFile> m_knownFiles; // reported or there before; a file is reported once
+    std::set<GphotoFile> m_knownFiles; // reported or there before; a file is reported once until it is deleted
+    std::set<GphotoFile> m_deletedFiles; // downloaded and deleted; an event for one may be a late echo
     bool m_watchingFiles = false;      // a camera that tells no events is watched by listing its files
     std::map<GphotoFile, std::uint64_t> m_growingFiles; // new files seen once, with their size then
 

@@ -175,7 +175,7 @@ private:
     std::vector<std::string> m_calls;
     std::vector<Failure> m_failures;
 
-    std::string m_modelName = "Simulated EOS 90";
+    std::string m_modelName = "Simulated Body 70";
     std::uint32_t m_subType = 1;
     bool m_attached = true;
     bool m_switchedOff = false;

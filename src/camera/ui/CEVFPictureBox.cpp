@@ -42,8 +42,18 @@ void CEVFPictureBox::onOutputDeviceChanged()
     const bool toComputer = m_model.value(kPropEvfOutputDevice) & kEvfOutputComputer;
     if (toComputer && !m_running.exchange(true))
         ActionSource::raise(); // the first frame; each frame asks for the next
-    else if (!toComputer)
-        m_running = false;
+    else if (!toComputer && m_running.exchange(false))
+        // The last frame with its focus points would look live: it goes.
+        QMetaObject::invokeMethod(this, "onLiveViewEnded", Qt::QueuedConnection);
+}
+
+void CEVFPictureBox::onLiveViewEnded()
+{
+    if (m_running)
+        return; // started again meanwhile
+    m_shown = QImage();
+    m_fresh = false;
+    update();
 }
 
 void CEVFPictureBox::onFrame(const LiveViewFrame &frame)
@@ -62,8 +72,8 @@ void CEVFPictureBox::onFrame(const LiveViewFrame &frame)
 void CEVFPictureBox::onFrameReady()
 {
     QImage frame = m_picture.take();
-    if (frame.isNull())
-        return;
+    if (frame.isNull() || !m_running)
+        return; // a frame still on its way when live view ended is not shown
     m_shown = std::move(frame);
     m_fresh = true;
     update();
@@ -74,6 +84,13 @@ void CEVFPictureBox::paintEvent(QPaintEvent *)
     QPainter painter(this);
     if (m_shown.isNull()) {
         painter.fillRect(rect(), Qt::black);
+        if (m_framesShown > 0) {
+            painter.setPen(QColor(170, 170, 170));
+            QFont font = painter.font();
+            font.setPixelSize(28);
+            painter.setFont(font);
+            painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("实时取景已结束"));
+        }
         return;
     }
     if (m_fresh) {

@@ -40,6 +40,7 @@ protected:
 
 private slots:
     void onFrameReady();
+    void onLiveViewEnded();
 
 private:
     void onOutputDeviceChanged();

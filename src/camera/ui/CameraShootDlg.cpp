@@ -70,6 +70,8 @@ CameraShootDlg::CameraShootDlg(CameraSession &session, QWidget *parent)
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
+    // Minimised, the window is found again by its title in the task list.
+    setWindowTitle(QStringLiteral("Vellora 拍照"));
     resize(kDialogSize);
     setWindowState(Qt::WindowMaximized);
 }

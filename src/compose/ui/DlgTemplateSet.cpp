@@ -249,7 +249,7 @@ void DlgTemplateSet::StartTemplateLoad()
 void DlgTemplateSet::PickSamplePhoto()
 {
     const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("选择相片文件"), PathText(m_sourceFolder),
-                                                        QStringLiteral("*.*"));
+                                                        ImageFileFilter());
     if (!chosen.isEmpty())
         ChooseSamplePhoto(chosen.toStdString());
 }

@@ -15,6 +15,7 @@
 #include "intake/ReprintRecords.h"
 #include "intake/ReprintState.h"
 #include "intake/ReprintWorker.h"
+#include "intake/SetupGuidance.h"
 #include "printing/DailyRecords.h"
 #include "settings/SystemSettings.h"
 
@@ -30,15 +31,17 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyle>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableView>
 #include <QThreadPool>
 #include <QTimer>
 
+#include <vector>
+
 namespace {
 
-const QString kFirstHint = QStringLiteral("补打：鼠标左键点击要补打的照片，输入数量后按回车键。");
 constexpr int kSettingsHeight = 62;
 // A preview shows a photo on a screen: it is decoded no finer than this needs.
 constexpr QSize PreviewDecodeSize(2000, 2000);
@@ -74,7 +77,7 @@ Scene_Print_Manager::Scene_Print_Manager(QWidget *parent)
     askSourceFolder = [this] { return QFileDialog::getExistingDirectory(this, QStringLiteral("请选择一个文件夹：")); };
     askFrameFile = [this] {
         return QFileDialog::getOpenFileName(this, QStringLiteral("选择相框文件"), QString(),
-                                            QStringLiteral("image files (*.jpeg *.jpg *.png *.PNG)"));
+                                            ImageFileFilter());
     };
 
     CreateSettingsRow();
@@ -82,9 +85,10 @@ Scene_Print_Manager::Scene_Print_Manager(QWidget *parent)
     CreateReprintRow();
     CreateReprintDesk();
     CreateReprintFeeds();
+    // Before the fields load: what the files held outside its range is said in the hint line.
+    connect(m_manager, &PrintManager::HintChanged, this, &Scene_Print_Manager::SetHint);
     LoadFields();
 
-    connect(m_manager, &PrintManager::HintChanged, m_hint, &QLabel::setText);
     connect(m_manager, &PrintManager::StartCheckedChanged, this, [this](bool startChecked) {
         (startChecked ? m_start : m_pause)->setChecked(true);
     });
@@ -123,9 +127,18 @@ void Scene_Print_Manager::CreateSettingsRow()
     m_paperWidth = new QLineEdit(m_settingsBox);
     m_paperHeight = new QLineEdit(m_settingsBox);
     m_quality = new QLineEdit(m_settingsBox);
-    m_quality->setValidator(new QIntValidator(0, 999, m_quality));
     m_start = new QRadioButton(QStringLiteral("开始"), m_settingsBox);
     m_pause = new QRadioButton(QStringLiteral("暂停"), m_settingsBox);
+
+    // Names for tests that find the fields on the screen.
+    m_sourceFolder->setObjectName(QStringLiteral("sourceFolder"));
+    m_chooseSource->setObjectName(QStringLiteral("chooseSource"));
+    m_frameFile->setObjectName(QStringLiteral("frameFile"));
+    m_chooseFrame->setObjectName(QStringLiteral("chooseFrame"));
+    m_paperWidth->setObjectName(QStringLiteral("paperWidth"));
+    m_paperHeight->setObjectName(QStringLiteral("paperHeight"));
+    m_start->setObjectName(QStringLiteral("start"));
+    m_pause->setObjectName(QStringLiteral("pause"));
 
     // One row, left to right, as the operator reads it.
     struct Placed
@@ -154,9 +167,18 @@ void Scene_Print_Manager::CreateSettingsRow()
     auto paperEdited = [this] { m_manager->EditPaperSize(m_paperWidth->text(), m_paperHeight->text()); };
     connect(m_paperWidth, &QLineEdit::textEdited, this, paperEdited);
     connect(m_paperHeight, &QLineEdit::textEdited, this, paperEdited);
-    connect(m_paperWidth, &QLineEdit::editingFinished, m_manager, &PrintManager::CommitPaperSize);
-    connect(m_paperHeight, &QLineEdit::editingFinished, m_manager, &PrintManager::CommitPaperSize);
-    connect(m_quality, &QLineEdit::editingFinished, this, [this] { m_manager->CommitQuality(m_quality->text()); });
+    // The fields show the values used once they are left, a refused one put back.
+    auto paperCommitted = [this] {
+        m_manager->CommitPaperSize();
+        m_paperWidth->setText(m_manager->PaperWidthText());
+        m_paperHeight->setText(m_manager->PaperHeightText());
+    };
+    connect(m_paperWidth, &QLineEdit::editingFinished, this, paperCommitted);
+    connect(m_paperHeight, &QLineEdit::editingFinished, this, paperCommitted);
+    connect(m_quality, &QLineEdit::editingFinished, this,
+            [this] { m_quality->setText(QString::number(m_manager->CommitQuality(m_quality->text()))); });
+    for (QLineEdit *paper : {m_paperWidth, m_paperHeight})
+        connect(paper, &QLineEdit::editingFinished, this, &Scene_Print_Manager::RefreshSetupGuidance);
     connect(m_start, &QRadioButton::clicked, this, &Scene_Print_Manager::OnStart);
     connect(m_pause, &QRadioButton::clicked, m_manager, &PrintManager::Pause);
 }
@@ -172,6 +194,8 @@ QTableView *Scene_Print_Manager::CreateList(QAbstractItemModel *model)
     view->setShowGrid(true);
     view->verticalHeader()->hide();
     view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // A long path keeps its file name in view.
+    view->setTextElideMode(Qt::ElideMiddle);
     return view;
 }
 
@@ -183,6 +207,9 @@ void Scene_Print_Manager::CreateLists()
     // Lives until the program ends: the reprint threads hold on to it.
     m_reprints = new ReprintListModel(this);
     m_reprintList = CreateList(m_reprints);
+    m_pendingList->setObjectName(QStringLiteral("pendingList"));
+    m_printedList->setObjectName(QStringLiteral("printedList"));
+    m_reprintList->setObjectName(QStringLiteral("reprintList"));
     const int rowHeight = queue.Pending().ThumbnailSize().height() + 4;
     m_pendingList->verticalHeader()->setDefaultSectionSize(rowHeight);
     m_printedList->verticalHeader()->setDefaultSectionSize(rowHeight);
@@ -196,13 +223,15 @@ void Scene_Print_Manager::CreateReprintRow()
     m_countLabel = new QLabel(QStringLiteral("数量 :"), this);
     m_countLabel->setFont(ListFont());
     m_count = new QLineEdit(QStringLiteral("1"), this);
+    m_count->setObjectName(QStringLiteral("reprintCount"));
     m_count->setValidator(new QIntValidator(0, 99999, m_count));
     m_reprint = new QPushButton(QStringLiteral("补打"), this);
     m_priorityReprint = new QPushButton(QStringLiteral("优先补打"), this);
     // Enter belongs to the page, which paces it; it never clicks a button.
     m_reprint->setAutoDefault(false);
     m_priorityReprint->setAutoDefault(false);
-    m_hint = new QLabel(kFirstHint, this);
+    m_hint = new QLabel(ReprintText::FirstHowTo, this);
+    m_hint->setObjectName(QStringLiteral("hint"));
     m_autoReprint = new QCheckBox(QStringLiteral("自动补打"), this);
     m_phoneReprint = new QCheckBox(QStringLiteral("手机端补打"), this);
 
@@ -227,8 +256,8 @@ void Scene_Print_Manager::CreateReprintDesk()
         hint,
         [this](const QString &message) { ShowNotice(this, message); },
         [this] { m_manager->PrepareThreadSlots(); },
-        [&printed, this, hint, searchDone](const QString &text, int quantity) {
-            StartReprintSearch(printed, *m_reprints, text, quantity, ByNumber(), hint, searchDone);
+        [this, searchDone](const QString &text, int quantity) {
+            m_desk->StartSearch(text, quantity, ByNumber(), searchDone);
         },
     });
     m_worker = std::make_unique<ReprintWorker>(printed, *m_reprints);
@@ -272,10 +301,43 @@ void Scene_Print_Manager::ResumeAutoReprint()
 void Scene_Print_Manager::ShowHintLater(const QString &hint)
 {
     QMetaObject::invokeMethod(this, [this, hint] {
-        m_hint->setText(hint);
+        SetHint(hint);
         if (hint.startsWith(ReprintText::AddedPrefix))
             HintResetPending = true;
     }, Qt::QueuedConnection);
+}
+
+void Scene_Print_Manager::SetHint(const QString &hint)
+{
+    const QString guidance = IsRestingHint(hint) ? CurrentGuidance() : QString();
+    m_hint->setText(guidance.isEmpty() ? hint : guidance);
+}
+
+QString Scene_Print_Manager::CurrentGuidance() const
+{
+    return SetupGuidance({.sourceFolder = !m_manager->SourceFolder().isEmpty(),
+                          .frameFile = !m_manager->FrameFile().isEmpty(),
+                          .paperSize = PaperWidthMm > 0 && PaperHeightMm > 0,
+                          .printers = m_printerCount,
+                          .printerChosen = !NoPrinterChosen,
+                          .printing = AutoPrintRunning});
+}
+
+void Scene_Print_Manager::UpdateSetupGuidance(int printers)
+{
+    m_printerCount = printers;
+    RefreshSetupGuidance();
+}
+
+void Scene_Print_Manager::RefreshSetupGuidance()
+{
+    if (!IsRestingHint(m_hint->text()))
+        return;
+    const QString guidance = CurrentGuidance();
+    if (!guidance.isEmpty())
+        m_hint->setText(guidance);
+    else if (m_hint->text() != ReprintText::FirstHowTo && m_hint->text() != ReprintText::ReprintHowTo)
+        m_hint->setText(ReprintText::ReprintHowTo); // set up: the reprint hint returns
 }
 
 void Scene_Print_Manager::ShowReprintFields()
@@ -399,6 +461,7 @@ void Scene_Print_Manager::OnChooseSourceFolder()
         return;
     }
     m_sourceFolder->setText(folder);
+    RefreshSetupGuidance();
 }
 
 void Scene_Print_Manager::OnChooseFrameFile()
@@ -408,6 +471,7 @@ void Scene_Print_Manager::OnChooseFrameFile()
         return;
     m_manager->ChooseFrameFile(file);
     m_frameFile->setText(file);
+    RefreshSetupGuidance();
 }
 
 void Scene_Print_Manager::OnOpenTemplateSettings()
@@ -426,6 +490,7 @@ void Scene_Print_Manager::OnStart()
 {
     if (m_manager->Start() == PrintManager::StartResult::ListsRestoring)
         ShowNotice(this, QStringLiteral("系统正在恢复文件信息列表，请稍候..."));
+    RefreshSetupGuidance();
 }
 
 void Scene_Print_Manager::OnPendingDoubleClick(int row, Qt::MouseButton button)
@@ -457,7 +522,7 @@ void Scene_Print_Manager::SaveScreenCapture()
     QScreen *screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
-    // A bitmap file, named as the operators have always found it.
+    // A bitmap file under a ".jpg" name, where the operators look for it.
     screen->grabWindow(0).save(
         QStringLiteral("Config/LOG/") + TodayStamp() + QStringLiteral(".jpg"),
         "BMP");
@@ -562,11 +627,13 @@ void Scene_Print_Manager::LayOut()
     if (height - 199 - (top + pendingHeight) < 60)
         pendingHeight = height / 2;
     m_pendingList->setGeometry(0, top, leftWidth, pendingHeight);
-    m_reprintList->setGeometry(0, top + pendingHeight + 4, leftWidth, std::max(40, height - 199 - (top + pendingHeight + 4)));
+    // The lists reach down to the page's foot: no band stays empty under them.
+    m_reprintList->setGeometry(0, top + pendingHeight + 4, leftWidth, std::max(40, height - 4 - (top + pendingHeight + 4)));
 
     const int right = leftWidth + 4;
     const int rightWidth = width - right;
-    const int printedBottom = height - 255;
+    // Under the printed list only the reprint fields and the hint line.
+    const int printedBottom = height - (2 * kRowHeight + 30);
     m_printedList->setGeometry(right, top, rightWidth, std::max(60, printedBottom - top));
 
     // The reprint fields in one row under the printed list, the check boxes at its right end.
@@ -582,17 +649,25 @@ void Scene_Print_Manager::LayOut()
     m_hint->setGeometry(right, y + kRowHeight + 8, rightWidth, kRowHeight);
 
     // The thumbnail column is a thumbnail wide, yet never narrower than its
-    // header's text; the other columns share the rest.
-    const auto spread = [](QTableView *view, int firstWidth) {
+    // header's text; the other columns share the rest by their weights. The
+    // room a vertical scroll bar takes is kept free, so the columns never
+    // need a horizontal one.
+    const auto spread = [](QTableView *view, int firstWidth, const std::vector<int> &weights) {
         const int columns = view->model()->columnCount();
-        const int first = firstWidth > 0 ? std::max(firstWidth, view->horizontalHeader()->sectionSizeHint(0))
-                                         : view->width() / columns;
+        const int first = std::max(firstWidth, view->horizontalHeader()->sectionSizeHint(0));
+        const int room = view->width() - 2 * view->frameWidth() - view->style()->pixelMetric(QStyle::PM_ScrollBarExtent)
+            - first;
+        int total = 0;
+        for (int column = 1; column < columns; ++column)
+            total += weights.at(column - 1);
         view->setColumnWidth(0, first);
         for (int column = 1; column < columns; ++column)
-            view->setColumnWidth(column, (view->width() - first - 4) / (columns - 1));
+            view->setColumnWidth(column, std::max(view->horizontalHeader()->sectionSizeHint(column),
+                                                  room * weights.at(column - 1) / total));
     };
     const int thumbnailWidth = m_manager->Queue().Pending().ThumbnailSize().width() + 5;
-    spread(m_pendingList, thumbnailWidth);
-    spread(m_printedList, thumbnailWidth);
-    spread(m_reprintList, 0);
+    spread(m_pendingList, thumbnailWidth, {1, 1});
+    spread(m_printedList, thumbnailWidth, {1, 1, 1, 1});
+    // The reprint list: its ID and quantity are short, the path is long.
+    spread(m_reprintList, 0, {2, 4, 1});
 }

@@ -60,6 +60,12 @@ public:
     // starts it, and the box shows whether it runs.
     void ResumeAutoReprint();
 
+    // The hint line's set-up guidance, with `printers` the spooler's
+    // printer count (-1 while the list is not ready): until automatic
+    // printing runs, the next missing step takes the place of the resting
+    // hint; afterwards the reprint hint returns.
+    void UpdateSetupGuidance(int printers);
+
     // The orderly exit records automatic and phone reprint as stopped.
     void UncheckReprintBoxes();
 
@@ -99,6 +105,10 @@ private:
     void ShowReprintFields();
     // Shows a hint from any thread on the page's own thread.
     void ShowHintLater(const QString &hint);
+    // Shows a hint, or the set-up guidance in place of a resting one.
+    void SetHint(const QString &hint);
+    void RefreshSetupGuidance();
+    QString CurrentGuidance() const;
     void SaveScreenCapture();
     void LayOut();
     QTableView *CreateList(QAbstractItemModel *model);
@@ -131,6 +141,7 @@ private:
     EnterGate m_enterGate;
     QElapsedTimer m_enterClock;
     bool m_standbyPrinting = false;
+    int m_printerCount = -1;
     // The release that ends a double click chooses nothing.
     bool m_printedDoubleClicked = false;
 

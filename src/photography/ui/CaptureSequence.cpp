@@ -19,7 +19,8 @@ namespace {
 // from there because the processor's thread asks for it.
 fs::path PrintSourceFolder()
 {
-    const QString folder = Profile::Read("Config/sys.ini", QStringLiteral("Photo_Source_folder"), QStringLiteral("Code"), QString());
+    const QString folder = Profile::Read("Config/sys.ini", QStringLiteral("Photo_Source_folder"), QStringLiteral("Code"), QString(),
+                                         Profile::WholeValue);
     return fs::path(folder.toStdString());
 }
 

@@ -2,6 +2,7 @@
 
 #include "desk/ProcessState.h"
 #include "compose/ui/VelloraPictureBox.h"
+#include "intake/CopyLimit.h"
 #include "photography/CombinationPrint.h"
 
 #include <QCloseEvent>
@@ -102,6 +103,7 @@ void CombinationPreviewdlg::buildControls()
 
     m_copiesEdit = add(kCopies, new QLineEdit(QStringLiteral("1"), this));
     m_copiesEdit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_copiesEdit));
+    m_copiesEdit->setMaxLength(QString::number(MaxCopies).size()); // a stray digit cannot go past the limit
     m_copiesEdit->setAlignment(Qt::AlignCenter);
     m_copiesEdit->setFont(QFont(QStringLiteral("Arial"), 18));
 

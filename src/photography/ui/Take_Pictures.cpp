@@ -13,6 +13,7 @@
 #include "platform/Pause.h"
 
 #include <QComboBox>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
@@ -24,6 +25,7 @@
 #include <QWindow>
 
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -44,7 +46,6 @@ constexpr TemplateRow kTemplateRows[] = {
     {4, Take_Pictures::kFourCellEdit, Take_Pictures::kFourCellChoose, Take_Pictures::kFourCellPreview, "四宫格", "选择四宫格相框模板文件"},
 };
 
-const QString kTemplateFilter = QStringLiteral("image files (*.jpeg; *.jpg; *.png;*.PNG) |*.jpeg; *.jpg; *.png;*.PNG");
 const QString kNotes = QStringLiteral("注意：\n组合模式为竖向双拼时，二宫格相框模板应为四格，三宫格的相框模板应为六格。\n"
                                       "设计多宫格相框模板时，多格透明区域必须对齐；");
 constexpr int kKorvane = 0;
@@ -198,7 +199,7 @@ void Take_Pictures::showTemplate(int cells, const QString &path)
 
 void Take_Pictures::openTemplateDialog(int cells)
 {
-    const QString file = QFileDialog::getOpenFileName(this, QString::fromUtf8(kTemplateRows[cells - 1].title), QString(), kTemplateFilter);
+    const QString file = QFileDialog::getOpenFileName(this, QString::fromUtf8(kTemplateRows[cells - 1].title), QString(), ImageFileFilter());
     if (!file.isEmpty())
         chooseTemplate(cells, file);
 }
@@ -254,18 +255,41 @@ QWidget *Take_Pictures::applicationMainWindow() const
     return window();
 }
 
+std::unique_ptr<CameraSession> Take_Pictures::connectCamera(ShotFiling filing, SdkError &error)
+{
+    // The camera library starts and the camera is looked for on a thread of
+    // their own: a slow or busy camera answers in seconds, and the window
+    // keeps painting meanwhile. The button waits, so no second start begins.
+    QWidget *start = control(kStart);
+    start->setEnabled(false);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    std::unique_ptr<CameraSession> session;
+    QEventLoop waiting;
+    std::thread worker([&session, &error, &waiting, sdk = m_makeSdk(), filing = std::move(filing)]() mutable {
+        session = CameraSession::connect(std::move(sdk), std::move(filing), &error);
+        QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    waiting.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    QGuiApplication::restoreOverrideCursor();
+    start->setEnabled(true);
+    return session;
+}
+
 void Take_Pictures::startCamera()
 {
     if (m_brandIndex != kKorvane)
         return;
     CaptureSequence sequence(this, m_combination);
     SdkError error = 0;
-    std::unique_ptr<CameraSession> session = CameraSession::connect(m_makeSdk(), sequence.filing(), &error);
+    std::unique_ptr<CameraSession> session = connectCamera(sequence.filing(), error);
     if (!session) {
         // The library is stopped again and nothing on the page changed; the
-        // run log keeps why, e.g. a camera the desktop has claimed.
-        WriteRunLog(QStringLiteral("Cannot detect camera: ") + QString::fromStdString(DescribeCameraError(error)));
+        // operator and the run log learn why, e.g. a camera the desktop has claimed.
+        const QString cause = QString::fromStdString(DescribeCameraError(error));
+        WriteRunLog(QStringLiteral("Cannot detect camera: ") + cause);
         QMessageBox box(QMessageBox::NoIcon, QString(), QStringLiteral("Cannot detect camera"), QMessageBox::Ok);
+        box.setInformativeText(cause);
         box.exec();
         return;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "camera/ShotFiling.h"
+#include "camera/sdk/CameraSdk.h"
 #include "camera/ui/CameraShootDlg.h"
 #include "photography/ui/CaptureSequence.h"
 
@@ -12,6 +14,7 @@
 #include <memory>
 
 class CameraSdk;
+class CameraSession;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -73,6 +76,7 @@ public:
 
     // The start button: connects the camera and runs the camera window.
     void startCamera();
+    std::unique_ptr<CameraSession> connectCamera(ShotFiling filing, SdkError &error);
 
     // The page's timers, public so tests can run them tick by tick.
     void onTimer1();

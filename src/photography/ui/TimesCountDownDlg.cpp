@@ -2,9 +2,12 @@
 
 #include "platform/Pause.h"
 
+#include <QBitmap>
 #include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPainter>
 #include <QScreen>
 #include <QTimer>
 
@@ -34,7 +37,7 @@ TimesCountDownDlg::TimesCountDownDlg(int seconds, QWidget *parent)
     m_digits = new QLabel(this);
     m_digits->setAlignment(Qt::AlignCenter);
     m_digits->setAttribute(Qt::WA_TranslucentBackground);
-    // Arial as designed; fontconfig gives its metric twin, Liberation Sans.
+    // Arial, the countdown's font; fontconfig gives its metric twin, Liberation Sans.
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(kDigitPoints);
     m_digits->setFont(font);
@@ -49,8 +52,31 @@ TimesCountDownDlg::TimesCountDownDlg(int seconds, QWidget *parent)
 
     const QScreen *screen = QGuiApplication::primaryScreen();
     setGeometry(screen ? screen->geometry() : QRect(0, 0, 1024, 768));
+    shapeToDigits();
     raise();
     activateWindow();
+}
+
+void TimesCountDownDlg::shapeToDigits()
+{
+    // Only the digits' own box is drawn and traced: the tick stays on time.
+    const QRect area = m_digits->geometry();
+    const int alignment = static_cast<int>(m_digits->alignment());
+    const QRect box = QFontMetrics(m_digits->font()).boundingRect(area, alignment, m_digits->text()).intersected(area);
+    QRegion region;
+    if (!m_digits->text().isEmpty() && !box.isEmpty()) {
+        QImage shape(box.size(), QImage::Format_ARGB32_Premultiplied);
+        shape.fill(Qt::transparent);
+        QPainter painter(&shape);
+        painter.translate(-box.topLeft());
+        painter.setFont(m_digits->font());
+        painter.setPen(Qt::black);
+        painter.drawText(area, alignment, m_digits->text());
+        painter.end();
+        region = QRegion(QBitmap::fromImage(shape.createAlphaMask())).translated(box.topLeft());
+    }
+    // An empty mask would mean no mask at all: one corner pixel stands for "nothing yet".
+    setMask(region.isEmpty() ? QRegion(0, 0, 1, 1) : region);
 }
 
 void TimesCountDownDlg::onTick()
@@ -58,6 +84,7 @@ void TimesCountDownDlg::onTick()
     if (m_remaining < 1)
         done(Accepted);
     m_digits->setText(QString::number(m_remaining));
+    shapeToDigits();
     emit digitShown(m_remaining);
     --m_remaining;
     if (m_remaining < -1)
@@ -71,4 +98,5 @@ void TimesCountDownDlg::resizeEvent(QResizeEvent *event)
     const int height = this->height() - 110;
     if (width >= kMinimumDigitsSize && height >= kMinimumDigitsSize)
         m_digits->setGeometry(10, 100, width, height);
+    shapeToDigits();
 }

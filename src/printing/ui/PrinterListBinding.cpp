@@ -6,6 +6,8 @@
 #include <QAbstractItemView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 
 PrinterListBinding::PrinterListBinding(QAbstractItemView &view, PrinterRegistry &registry)
     : QObject(&view)
@@ -17,9 +19,14 @@ PrinterListBinding::PrinterListBinding(QAbstractItemView &view, PrinterRegistry 
     m_view.setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view.viewport()->installEventFilter(this);
     connect(&m_view, &QAbstractItemView::clicked, &m_registry,
-            [this](const QModelIndex &index) { m_registry.OnClicked(index.row(), index.column()); });
-    connect(&m_view, &QAbstractItemView::doubleClicked, &m_registry,
-            [this](const QModelIndex &index) { m_registry.OnDoubleClicked(index.row(), index.column()); });
+            [this](const QModelIndex &index) {
+                m_registry.OnClicked(index.row(), index.column(), CheckBoxToggled(index));
+            });
+    connect(&m_view, &QAbstractItemView::doubleClicked, &m_registry, [this](const QModelIndex &index) {
+        // A double click on the box toggles it twice through the view; only one on the name toggles here.
+        if (!CheckBoxToggled(index) && !OnCheckBox(index))
+            m_registry.OnDoubleClicked(index.row(), index.column());
+    });
     connect(&m_view, &QWidget::customContextMenuRequested, &m_registry, [this](const QPoint &position) {
         const QModelIndex index = m_view.indexAt(position);
         if (!index.isValid())
@@ -39,10 +46,33 @@ PrinterListBinding::PrinterListBinding(QAbstractItemView &view, PrinterRegistry 
 bool PrinterListBinding::eventFilter(QObject *watched, QEvent *event)
 {
     // A press below the last row closes an open work-mode editor.
-    if (watched == m_view.viewport() && event->type() == QEvent::MouseButtonPress) {
+    if (watched == m_view.viewport()
+        && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
         const auto *press = static_cast<QMouseEvent *>(event);
-        if (!m_view.indexAt(press->position().toPoint()).isValid())
+        const QModelIndex index = m_view.indexAt(press->position().toPoint());
+        m_pressed = index;
+        m_checkAtPress = index.data(Qt::CheckStateRole);
+        m_pressPosition = press->position().toPoint();
+        if (!index.isValid() && event->type() == QEvent::MouseButtonPress)
             m_registry.OnClicked(-1, -1);
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool PrinterListBinding::CheckBoxToggled(const QModelIndex &index) const
+{
+    return index.isValid() && index == m_pressed && m_checkAtPress.isValid()
+        && index.data(Qt::CheckStateRole) != m_checkAtPress;
+}
+
+bool PrinterListBinding::OnCheckBox(const QModelIndex &index) const
+{
+    if (!index.isValid() || index != m_pressed || !m_checkAtPress.isValid())
+        return false;
+    QStyleOptionViewItem option;
+    option.initFrom(m_view.viewport());
+    option.rect = m_view.visualRect(index);
+    option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+    option.text = index.data().toString();
+    return m_view.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &m_view).contains(m_pressPosition);
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QPersistentModelIndex>
+#include <QPoint>
+#include <QVariant>
 
 class PrinterRegistry;
 class QAbstractItemView;
@@ -20,7 +23,16 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool CheckBoxToggled(const QModelIndex &index) const;
+    bool OnCheckBox(const QModelIndex &index) const;
+
     QAbstractItemView &m_view;
     PrinterRegistry &m_registry;
     WorkModeDelegate *m_delegate;
+    // The cell under the last press and its check mark then: a click whose
+    // mark changed on the way was a click on the check box, which the view
+    // has already toggled.
+    QPersistentModelIndex m_pressed;
+    QVariant m_checkAtPress;
+    QPoint m_pressPosition;
 };

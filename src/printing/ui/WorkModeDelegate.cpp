@@ -1,6 +1,7 @@
 #include "printing/ui/WorkModeDelegate.h"
 
 #include "desk/PrinterListModel.h"
+#include "desk/ProcessState.h"
 #include "printing/PrinterRegistry.h"
 #include "printing/WorkMode.h"
 
@@ -102,6 +103,12 @@ void WorkModeDelegate::Decide()
 {
     if (!m_editor || m_closing)
         return;
+    // Escape or a click beside the list while automatic printing runs chose
+    // nothing: there is no change to refuse, and the editor just closes.
+    if (m_editor->currentIndex() < 0 && AutoPrintRunning) {
+        Close();
+        return;
+    }
     const auto decision = m_registry.DecideWorkMode(m_editor->currentIndex());
     if (decision == PrinterRegistry::ModeDecision::Stored)
         return;

@@ -2,7 +2,6 @@
 
 #include "desk/ProcessState.h"
 #include "desk/ui/Messages.h"
-#include "platform/DecimalText.h"
 #include "settings/ReprintData.h"
 #include "settings/ReprintRules.h"
 #include "settings/SystemSettings.h"
@@ -21,7 +20,6 @@
 #include <QVBoxLayout>
 
 #include <initializer_list>
-#include <thread>
 
 namespace {
 
@@ -123,7 +121,7 @@ QGroupBox *DLG_Help::CreateReprintRulesGroup()
 {
     auto *grid = new QGridLayout;
     m_autoReprintFolder = AddFolderRow(this, grid, QStringLiteral("信息文件目录："), QStringLiteral("autoReprintFolder"),
-                                       QStringLiteral("例：D:\\Zendrik\\data\\TempDir"), &DLG_Help::ChooseAutoReprintFolder);
+                                       QStringLiteral("例：/home/event/counter/info"), &DLG_Help::ChooseAutoReprintFolder);
     m_minimum = AddField(grid, 2, QStringLiteral("最小补打数量："), QStringLiteral("minimum"));
     m_maximum = AddField(grid, 3, QStringLiteral("最大补打数量："), QStringLiteral("maximum"));
     m_reduction = AddField(grid, 4, QStringLiteral("缩减数量："), QStringLiteral("reduction"));
@@ -143,7 +141,7 @@ QGroupBox *DLG_Help::CreatePhoneGroup()
 {
     auto *grid = new QGridLayout;
     m_phoneFolder = AddFolderRow(this, grid, QStringLiteral("信息文件目录："), QStringLiteral("phoneFolder"),
-                                 QStringLiteral("例：D:\\VelloraTransmission\\addprint"), &DLG_Help::ChoosePhoneFolder);
+                                 QStringLiteral("例：/home/event/phone/addprint"), &DLG_Help::ChoosePhoneFolder);
     return MakeGroup(QStringLiteral("手机端补打设置"), grid);
 }
 
@@ -168,7 +166,7 @@ QGroupBox *DLG_Help::CreateArchiveGroup()
 {
     auto *grid = new QGridLayout;
     m_archiveFolder = AddFolderRow(this, grid, QStringLiteral("保存目录："), QStringLiteral("archiveFolder"),
-                                   QStringLiteral("例：D:\\VelloraBackupImage"), &DLG_Help::ChooseArchiveFolder);
+                                   QStringLiteral("例：/media/backup/VelloraArchive"), &DLG_Help::ChooseArchiveFolder);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(MakeButton(this, QStringLiteral("归档"), QStringLiteral("archive"), &DLG_Help::Archive));
@@ -194,8 +192,17 @@ QGroupBox *DLG_Help::CreateSoftwareGroup()
     m_waitTime = AddField(grid, 0, QStringLiteral("自动打印等待时间："), QStringLiteral("waitTime"));
     grid->addWidget(new QLabel(QStringLiteral("秒")), 0, 2);
     grid->setColumnStretch(3, 1);
+    // The group's hint line: what became of a wait time not taken as typed.
+    m_waitHint = new QLabel;
+    m_waitHint->setObjectName(QStringLiteral("waitHint"));
+    grid->addWidget(m_waitHint, 1, 0, 1, 4);
     // Only the operator's typing is stored; filling the field on opening is not a change.
-    connect(m_waitTime, &QLineEdit::textEdited, this, [](const QString &text) { SystemSettings::SaveWaitTimeText(text); });
+    connect(m_waitTime, &QLineEdit::textEdited, this, [](const QString &text) { SystemSettings::EditWaitTime(text); });
+    connect(m_waitTime, &QLineEdit::editingFinished, this, [this] {
+        const CheckedNumber checked = SystemSettings::CommitWaitTime(m_waitTime->text());
+        m_waitTime->setText(QString::number(PrintDelaySeconds));
+        m_waitHint->setText(checked.message);
+    });
     return MakeGroup(QStringLiteral("软件设置"), grid);
 }
 
@@ -224,14 +231,8 @@ void DLG_Help::LoadValues()
     m_captureOnTop->setChecked(SystemSettings::ReadStored(SystemSettings::CaptureOnTopKey, QStringLiteral("0"))
                                != QStringLiteral("0"));
 
-    // A stored "0" shows the built-in 2 seconds and leaves the wait time as it is.
-    const QString waitTime = SystemSettings::ReadStored(SystemSettings::WaitTimeKey, QStringLiteral("0"));
-    if (waitTime != QStringLiteral("0")) {
-        m_waitTime->setText(waitTime);
-        PrintDelaySeconds = SystemSettings::WaitSecondsOf(waitTime);
-    } else {
-        m_waitTime->setText(QString::number(SystemSettings::BuiltInWaitSeconds));
-    }
+    // The wait in force: what the file held, checked at start-up (a stored "0" keeps the built-in 2 seconds).
+    m_waitTime->setText(QString::number(PrintDelaySeconds));
 }
 
 void DLG_Help::ChooseAutoReprintFolder()
@@ -282,14 +283,22 @@ void DLG_Help::SaveRules()
 
 void DLG_Help::SaveDisplay()
 {
-    // The fields show what was taken, so a clamped value is visible at once.
-    const auto save = [](QLineEdit *field, int (*saveValue)(int)) {
-        field->setText(QString::number(saveValue(DecimalValue(field->text()))));
+    // The fields show what was taken, and the notice says what was not taken as typed.
+    QStringList messages{SavedMessage};
+    const auto save = [&messages](QLineEdit *field, CheckedNumber (*saveValue)(const QString &), int (*value)()) {
+        const CheckedNumber checked = saveValue(field->text());
+        field->setText(QString::number(value()));
+        if (!checked.message.isEmpty())
+            messages.append(checked.message);
     };
-    save(m_thumbnailSize, SystemSettings::SaveThumbnailSize);
-    save(m_thumbnailWaitPrintCount, SystemSettings::SaveThumbnailWaitPrintCount);
-    save(m_thumbnailPrintedCount, SystemSettings::SaveThumbnailPrintedCount);
-    ShowNotice(this, SavedMessage);
+    const int sizeInForce = SystemSettings::ThumbnailSize();
+    save(m_thumbnailSize, SystemSettings::SaveThumbnailSize, SystemSettings::ThumbnailSize);
+    save(m_thumbnailWaitPrintCount, SystemSettings::SaveThumbnailWaitPrintCount, SystemSettings::ThumbnailWaitPrintCount);
+    save(m_thumbnailPrintedCount, SystemSettings::SaveThumbnailPrintedCount, SystemSettings::ThumbnailPrintedCount);
+    // The lists' rows take their height when the window opens.
+    if (SystemSettings::ThumbnailSize() != sizeInForce)
+        messages.append(QStringLiteral("新的缩略图大小在重新启动软件后生效。"));
+    ShowNotice(this, messages.join(u'\n'));
 }
 
 void DLG_Help::Archive()
@@ -332,7 +341,7 @@ void DLG_Help::ClearReprintData()
     // Deleting pauses after every file, so it runs on a worker thread of its
     // own; the button waits until it is done, so two runs never overlap.
     m_clearButton->setEnabled(false);
-    std::thread([page = QPointer<DLG_Help>(this)]() mutable {
+    m_clearing.Start([page = QPointer<DLG_Help>(this)]() mutable {
         const int deleted = ::ClearReprintData();
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
@@ -341,7 +350,7 @@ void DLG_Help::ClearReprintData()
                     page->FinishClearing(deleted);
             },
             Qt::QueuedConnection);
-    }).detach();
+    });
 }
 
 void DLG_Help::FinishClearing(int deleted)

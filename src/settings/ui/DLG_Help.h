@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/WorkerSet.h"
 #include "settings/PhotoArchive.h"
 
 #include <QWidget>
@@ -9,6 +10,7 @@
 class dialogMask;
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -69,6 +71,9 @@ private:
     QPushButton *m_clearButton = nullptr;
     QCheckBox *m_captureOnTop = nullptr;
     QLineEdit *m_waitTime = nullptr;
+    QLabel *m_waitHint = nullptr;
     dialogMask *m_mask = nullptr;
     PhotoArchive m_archive;
+    // The clearing of the reprint data; it stops with the page.
+    WorkerSet m_clearing;
 };
