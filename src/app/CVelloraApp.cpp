@@ -3,6 +3,7 @@
 #include "app/CVelloraDlg.h"
 #include "app/DemoEvent.h"
 #include "app/WidgetMap.h"
+#include "app/WindowForward.h"
 #include "camera/CurrentCamera.h"
 #include "desk/ui/Messages.h"
 #include "platform/Pause.h"
@@ -70,6 +71,8 @@ bool TakeProgramFolder()
     const QString message = QStringLiteral("Vellora 已在此程序目录中运行") +
         (holder > 0 ? QStringLiteral("（进程 %1）").arg(holder) : QString()) + QStringLiteral("，不能再次启动。");
     std::fprintf(stderr, "%s\n", message.toUtf8().constData());
+    // The operator most likely looks for the window that runs already.
+    WindowForward::Ask(std::filesystem::current_path());
     // Without a screen nobody could close the box: the message above is all.
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
         ShowNotice(nullptr, message);
@@ -89,7 +92,9 @@ int CVelloraApp::Run()
         if (!demo->Prepare())
             return 1;
     }
+    WindowForward forward(std::filesystem::current_path());
     CVelloraDlg window;
+    forward.Serve(&window);
     if (demo)
         demo->Start(window);
     return window.exec();
