@@ -4,6 +4,7 @@
 
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -27,23 +28,33 @@ std::optional<OrderBook::Order> OrderBook::Place(const QString &name, int copies
     const QString folder = m_folder();
     if (folder.isEmpty())
         return std::nullopt;
-    std::unique_lock lock(m_lock);
-    if (const auto known = m_byToken.find(token); known != m_byToken.end()) {
-        for (const Order &order : m_orders)
-            if (order.id == known->second)
-                return order;
-    }
     Order order{NewOrderId(), name, copies, QDateTime::currentDateTime(), State::Taken};
-    std::filesystem::path file = std::filesystem::path(folder.toStdString())
+    {
+        const std::lock_guard lock(m_lock);
+        if (const auto known = m_byToken.find(token); known != m_byToken.end()) {
+            for (const Order &placed : m_orders)
+                if (placed.id == known->second)
+                    return placed;
+            return std::nullopt; // its first sending is still being written
+        }
+        m_byToken.emplace(token, order.id);
+    }
+    // Written outside the lock: a slow disk holds up this order only, not
+    // the other phones' orders or the window.
+    const std::filesystem::path file = std::filesystem::path(folder.toStdString())
         / (name + QLatin1Char('.') + order.id + QStringLiteral(".vellora")).toStdString();
     // The desk takes the number on the file's only line; no line feed after
     // it, so no reader can see an empty last line instead.
-    if (std::filesystem::exists(file) || !Utf16File::WriteText(file, QString::number(copies)))
-        return std::nullopt;
-    m_orders.push_back(order);
-    m_byToken.emplace(token, order.id);
-    m_files.emplace(order.id, std::move(file));
-    lock.unlock();
+    const bool written = !std::filesystem::exists(file) && Utf16File::WriteText(file, QString::number(copies));
+    {
+        const std::lock_guard lock(m_lock);
+        if (!written) {
+            m_byToken.erase(token);
+            return std::nullopt;
+        }
+        m_orders.push_back(order);
+        m_files.emplace(order.id, file);
+    }
     emit Changed();
     return order;
 }
@@ -88,17 +99,25 @@ bool OrderBook::IsToken(const QString &token)
 
 bool OrderBook::LookAtFiles()
 {
-    const std::lock_guard lock(m_lock);
-    bool changed = false;
-    for (Order &order : m_orders) {
-        if (order.state == State::Queued)
-            continue;
-        std::error_code error;
-        const bool waiting = std::filesystem::exists(m_files.at(order.id), error);
-        if (!waiting && !error) {
-            order.state = State::Queued;
-            changed = true;
-        }
+    std::vector<std::pair<QString, std::filesystem::path>> waiting;
+    {
+        const std::lock_guard lock(m_lock);
+        for (const Order &order : m_orders)
+            if (order.state == State::Taken)
+                waiting.emplace_back(order.id, m_files.at(order.id));
     }
-    return changed;
+    // The folder is looked at without the lock, so orders keep coming meanwhile.
+    std::vector<QString> taken;
+    for (const auto &[id, file] : waiting) {
+        std::error_code error;
+        if (!std::filesystem::exists(file, error) && !error)
+            taken.push_back(id);
+    }
+    if (taken.empty())
+        return false;
+    const std::lock_guard lock(m_lock);
+    for (Order &order : m_orders)
+        if (std::find(taken.begin(), taken.end(), order.id) != taken.end())
+            order.state = State::Queued;
+    return true;
 }

@@ -16,6 +16,8 @@
 #include <map>
 #include <mutex>
 
+#include <sys/socket.h>
+
 namespace {
 
 const char *const JsonType = "application/json; charset=utf-8";
@@ -143,12 +145,23 @@ bool PhoneServer::Start(int port)
 {
     if (m_thread.joinable())
         return false;
+    // The library listens with a backlog of 5: a crowd of phones arriving at
+    // once would see connections dropped and stall for seconds. Listening
+    // again on the same socket raises the backlog.
+    int listening = -1;
+    m_server->set_socket_options([&listening](socket_t socket) {
+        httplib::default_socket_options(socket);
+        listening = socket;
+    });
     if (port == 0)
         m_port = m_server->bind_to_any_port("0.0.0.0");
     else
         m_port = m_server->bind_to_port("0.0.0.0", port) ? port : -1;
+    m_server->set_socket_options(httplib::default_socket_options);
     if (m_port <= 0)
         return false;
+    if (listening >= 0)
+        ::listen(listening, SOMAXCONN);
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
     return true;
 }
