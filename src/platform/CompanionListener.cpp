@@ -39,11 +39,15 @@ void CompanionListener::Accept()
             if (socket->bytesAvailable() > LargestFrame)
                 socket->abort();
         });
-        connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+        const auto finish = [this, socket] {
             if (const std::optional<CopyDataMessage> message = ParseCopyDataFrame(socket->readAll()))
                 emit Received(*message);
             socket->deleteLater();
-        });
+        };
+        connect(socket, &QLocalSocket::disconnected, this, finish);
+        // A sender that was quicker than this has already gone.
+        if (socket->state() == QLocalSocket::UnconnectedState)
+            finish();
     }
 }
 
