@@ -40,6 +40,7 @@ void CompanionListener::Accept()
                 socket->abort();
         });
         const auto finish = [this, socket] {
+            disconnect(socket, &QLocalSocket::disconnected, this, nullptr); // one message per connection
             if (const std::optional<CopyDataMessage> message = ParseCopyDataFrame(socket->readAll()))
                 emit Received(*message);
             socket->deleteLater();
