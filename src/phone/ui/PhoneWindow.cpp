@@ -43,6 +43,7 @@ PhoneWindow::PhoneWindow(OrderBook &orders, PhoneServer &server, const QString &
     m_address->setWordWrap(true);
     m_qr->setPixmap(QPixmap::fromImage(QrCodeImage(address, 5)));
     m_qr->setAlignment(Qt::AlignCenter);
+    m_qr->setObjectName(QStringLiteral("qrCode"));
     m_warning->setStyleSheet(QStringLiteral("color: #b00020"));
     m_warning->setWordWrap(true);
     m_warning->hide();
