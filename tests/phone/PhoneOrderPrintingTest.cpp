@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QImage>
+#include <QPainter>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -61,7 +62,15 @@ protected:
     static void PutPrinted(const QString &name, int number)
     {
         QImage photo(900, 600, QImage::Format_RGB32);
-        photo.fill(QColor(40, 110, 150));
+        QPainter painter(&photo);
+        QLinearGradient sky(0, 0, 900, 600);
+        sky.setColorAt(0, QColor(40, 110, 150));
+        sky.setColorAt(1, QColor(230, 170, 90));
+        painter.fillRect(photo.rect(), sky);
+        painter.setPen(Qt::white);
+        painter.setFont(QFont(QStringLiteral("Liberation Sans"), 48));
+        painter.drawText(photo.rect().adjusted(0, 0, 0, -30), Qt::AlignHCenter | Qt::AlignBottom, name);
+        painter.end();
         ASSERT_TRUE(photo.save(QStringLiteral("Pic_R/%1.jpg").arg(name), "JPG"));
         RecordPictureNumber(name, number);
         ASSERT_TRUE(Utf16File::AppendLine(PrintRecordFile(TodayStamp()), CountLine(name, 1)));

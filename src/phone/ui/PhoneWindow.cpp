@@ -8,7 +8,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
@@ -37,6 +39,7 @@ PhoneWindow::PhoneWindow(OrderBook &orders, PhoneServer &server, const QString &
     , m_gallery(new QCheckBox(QStringLiteral("允许浏览当天全部已打印照片"), this))
     , m_table(new QTableWidget(0, 4, this))
     , m_deskLine(new QLabel(QStringLiteral("前台：尚未联系"), this))
+    , m_saveQr(new QPushButton(QStringLiteral("保存二维码图片（可打印）"), this))
 {
     setWindowTitle(QString::fromUtf8(PhoneWindowTitle));
     m_address->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -48,6 +51,7 @@ PhoneWindow::PhoneWindow(OrderBook &orders, PhoneServer &server, const QString &
     m_warning->setWordWrap(true);
     m_warning->hide();
     m_maxCopies->setRange(1, LargestMaxCopies);
+    m_maxCopies->setMaximumWidth(80);
     m_maxCopies->setValue(server.MaxCopies());
     m_gallery->setChecked(server.Gallery());
     m_table->setHorizontalHeaderLabels(
@@ -66,6 +70,7 @@ PhoneWindow::PhoneWindow(OrderBook &orders, PhoneServer &server, const QString &
     form->addRow(QStringLiteral("每单最多份数："), m_maxCopies);
     form->addRow(m_gallery);
     left->addLayout(form);
+    left->addWidget(m_saveQr);
     left->addStretch();
     left->addWidget(m_deskLine);
     top->addLayout(left, 1);
@@ -87,6 +92,13 @@ PhoneWindow::PhoneWindow(OrderBook &orders, PhoneServer &server, const QString &
     // Orders arrive on the server's threads; the list follows on this one,
     // at most once per turn of the event loop however many arrive.
     connect(&orders, &OrderBook::Changed, this, &PhoneWindow::ScheduleRefresh, Qt::QueuedConnection);
+    connect(m_saveQr, &QPushButton::clicked, this, [this, address] {
+        // Large modules, so a printed sheet still reads from across a table.
+        const bool saved = QrCodeImage(address, 16).save(QString::fromUtf8(QrCodeFile), "PNG");
+        QMessageBox::information(this, windowTitle(),
+                                 saved ? QStringLiteral("二维码已保存为程序目录下的 %1，可以打印出来放在现场。").arg(QString::fromUtf8(QrCodeFile))
+                                       : QStringLiteral("二维码图片没能保存。"));
+    });
     auto *timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &PhoneWindow::Refresh);
     timer->start(RefreshMs);

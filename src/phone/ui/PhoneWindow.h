@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QLabel;
+class QPushButton;
 class QSpinBox;
 class QTableWidget;
 class PhoneServer;
@@ -19,7 +20,7 @@ class PhoneWindow final : public QWidget
     Q_OBJECT
 
 public:
-    // `address` is the page's address; `settingsChanged` stores the choices.
+    // `address` is the page's address.
     PhoneWindow(OrderBook &orders, PhoneServer &server, const QString &address, QWidget *parent = nullptr);
 
     QLabel *AddressLabel() const { return m_address; }
@@ -27,6 +28,7 @@ public:
     QCheckBox *GalleryBox() const { return m_gallery; }
     QTableWidget *OrderTable() const { return m_table; }
     QLabel *DeskLine() const { return m_deskLine; }
+    QPushButton *SaveQrButton() const { return m_saveQr; }
 
     // Shows what the desk last said (its message when phone reprint starts).
     void ShowDeskMessage(const QString &text);
@@ -48,8 +50,11 @@ private:
     QCheckBox *m_gallery;
     QTableWidget *m_table;
     QLabel *m_deskLine;
+    QPushButton *m_saveQr;
     bool m_refreshPending = false;
 };
 
 // The window's title, which the desk finds the companion by.
 inline constexpr const char *PhoneWindowTitle = "Vellora | Transmission";
+// Where "save the QR code" puts it, in the program folder.
+inline constexpr const char *QrCodeFile = "PhoneQrCode.png";
