@@ -162,7 +162,13 @@ bool PhoneServer::Start(int port)
         return false;
     if (listening >= 0)
         ::listen(listening, SOMAXCONN);
-    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    m_thread = std::thread([this] {
+        m_server->listen_after_bind();
+        m_loopEnded = true;
+    });
+    // A stop before the loop runs would be lost and the join would wait forever.
+    while (!m_server->is_running() && !m_loopEnded)
+        std::this_thread::yield();
     return true;
 }
 

@@ -73,6 +73,7 @@ private:
     std::atomic<bool> m_gallery{false};
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
+    std::atomic<bool> m_loopEnded{false};
     int m_port = 0;
 };
 
