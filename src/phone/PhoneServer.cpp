@@ -104,7 +104,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t Kept = 128;
+    static constexpr std::size_t Kept = 256;
     std::mutex m_lock;
     std::map<std::filesystem::path, std::pair<std::filesystem::file_time_type, QByteArray>> m_copies;
 };
@@ -189,10 +189,6 @@ void PhoneServer::Route()
     server.set_pre_routing_handler([this](const httplib::Request &request, httplib::Response &response) {
         return Admit(request, response) ? httplib::Server::HandlerResponse::Unhandled
                                         : httplib::Server::HandlerResponse::Handled;
-    });
-    server.set_error_handler([](const httplib::Request &, httplib::Response &response) {
-        if (response.body.empty())
-            response.set_content("", "text/plain");
     });
 
     const std::string base = QStringLiteral("/%1/").arg(m_key).toStdString();
