@@ -1,6 +1,9 @@
 #include "phone/OrderBook.h"
 
+#include "platform/DecimalText.h"
 #include "platform/Utf16File.h"
+
+#include <QDir>
 
 #include <QRandomGenerator>
 
@@ -9,10 +12,22 @@
 
 namespace {
 
+constexpr int OrderIdLength = 12;
+
+bool IsOrderId(const QString &text)
+{
+    if (text.size() != OrderIdLength)
+        return false;
+    for (const QChar c : text)
+        if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('f'))))
+            return false;
+    return true;
+}
+
 QString NewOrderId()
 {
     const quint64 random = QRandomGenerator::system()->generate64();
-    return QStringLiteral("%1").arg(random & 0xffffffffffffULL, 12, 16, QLatin1Char('0'));
+    return QStringLiteral("%1").arg(random & 0xffffffffffffULL, OrderIdLength, 16, QLatin1Char('0'));
 }
 
 } // namespace
@@ -85,6 +100,24 @@ std::vector<OrderBook::Order> OrderBook::Orders()
     if (changed)
         emit Changed();
     return orders;
+}
+
+void OrderBook::Resume()
+{
+    const QString folder = m_folder();
+    if (folder.isEmpty())
+        return;
+    const QFileInfoList files = QDir(folder).entryInfoList({QStringLiteral("*.vellora")}, QDir::Files, QDir::Time | QDir::Reversed);
+    const std::lock_guard lock(m_lock);
+    for (const QFileInfo &file : files) {
+        // Only files of this program's own form: NAME.ID.vellora.
+        const QStringList parts = file.fileName().split(QLatin1Char('.'));
+        if (parts.size() != 3 || parts[0].isEmpty() || !IsOrderId(parts[1]))
+            continue;
+        const int copies = LeadingDigitsValue(Utf16File::ReadText(file.filesystemFilePath()).value_or(QString()));
+        m_orders.push_back({parts[1], parts[0], copies, file.lastModified(), State::Taken});
+        m_files.emplace(parts[1], file.filesystemFilePath());
+    }
 }
 
 bool OrderBook::IsToken(const QString &token)

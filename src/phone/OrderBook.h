@@ -42,6 +42,10 @@ public:
     std::optional<Order> Place(const QString &name, int copies, const QString &token);
     // The order with that id, its state looked at now.
     std::optional<Order> Find(const QString &id);
+    // Takes up the orders an earlier run left waiting in the folder, so a
+    // restarted companion still lists them and their guests still see them
+    // turn queued. Call once, before serving.
+    void Resume();
     // Every order of this run, oldest first, their states looked at now.
     std::vector<Order> Orders();
 

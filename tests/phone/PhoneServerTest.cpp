@@ -137,6 +137,30 @@ TEST_F(PhoneServerTest, AnOrderIsWrittenOnceAndTurnsQueuedWhenTheDeskTakesIt)
     EXPECT_EQ(Get(At("status?id=000000000000")).status, 404);
 }
 
+TEST_F(PhoneServerTest, ARestartedCompanionStillFollowsTheOrdersLeftWaiting)
+{
+    PutPhoto(QStringLiteral("0007"), 400, 300);
+    const QString waiting = Json(Post(At("order"), OrderBody("0007", "3", Token(1)))).value(QStringLiteral("id")).toString();
+    const QString taken = Json(Post(At("order"), OrderBody("0007", "1", Token(2)))).value(QStringLiteral("id")).toString();
+    std::filesystem::remove(std::filesystem::path("phone") / QStringLiteral("0007.%1.vellora").arg(taken).toStdString());
+    Utf16File::WriteText("phone/0042.vellora", QStringLiteral("2")); // not one of this program's files
+
+    m_server.reset();
+    m_orders = std::make_unique<OrderBook>([] { return QStringLiteral("phone"); });
+    m_orders->Resume();
+    m_server = std::make_unique<PhoneServer>(m_key, m_photos, *m_orders);
+    ASSERT_TRUE(m_server->Start(0));
+
+    const std::vector<OrderBook::Order> orders = m_orders->Orders();
+    ASSERT_EQ(orders.size(), 1u);
+    EXPECT_EQ(orders[0].id, waiting);
+    EXPECT_EQ(orders[0].name, QStringLiteral("0007"));
+    EXPECT_EQ(orders[0].copies, 3);
+    std::filesystem::remove(std::filesystem::path("phone") / QStringLiteral("0007.%1.vellora").arg(waiting).toStdString());
+    EXPECT_EQ(Json(Get(At("status?id=" + waiting.toStdString()))).value(QStringLiteral("state")).toString(),
+              QStringLiteral("queued"));
+}
+
 TEST_F(PhoneServerTest, WithoutAFolderNoOrderIsTaken)
 {
     PutPhoto(QStringLiteral("0007"), 400, 300);

@@ -48,6 +48,7 @@ int main(int argc, char **argv)
 
     PrintedPhotos photos;
     OrderBook orders([] { return SystemSettings::PhoneReprintFolder(); });
+    orders.Resume();
     PhoneServer server(settings.eventKey, photos, orders);
     server.SetMaxCopies(settings.maxCopies);
     server.SetGallery(settings.gallery);
