@@ -45,19 +45,22 @@ foreach(program IN LISTS VELLORA_INSTALLED_PROGRAMS)
 endforeach()
 
 # Manual page and changelog, compressed the Debian way (no time stamp).
-foreach(document vellora.1 changelog)
-  add_custom_command(OUTPUT ${package_files}/${document}.gz
+# The README, which the program's hints point to, goes with them.
+foreach(document packaging/vellora.1 packaging/changelog README.md)
+  get_filename_component(name ${document} NAME)
+  add_custom_command(OUTPUT ${package_files}/${name}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${package_files}
-    COMMAND sh -c "${VELLORA_GZIP} -9n < '${VELLORA_PACKAGING_DIR}/${document}' > '${package_files}/${document}.gz'"
-    DEPENDS ${VELLORA_PACKAGING_DIR}/${document}
+    COMMAND sh -c "${VELLORA_GZIP} -9n < '${PROJECT_SOURCE_DIR}/${document}' > '${package_files}/${name}.gz'"
+    DEPENDS ${PROJECT_SOURCE_DIR}/${document}
     VERBATIM)
-  list(APPEND generated ${package_files}/${document}.gz)
+  list(APPEND generated ${package_files}/${name}.gz)
 endforeach()
 add_custom_target(vellora_package_files ALL DEPENDS ${generated})
 
 install(DIRECTORY ${package_files}/icons/ DESTINATION share/icons)
 install(FILES ${package_files}/vellora.1.gz DESTINATION share/man/man1)
-install(FILES ${package_files}/changelog.gz ${VELLORA_PACKAGING_DIR}/copyright DESTINATION share/doc/vellora)
+install(FILES ${package_files}/changelog.gz ${package_files}/README.md.gz ${VELLORA_PACKAGING_DIR}/copyright
+  DESTINATION share/doc/vellora)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vellora)
