@@ -44,9 +44,14 @@ foreach(program IN LISTS VELLORA_INSTALLED_PROGRAMS)
   endforeach()
 endforeach()
 
-# Manual page and changelog, compressed the Debian way (no time stamp).
+# Manual pages and changelog, compressed the Debian way (no time stamp).
 # The README, which the program's hints point to, goes with them.
-foreach(document packaging/vellora.1 packaging/changelog README.md)
+set(documents packaging/changelog README.md)
+foreach(program IN LISTS VELLORA_INSTALLED_PROGRAMS)
+  list(APPEND documents packaging/${program}.1)
+  install(FILES ${package_files}/${program}.1.gz DESTINATION share/man/man1)
+endforeach()
+foreach(document IN LISTS documents)
   get_filename_component(name ${document} NAME)
   add_custom_command(OUTPUT ${package_files}/${name}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${package_files}
@@ -58,7 +63,6 @@ endforeach()
 add_custom_target(vellora_package_files ALL DEPENDS ${generated})
 
 install(DIRECTORY ${package_files}/icons/ DESTINATION share/icons)
-install(FILES ${package_files}/vellora.1.gz DESTINATION share/man/man1)
 install(FILES ${package_files}/changelog.gz ${package_files}/README.md.gz ${VELLORA_PACKAGING_DIR}/copyright
   DESTINATION share/doc/vellora)
 
