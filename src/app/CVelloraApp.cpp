@@ -46,6 +46,8 @@ CVelloraApp::CVelloraApp(int &argc, char **argv)
 {
     setApplicationName(QStringLiteral("Vellora"));
     setApplicationVersion(QStringLiteral(VELLORA_VERSION));
+    // Desktops match the window to its launcher entry (and icon) by this name.
+    setDesktopFileName(QStringLiteral("vellora"));
     ApplyPauseScaleFromEnvironment();
     InstallQtTranslation(*this);
     WidgetMap::StartFromEnvironment(this);

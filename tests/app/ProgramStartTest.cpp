@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -55,6 +56,58 @@ TEST(Program, FirstStartInAnEmptyFolderPreparesItAndLogsTheStart)
     const QByteArray log = ReadFile(TodaysLog());
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\[\\d{4,9}\\]\r\nCode=")).match(QString::fromLatin1(log)).hasMatch())
         << log.toStdString();
+}
+
+// A run from a terminal without any display: the answer comes and the
+// process ends, where a window could never open.
+TEST(Program, VersionAndHelpAnswerWithoutADisplay)
+{
+    const struct {
+        const char *argument;
+        const char *answer;
+    } cases[] = {{"--version", "vellora " VELLORA_VERSION "\n"}, {"--help", "--home-folder"}, {"-h", "Usage: vellora"}};
+    for (const auto &c : cases) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(variable));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(VELLORA_BINARY), {QString::fromLatin1(c.argument)});
+        ASSERT_TRUE(process.waitForFinished(5000)) << c.argument;
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << c.argument;
+        EXPECT_EQ(process.exitCode(), 0) << c.argument;
+        EXPECT_TRUE(process.readAllStandardOutput().contains(c.answer)) << c.argument;
+    }
+}
+
+// The launcher's start runs in Vellora under the home folder, made on first
+// start, and leaves the folder it was started from alone; a home folder
+// that cannot hold it ends the start with the reason.
+TEST(Program, LauncherStartRunsInTheProgramFolderUnderTheHomeFolder)
+{
+    const ProgramFolder startedFrom(ProgramFolder::Config::Omit);
+    QTemporaryDir home;
+    const QString homeFolder = home.path() + QStringLiteral("/Vellora");
+    Program program({QStringLiteral("HOME=") + home.path()}, {QStringLiteral("--home-folder")});
+    ASSERT_TRUE(WaitFor([&] {
+        return ReadFile(homeFolder + QStringLiteral("/Config/LOG/Sys.ini")).contains("Action=Start");
+    }, 15000));
+    EXPECT_TRUE(fs::is_directory((homeFolder + QStringLiteral("/Pic_P")).toStdString()));
+    EXPECT_FALSE(fs::exists("Config"));
+    program.Kill();
+
+    QFile notAFolder(home.filePath(QStringLiteral("file")));
+    ASSERT_TRUE(notAFolder.open(QIODevice::WriteOnly));
+    notAFolder.close();
+    QProcess refused;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), notAFolder.fileName());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    refused.setProcessEnvironment(env);
+    refused.start(QStringLiteral(VELLORA_BINARY), {QStringLiteral("--home-folder")});
+    ASSERT_TRUE(refused.waitForFinished(5000));
+    EXPECT_EQ(refused.exitCode(), 1);
+    EXPECT_TRUE(refused.readAllStandardError().contains("cannot use the program folder"));
 }
 
 TEST(Program, KilledProgramRecoversOnceAtItsTwelfthTick)
