@@ -2,48 +2,15 @@
 
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QTimer>
-#include <QVariant>
 #include <QtEndian>
 
 namespace {
 
 constexpr int HeaderBytes = 8 + 8 + 4;
-constexpr int ProbePatienceMs = 500;
-// A sender that connects and then says nothing is dropped after this long.
-constexpr int SilencePatienceMs = 5000;
-constexpr const char *PendingBytes = "vellora_pending_bytes";
-
-bool SomeoneAnswers(const QString &socketName)
-{
-    QLocalSocket probe;
-    probe.connectToServer(socketName);
-    const bool answered = probe.waitForConnected(ProbePatienceMs);
-    probe.abort();
-    return answered;
-}
+// The desk's messages are a few bytes; anything far larger is not one.
+constexpr qsizetype LargestFrame = 64 * 1024;
 
 } // namespace
-
-std::optional<CopyDataMessage> ReadCopyDataFrame(const QByteArray &bytes, quint32 maxDataBytes, bool &tooLarge)
-{
-    tooLarge = false;
-    if (bytes.size() < HeaderBytes)
-        return std::nullopt;
-    const char *raw = bytes.constData();
-    const quint32 count = qFromLittleEndian<quint32>(raw + 16);
-    if (count > maxDataBytes) {
-        tooLarge = true;
-        return std::nullopt;
-    }
-    if (static_cast<quint64>(bytes.size()) < HeaderBytes + static_cast<quint64>(count))
-        return std::nullopt;
-    CopyDataMessage message;
-    message.senderWindow = qFromLittleEndian<quint64>(raw);
-    message.dataValue = qFromLittleEndian<quint64>(raw + 8);
-    message.data = bytes.mid(HeaderBytes, static_cast<qsizetype>(count));
-    return message;
-}
 
 CompanionListener::CompanionListener(QObject *parent)
     : QObject(parent)
@@ -54,52 +21,48 @@ CompanionListener::CompanionListener(QObject *parent)
 
 CompanionListener::~CompanionListener() = default;
 
-CompanionListener::ListenResult CompanionListener::Listen(const QString &windowTitle)
+bool CompanionListener::Listen(const QString &windowTitle)
 {
     const QString name = CompanionSocketName(windowTitle);
     if (m_server->listen(name))
-        return ListenResult::Listening;
-    if (m_server->serverError() != QAbstractSocket::AddressInUseError)
-        return ListenResult::Failed;
-    if (SomeoneAnswers(name))
-        return ListenResult::AlreadyRunning;
-    // A socket file from a companion that ended without removing it.
+        return true;
     QLocalServer::removeServer(name);
-    return m_server->listen(name) ? ListenResult::Listening : ListenResult::Failed;
-}
-
-QString CompanionListener::ErrorText() const
-{
-    return m_server->errorString();
+    return m_server->listen(name);
 }
 
 void CompanionListener::Accept()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ReadFrom(socket); });
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        // A sender that never finishes its frame does not keep the connection forever.
-        QTimer::singleShot(SilencePatienceMs, socket, [socket] { socket->abort(); });
-        if (socket->bytesAvailable() > 0)
-            ReadFrom(socket);
+        socket->setParent(this);
+        // The sender writes one frame and closes; the frame is whole once it has gone.
+        connect(socket, &QLocalSocket::readyRead, socket, [socket] {
+            if (socket->bytesAvailable() > LargestFrame)
+                socket->abort();
+        });
+        const auto finish = [this, socket] {
+            disconnect(socket, &QLocalSocket::disconnected, this, nullptr); // one message per connection
+            if (const std::optional<CopyDataMessage> message = ParseCopyDataFrame(socket->readAll()))
+                emit Received(*message);
+            socket->deleteLater();
+        };
+        connect(socket, &QLocalSocket::disconnected, this, finish);
+        // A sender that was quicker than this has already gone.
+        if (socket->state() == QLocalSocket::UnconnectedState)
+            finish();
     }
 }
 
-void CompanionListener::ReadFrom(QLocalSocket *socket)
+std::optional<CopyDataMessage> ParseCopyDataFrame(const QByteArray &frame)
 {
-    // The bytes so far ride on the connection itself.
-    const QByteArray pending = socket->property(PendingBytes).toByteArray() + socket->readAll();
-    socket->setProperty(PendingBytes, pending);
-    bool tooLarge = false;
-    const std::optional<CopyDataMessage> message = ReadCopyDataFrame(pending, MaxDataBytes, tooLarge);
-    if (tooLarge) {
-        socket->abort();
-        return;
-    }
-    if (!message)
-        return;
-    // One message per connection: what follows the frame is not read.
-    socket->disconnect(this);
-    socket->abort();
-    emit Received(*message);
+    if (frame.size() < HeaderBytes)
+        return std::nullopt;
+    const char *bytes = frame.constData();
+    CopyDataMessage message;
+    message.senderWindow = qFromLittleEndian<quint64>(bytes);
+    message.dataValue = qFromLittleEndian<quint64>(bytes + 8);
+    const quint32 count = qFromLittleEndian<quint32>(bytes + 16);
+    if (frame.size() - HeaderBytes != static_cast<qsizetype>(count))
+        return std::nullopt;
+    message.data = frame.mid(HeaderBytes);
+    return message;
 }

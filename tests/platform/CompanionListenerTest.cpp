@@ -1,96 +1,73 @@
-#include "platform/CompanionLink.h"
 #include "platform/CompanionListener.h"
 
+#include "tests/support/ProgramFolder.h"
+
+#include <QDir>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QSignalSpy>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
-// A title of this test process alone, so parallel runs do not meet.
-QString TestTitle()
-{
-    return QStringLiteral("Vellora listener test %1").arg(QCoreApplication::applicationPid());
-}
+const QString Title = QStringLiteral("Vellora | Transmission");
 
-// Writes raw bytes to the companion's socket, as a faulty sender would.
-void SendRaw(const QString &title, const QByteArray &bytes)
+// Companion sockets lie in the temporary folder: this test's own.
+class CompanionListenerTest : public testing::Test
 {
-    QLocalSocket socket;
-    socket.connectToServer(CompanionSocketName(title));
-    ASSERT_TRUE(socket.waitForConnected(1000));
-    socket.write(bytes);
-    ASSERT_TRUE(socket.waitForBytesWritten(1000));
-    socket.disconnectFromServer();
-}
+protected:
+    CompanionListenerTest() : m_tmpdir(qgetenv("TMPDIR"))
+    {
+        qputenv("TMPDIR", QByteArray::fromStdString(m_folder.Path().string()));
+    }
+    ~CompanionListenerTest() override
+    {
+        if (m_tmpdir.isEmpty())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", m_tmpdir);
+    }
+
+    ProgramFolder m_folder;
+    QByteArray m_tmpdir;
+};
 
 } // namespace
 
-TEST(CompanionListener, ReceivesWhatTheDesksLinkSends)
+TEST_F(CompanionListenerTest, TheDesksMessageArrivesWhole)
 {
-    CompanionListener listener;
-    ASSERT_EQ(listener.Listen(TestTitle()), CompanionListener::ListenResult::Listening);
-    QSignalSpy received(&listener, &CompanionListener::Received);
-
-    const std::unique_ptr<CompanionLink> link = MakeLocalSocketCompanionLink();
-    // The desk's message: the first four bytes of the UTF-16 text "stop".
-    const QByteArray stop = QByteArray("s\0t\0", 4);
-    ASSERT_TRUE(link->Send(TestTitle(), {0x1234, 0, stop}));
-    ASSERT_TRUE(link->Send(TestTitle(), {7, 99, QByteArray()}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 2; }, 2000));
-    const auto first = received.at(0).at(0).value<CopyDataMessage>();
-    EXPECT_EQ(first.senderWindow, 0x1234u);
-    EXPECT_EQ(first.dataValue, 0u);
-    EXPECT_EQ(first.data, stop);
-    const auto second = received.at(1).at(0).value<CopyDataMessage>();
-    EXPECT_EQ(second.dataValue, 99u);
-    EXPECT_TRUE(second.data.isEmpty());
+    CompanionListener companion;
+    ASSERT_TRUE(companion.Listen(Title));
+    QSignalSpy received(&companion, &CompanionListener::Received);
+    const CopyDataMessage sent{0x1234567890ULL, 7, QByteArray("s\0t\0", 4)};
+    // The desk sends from a thread of its own and waits for the socket to be taken.
+    std::thread desk([&sent] { EXPECT_TRUE(MakeLocalSocketCompanionLink()->Send(Title, sent)); });
+    ASSERT_TRUE(received.wait(3000));
+    desk.join();
+    const auto message = received.at(0).at(0).value<CopyDataMessage>();
+    EXPECT_EQ(message.senderWindow, sent.senderWindow);
+    EXPECT_EQ(message.dataValue, sent.dataValue);
+    EXPECT_EQ(message.data, sent.data);
 }
 
-TEST(CompanionListener, DropsCutAndOversizedFramesAndGoesOn)
+TEST_F(CompanionListenerTest, ASocketLeftByAnEarlierRunIsTakenOver)
 {
-    CompanionListener listener;
-    ASSERT_EQ(listener.Listen(TestTitle()), CompanionListener::ListenResult::Listening);
-    QSignalSpy received(&listener, &CompanionListener::Received);
-
-    const QByteArray whole = CopyDataFrame({1, 2, QByteArrayLiteral("abcd")});
-    SendRaw(TestTitle(), whole.left(whole.size() - 1)); // closed before its last byte
-    QByteArray huge = CopyDataFrame({1, 2, QByteArray()});
-    huge[16] = '\xff'; // announces 255 bytes beyond the limit...
-    huge[17] = '\xff';
-    huge[18] = '\xff';
-    SendRaw(TestTitle(), huge);
-    QTest::qWait(200);
-    EXPECT_EQ(received.size(), 0);
-
-    // ...and a good message after them still arrives.
-    SendRaw(TestTitle(), whole);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 1; }, 2000));
-    EXPECT_EQ(received.at(0).at(0).value<CopyDataMessage>().data, QByteArrayLiteral("abcd"));
+    // A crashed run leaves its socket file behind; the next run listens all the same.
+    QFile leftOver(QDir::tempPath() + QLatin1Char('/') + CompanionSocketName(Title));
+    ASSERT_TRUE(leftOver.open(QIODevice::WriteOnly));
+    leftOver.close();
+    CompanionListener companion;
+    EXPECT_TRUE(companion.Listen(Title));
 }
 
-TEST(CompanionListener, TakesOverALeftSocketButNotALiveOne)
+TEST_F(CompanionListenerTest, OnlyWholeFramesAreMessages)
 {
-    {
-        // A companion that was killed leaves its socket file behind.
-        QLocalServer dead;
-        dead.setSocketOptions(QLocalServer::UserAccessOption);
-        ASSERT_TRUE(dead.listen(CompanionSocketName(TestTitle())));
-        const QString path = dead.fullServerName();
-        dead.close();
-        QFile leftOver(path);
-        ASSERT_TRUE(leftOver.open(QIODevice::WriteOnly)); // close() removed it; put a stale file back
-    }
-    CompanionListener first;
-    EXPECT_EQ(first.Listen(TestTitle()), CompanionListener::ListenResult::Listening);
-    CompanionListener second;
-    EXPECT_EQ(second.Listen(TestTitle()), CompanionListener::ListenResult::AlreadyRunning);
-    // The first one still hears the desk.
-    QSignalSpy received(&first, &CompanionListener::Received);
-    ASSERT_TRUE(MakeLocalSocketCompanionLink()->Send(TestTitle(), {1, 0, QByteArrayLiteral("s")}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 1; }, 2000));
+    const QByteArray frame = CopyDataFrame({1, 0, QByteArray("stop")});
+    ASSERT_TRUE(ParseCopyDataFrame(frame));
+    EXPECT_EQ(ParseCopyDataFrame(frame)->data, QByteArray("stop"));
+    EXPECT_FALSE(ParseCopyDataFrame(frame.left(frame.size() - 1))) << "cut short";
+    EXPECT_FALSE(ParseCopyDataFrame(frame + "x")) << "trailing bytes";
+    EXPECT_FALSE(ParseCopyDataFrame(frame.left(19))) << "no whole header";
 }

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QLocalSocket>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -38,6 +39,15 @@ int CountPhotos(const QStringList &photos)
     return result;
 }
 
+bool CompanionAnswers(const QString &title)
+{
+    QLocalSocket probe;
+    probe.connectToServer(CompanionSocketName(title));
+    const bool answered = probe.waitForConnected(500);
+    probe.abort();
+    return answered;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -57,18 +67,15 @@ int main(int argc, char *argv[])
         std::fputs(Usage, stderr);
         return 2;
     }
-    CompanionListener listener;
-    switch (listener.Listen(FacesWindow::Title())) {
-    case CompanionListener::ListenResult::Listening:
-        break;
-    case CompanionListener::ListenResult::AlreadyRunning:
+    // One tool per desk: a second one would take the desk's messages from the first.
+    if (CompanionAnswers(FacesWindow::Title())) {
         QMessageBox::information(nullptr, QStringLiteral("提示"), QStringLiteral("人数统计程序已经在运行。"));
         return 1;
-    case CompanionListener::ListenResult::Failed:
-        QMessageBox::warning(nullptr, QStringLiteral("提示"),
-                             QStringLiteral("不能接收打印程序的消息：") + listener.ErrorText());
-        break;
     }
+    CompanionListener listener;
+    if (!listener.Listen(FacesWindow::Title()))
+        QMessageBox::warning(nullptr, QStringLiteral("提示"),
+                             QStringLiteral("不能接收打印程序的消息：人数统计照常进行，只是收不到打印程序的通知。"));
     FacesWindow window(arguments.isEmpty() ? RememberedProgramFolder() : arguments.first());
     QObject::connect(&listener, &CompanionListener::Received, &window, [&window](const CopyDataMessage &) {
         window.DeskMessage();
