@@ -34,20 +34,36 @@ std::vector<QRect> FindIn(const QImage &part, const QRect &area, int reduction, 
     if (part.isNull() || area.isEmpty())
         return people;
     const int longSide = std::max(part.width(), part.height());
-    const double toWorking = static_cast<double>(rules.workingLongSide) / longSide;
+    // Enlarged a little at most: a small picture's faces gain no detail from
+    // it, only made-up ones.
+    const double toWorking = std::min(rules.largestEnlargement, static_cast<double>(rules.workingLongSide) / longSide);
     const QImage grey = part.convertToFormat(QImage::Format_Grayscale8)
                             .scaled(part.size() * toWorking, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const int smallest = static_cast<int>(std::lround(rules.smallestFaceShare * rules.workingLongSide));
+    const int smallest =
+        static_cast<int>(std::lround(rules.smallestFaceShare * std::max(grey.width(), grey.height())));
     const double toPicture = reduction / (static_cast<double>(grey.width()) / part.width());
     for (const QRect &face : detector.Find(grey, smallest)) {
         const QRect inPicture = Scaled(face, toPicture).translated(area.topLeft());
         if (window.Shows(inPicture, picture))
             people.push_back(inPicture);
     }
-    return people;
+    return WithoutFarSmaller(std::move(people), rules);
 }
 
 } // namespace
+
+std::vector<QRect> WithoutFarSmaller(std::vector<QRect> faces, const CountRules &rules)
+{
+    if (faces.size() < 2)
+        return faces;
+    std::vector<int> widths;
+    for (const QRect &face : faces)
+        widths.push_back(face.width());
+    std::sort(widths.begin(), widths.end());
+    const double typical = widths[widths.size() / 2];
+    std::erase_if(faces, [&](const QRect &face) { return face.width() < rules.smallestShareOfTypical * typical; });
+    return faces;
+}
 
 std::vector<QRect> FindPeople(const QImage &picture, const PhotoWindow &window, const FaceDetector &detector,
                               const CountRules &rules)

@@ -20,7 +20,15 @@ struct CountRules
 {
     int workingLongSide = 1800;
     double smallestFaceShare = 0.015;
+    // A picture smaller than the working size is enlarged by this at most.
+    double largestEnlargement = 1.25;
+    // A face far smaller than the photo's typical face (the upper median
+    // width) is someone in the background, or a pattern taken for a face.
+    double smallestShareOfTypical = 0.4;
 };
+
+// The faces without those narrower than smallestShareOfTypical of the typical width.
+std::vector<QRect> WithoutFarSmaller(std::vector<QRect> faces, const CountRules &rules = {});
 
 // The faces of the photo in `picture`, in picture pixels, inside `window`.
 std::vector<QRect> FindPeople(const QImage &picture, const PhotoWindow &window, const FaceDetector &detector,

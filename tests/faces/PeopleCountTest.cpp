@@ -82,3 +82,22 @@ TEST(PeopleCount, FacesOfTheFrameDoNotCount)
     EXPECT_TRUE(PhotoWindow::FromTemplate(closed).Area(picture.size()).isEmpty());
     EXPECT_TRUE(PhotoWindow::FromTemplate(frame.convertToFormat(QImage::Format_RGB32)).IsWhole());
 }
+
+// Someone far behind the people photographed, or a pattern the size of a
+// thumbnail, is no one to print for; a crowd's back row is.
+TEST(PeopleCount, FarSmallerFacesAreLeftOut)
+{
+    const auto widths = [](std::vector<int> sizes) {
+        std::vector<QRect> faces;
+        for (int size : sizes)
+            faces.emplace_back(0, 0, size, size);
+        std::vector<int> kept;
+        for (const QRect &face : WithoutFarSmaller(faces))
+            kept.push_back(face.width());
+        return kept;
+    };
+    EXPECT_EQ(widths({85, 80, 24}), (std::vector<int>{85, 80}));
+    EXPECT_EQ(widths({24}), (std::vector<int>{24})) << "a lone face stays, however small";
+    EXPECT_EQ(widths({60, 70, 90, 110, 130}), (std::vector<int>{60, 70, 90, 110, 130}));
+    EXPECT_EQ(widths({160, 30}), (std::vector<int>{160}));
+}
