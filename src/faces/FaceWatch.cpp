@@ -16,6 +16,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int ShownPhotos = 20;
+constexpr int UnreadableGraceSeconds = 60;
 
 bool IsJpegName(const fs::path &file)
 {
@@ -94,9 +95,10 @@ int FaceWatch::Pass()
         const std::optional<PhotoKey> key = KeyOf(photo);
         if (!key || m_record.Has(*key))
             continue;
-        CountPhoto(photo, *key, folders);
-        ++counted;
-        Publish(folders, {});
+        if (CountPhoto(photo, *key, folders)) {
+            ++counted;
+            Publish(folders, {});
+        }
     }
     Publish(folders, {});
     return counted;
@@ -119,19 +121,24 @@ void FaceWatch::FinishStaged(const DeskFolders &folders)
     }
 }
 
-void FaceWatch::CountPhoto(const fs::path &photo, const PhotoKey &key, const DeskFolders &folders)
+bool FaceWatch::CountPhoto(const fs::path &photo, const PhotoKey &key, const DeskFolders &folders)
 {
     const PhotoWindow &window = WindowFor(folders.frameFile);
-    // A photo that cannot be decoded whole has nobody to count; the desk's
-    // rules then give it the minimum, as for a photo without faces.
-    const int people = CountPeople(photo, window, *m_detector).value_or(0);
+    const std::optional<int> counted = CountPeople(photo, window, *m_detector);
+    // A photo that cannot be decoded whole may still be arriving: it is
+    // looked at again. One that stays so has nobody to count; the desk's
+    // rules then give it the minimum, as a photo without faces.
+    if (!counted && Clock::Now().toSecsSinceEpoch() - key.modifiedSeconds < UnreadableGraceSeconds)
+        return false;
+    const int people = counted.value_or(0);
     const fs::path staged = StagedFileFor(folders.infoFolder, photo);
     if (!FileIo::Replace(staged, FileIo::ToUtf16Le(QString::number(people))))
-        return; // tried again on the next pass
+        return false; // tried again on the next pass
     if (!m_record.Add({key, people, Clock::Now()}))
-        return; // the staged file is dropped and the photo counted again
+        return false; // the staged file is dropped and the photo counted again
     std::error_code error;
     fs::rename(staged, InfoFileFor(folders.infoFolder, photo), error);
+    return true;
 }
 
 const PhotoWindow &FaceWatch::WindowFor(const fs::path &frameFile)

@@ -45,7 +45,7 @@ public:
     ~FaceWatch();
 
     // Counts and writes every photo waiting now; the window's worker calls it
-    // in a loop. Returns the photos counted.
+    // in a loop. Returns the photos counted and entered.
     int Pass();
 
     // Runs passes on a worker thread, one every interval, until destroyed.
@@ -59,7 +59,8 @@ public:
 
 private:
     void FinishStaged(const DeskFolders &folders);
-    void CountPhoto(const std::filesystem::path &photo, const PhotoKey &key, const DeskFolders &folders);
+    // True when the photo is counted and entered.
+    bool CountPhoto(const std::filesystem::path &photo, const PhotoKey &key, const DeskFolders &folders);
     const PhotoWindow &WindowFor(const std::filesystem::path &frameFile);
     void Publish(const DeskFolders &folders, const QString &problem);
 

@@ -126,3 +126,25 @@ TEST_F(Watch, LeavesEarlierDaysAndSaysWhatIsMissing)
     EXPECT_EQ(watch.Pass(), 1);
     EXPECT_TRUE(watch.Status().problem.isEmpty());
 }
+
+// A photo still being copied in is not counted as nobody; one that stays
+// unreadable is, so it never holds the others up.
+TEST_F(Watch, CountsAPhotoOnceItIsWhole)
+{
+    QFile whole(Photo("people-01-astronaut.jpg"));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    ASSERT_TRUE(FileIo::Replace("Pic_R/0005.jpg", bytes.left(bytes.size() / 2)));
+    FaceWatch watch(fs::current_path(), 10ms);
+    EXPECT_EQ(watch.Pass(), 0);
+    EXPECT_TRUE(InfoFiles().empty());
+
+    ASSERT_TRUE(FileIo::Replace("Pic_R/0005.jpg", bytes));
+    EXPECT_EQ(watch.Pass(), 1);
+    EXPECT_EQ(InfoFiles(), (std::map<QString, QString>{{"0005.vellora", "1"}}));
+
+    ASSERT_TRUE(FileIo::Replace("Pic_R/0006.jpg", bytes.left(bytes.size() / 2)));
+    fs::last_write_time("Pic_R/0006.jpg", fs::last_write_time("Pic_R/0006.jpg") - 2min);
+    EXPECT_EQ(watch.Pass(), 1);
+    EXPECT_EQ(InfoFiles()[QStringLiteral("0006.vellora")], QStringLiteral("0"));
+}
