@@ -85,8 +85,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Libraries from the binaries (dpkg-shlibdeps), plus what they load or call
-# by name: the spooler and its tools, Qt's display plugins, a Chinese font.
+# by name: the spooler and its tools, Qt's display plugins, a Chinese font,
+# OpenCV's face cascades (read by vellora-faces).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "cups, cups-client, qt6-qpa-plugins, fonts-wqy-microhei | fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "cups, cups-client, qt6-qpa-plugins, fonts-wqy-microhei | fonts-noto-cjk, opencv-data")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "printer-driver-gutenprint, qt6-translations-l10n")
 include(CPack)
