@@ -277,8 +277,14 @@ void DLG_Help::FillDefaultRules()
 void DLG_Help::SaveRules()
 {
     const ReprintRulesTexts texts{m_autoReprintFolder->text(), m_minimum->text(), m_maximum->text(), m_reduction->text()};
-    if (SaveReprintRules(texts))
-        ShowNotice(this, SavedMessage);
+    const ReprintRulesSave save = SaveReprintRules(texts);
+    if (!save)
+        return;
+    // The fields show what was taken, and the notice says what was not taken as typed.
+    m_minimum->setText(save.used.minimum);
+    m_maximum->setText(save.used.maximum);
+    m_reduction->setText(save.used.reduction);
+    ShowNotice(this, (QStringList{SavedMessage} + save.messages).join(u'\n'));
 }
 
 void DLG_Help::SaveDisplay()
