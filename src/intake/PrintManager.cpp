@@ -70,6 +70,7 @@ PrintManager::PrintManager(QObject *parent)
     SetUncomposableReport([this](const QString &text) { emit HintChanged(text); });
     m_queue->Road().SetReport([this](const QString &text) { emit HintChanged(text); });
     SetTemplateSettingsReport([this](const QString &text) { Announce(text); });
+    SetPictureNumberReport([this](const QString &text) { Announce(text); });
 }
 
 PrintManager::~PrintManager()
@@ -77,6 +78,7 @@ PrintManager::~PrintManager()
     m_walks.StopAndJoin();
     SetUncomposableReport({});
     SetTemplateSettingsReport({});
+    SetPictureNumberReport({});
 }
 
 void PrintManager::Load()

@@ -79,14 +79,11 @@ void ReprintWorker::RunPass()
         if (!WorkerStopRequested() && PrinterTakesReprintsNow() && !DispatchSuspended()) {
             PrintingName.Set(row.name);
             const int printedRow = DecimalValue(row.id);
+            // A row that cannot be printed or counted must not hold up the rows behind it.
             bool done = true;
-            if (quantity < 1 || printedRow < 0)
-                // A row that cannot be printed or counted must not hold up the rows behind it.
-                ReprintTotalCount -= std::max(0, quantity);
-            else if (SelectedPrinterCount < 2)
-                done = PrintAllCopiesAtOnce(key, row, printedRow, quantity);
-            else
-                done = PrintSingleCopies(key, row, printedRow, quantity);
+            if (quantity >= 1 && printedRow >= 0)
+                done = SelectedPrinterCount < 2 ? PrintAllCopiesAtOnce(key, row, printedRow, quantity)
+                                                : PrintSingleCopies(key, row, printedRow, quantity);
             if (done)
                 RemoveRow(key);
         }
@@ -108,7 +105,6 @@ bool ReprintWorker::PrintAllCopiesAtOnce(ReprintListModel::Key key, const Reprin
     if (PrintCyclePhase != ReprintPhase || !DispatchPhoto(row.path.toStdString(), quantity, row.name, ExcludedMode))
         return false;
     AddToPrintedQuantity(printedRow, quantity);
-    ReprintTotalCount -= quantity;
     // Saved at once, so a restart within the pause does not print the row again.
     m_reprints.SetTextOf(key, ReprintListModel::QuantityColumn, QStringLiteral("0"));
     SaveReprintList(m_reprints);
@@ -126,7 +122,6 @@ bool ReprintWorker::PrintSingleCopies(ReprintListModel::Key key, const ReprintRo
             !DispatchPhoto(row.path.toStdString(), 1, row.name, ExcludedMode))
             break;
         AddToPrintedQuantity(printedRow, 1);
-        --ReprintTotalCount;
         --left;
         if (!m_reprints.SetTextOf(key, ReprintListModel::QuantityColumn, QString::number(left)))
             return false; // deleted by the operator meanwhile
@@ -166,8 +161,7 @@ bool PrintReprintRowOnStandby(ReprintListModel &reprints, int row)
     const int quantity = DecimalValue(texts.quantity);
     if (!DispatchPhoto(texts.path.toStdString(), quantity, texts.name, ExcludedMode))
         return false;
-    if (reprints.RemoveRowOf(key))
-        ReprintTotalCount -= quantity;
+    reprints.RemoveRowOf(key);
     ReprintListChanged(reprints);
     return true;
 }

@@ -395,3 +395,30 @@ TEST_F(ReprintDeskTest, QuantityEditorFollowsItsRowAndClosesOnce)
     EXPECT_EQ(ReprintTotalCount, 6);
     EXPECT_EQ(Names(), QStringList({"1234x1", "9012x5"}));
 }
+
+// The reprint worker prints a copy of the row whose quantity the operator is
+// editing (manual mode, or a pass that outlasts a pause). Enter on the
+// unchanged quantity keeps the worker's progress, and the status line's
+// total is always the list's own sum, whatever changed the list.
+TEST_F(ReprintDeskTest, TheTotalIsTheListsSumWhenTheWorkerPrintsDuringAnEdit)
+{
+    const auto printOneCopy = [this] {
+        const auto keyed = reprints->KeyedRow(1);
+        ASSERT_TRUE(keyed);
+        --ReprintTotalCount; // as the worker counted it before the list kept its own total
+        reprints->SetTextOf(keyed->first, ReprintListModel::QuantityColumn, QStringLiteral("1"));
+    };
+    QuantityEditor editor;
+    ASSERT_TRUE(editor.Open(*reprints, 1, ReprintListModel::QuantityColumn));
+    printOneCopy();
+    EXPECT_TRUE(editor.Close(*reprints, QStringLiteral("2")));
+    EXPECT_EQ(Names(), QStringList({"1234x1", "9012x1"}));
+    EXPECT_EQ(ReprintTotalCount, 2);
+
+    ASSERT_TRUE(editor.Open(*reprints, 1, ReprintListModel::QuantityColumn));
+    EXPECT_TRUE(editor.Close(*reprints, QStringLiteral("5")));
+    EXPECT_EQ(Names(), QStringList({"1234x1", "9012x5"}));
+    EXPECT_EQ(ReprintTotalCount, 6);
+    EXPECT_EQ(ReprintFileCount, 2);
+    EXPECT_EQ(SavedNames(), Names());
+}
