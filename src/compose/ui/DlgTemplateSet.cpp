@@ -1,5 +1,6 @@
 #include "compose/ui/DlgTemplateSet.h"
 
+#include "desk/ui/FileDialogs.h"
 #include "desk/ui/Messages.h"
 #include "compose/ImageFiles.h"
 #include "compose/SinglePhoto.h"
@@ -9,7 +10,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -248,8 +248,7 @@ void DlgTemplateSet::StartTemplateLoad()
 
 void DlgTemplateSet::PickSamplePhoto()
 {
-    const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("选择相片文件"), PathText(m_sourceFolder),
-                                                        ImageFileFilter());
+    const QString chosen = AskOpenFile(this, QStringLiteral("选择相片文件"), PathText(m_sourceFolder), ImageFileFilter());
     if (!chosen.isEmpty())
         ChooseSamplePhoto(chosen.toStdString());
 }

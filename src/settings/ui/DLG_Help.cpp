@@ -1,6 +1,7 @@
 #include "settings/ui/DLG_Help.h"
 
 #include "desk/ProcessState.h"
+#include "desk/ui/FileDialogs.h"
 #include "desk/ui/Messages.h"
 #include "settings/ReprintData.h"
 #include "settings/ReprintRules.h"
@@ -9,7 +10,6 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -33,7 +33,7 @@ const QStringList InternalFolderNames{QStringLiteral("Pic_P"), QStringLiteral("P
 
 QString ChooseFolderWithDialog(QWidget *parent, const QString &title)
 {
-    return QFileDialog::getExistingDirectory(parent, title, QString(), QFileDialog::ShowDirsOnly);
+    return AskFolder(parent, title);
 }
 
 QLabel *Hint(const QString &text)
