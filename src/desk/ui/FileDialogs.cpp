@@ -1,16 +1,32 @@
 #include "desk/ui/FileDialogs.h"
 
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QStringList>
+#include <QTreeView>
 
 namespace {
 
 constexpr int DialogWidth = 900;
 constexpr int DialogHeight = 560;
 
+// The detail view keeps fixed column widths whatever the dialog's size: the
+// name takes the room left, the others fit what they show.
+void FitColumns(QFileDialog &dialog)
+{
+    auto *details = dialog.findChild<QTreeView *>(QStringLiteral("treeView"));
+    if (details == nullptr)
+        return;
+    QHeaderView *header = details->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+}
+
 QString Ask(QFileDialog &dialog)
 {
     dialog.resize(DialogWidth, DialogHeight);
+    FitColumns(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     const QStringList chosen = dialog.selectedFiles();
