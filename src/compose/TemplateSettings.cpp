@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace {
 
 const QString Section = QStringLiteral("TemplateSeting");
@@ -31,31 +33,30 @@ public:
     // and one not taken as stored is said.
     int Int(const QString &key, const NumberSetting &range, int inForce)
     {
-        const QString text = Text(key);
-        if (text == Fallback)
-            return 0;
-        const CheckedNumber checked = CheckNumber(range, text, inForce);
-        Note(checked.message);
-        return checked.value.value_or(inForce);
+        const auto checked = Checked(key, [&](const QString &text) { return CheckNumber(range, text, inForce); });
+        return checked ? checked->value.value_or(inForce) : 0;
     }
 
     double Decimal(const QString &key, const DecimalSetting &range, double inForce)
     {
-        const QString text = Text(key);
-        if (text == Fallback)
-            return 0.0;
-        const CheckedDecimal checked = CheckDecimal(range, text, inForce);
-        Note(checked.message);
-        return checked.value;
+        const auto checked = Checked(key, [&](const QString &text) { return CheckDecimal(range, text, inForce); });
+        return checked ? checked->value : 0.0;
     }
 
     QStringList Messages() const { return m_messages; }
 
 private:
-    void Note(const QString &message)
+    // The stored text through its check, or nothing for a missing key.
+    template <typename Check>
+    auto Checked(const QString &key, const Check &check) -> std::optional<decltype(check(QString()))>
     {
-        if (!message.isEmpty())
-            m_messages.append(message);
+        const QString text = Text(key);
+        if (text == Fallback)
+            return std::nullopt;
+        auto checked = check(text);
+        if (!checked.message.isEmpty())
+            m_messages.append(checked.message);
+        return checked;
     }
 
     const TemplateSettingsLookup &m_lookup;
