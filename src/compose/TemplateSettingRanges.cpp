@@ -9,7 +9,8 @@ constexpr int MaxPaperScreenPixels = (MaxPaperMm * 96 * 10 + 253) / 254;
 constexpr int WhiteColor = 0xFFFFFF;
 // Ten thousand pixels a side holds every camera's photo.
 constexpr int MaxSampleSide = 10000;
-constexpr int MaxTextSize = 200;
+// A label of size 100 is 20 mm tall on the print.
+constexpr int MaxTextSize = 100;
 
 NumberSetting Place(const char *name)
 {

@@ -257,7 +257,7 @@ TEST(SettingsLoad, TemplateAndReprintValuesOutsideTheirRangesAreSaid)
         {"corner_default_place", [] { WriteTemplateKey("TopRec", "-1"); }, [] { return double(CurrentTemplateSettings.Get().TopRec); },
          -1, ""},
         {"label_size_huge", [] { WriteTemplateKey("TextSize", "5000"); }, [] { return double(CurrentTemplateSettings.Get().TextSize); },
-         200, "字体大小“5000”超出范围 0–200，已改用 200"},
+         100, "字体大小“5000”超出范围 0–100，已改用 100"},
         {"label_size_letters", [] { WriteTemplateKey("TextSize", "13pt"); }, [] { return double(CurrentTemplateSettings.Get().TextSize); },
          10, "字体大小“13pt”不是数字，仍用 10"},
         {"colour_negative", [] { WriteTemplateKey("TextColor", "-5"); }, [] { return double(CurrentTemplateSettings.Get().TextColor); },
@@ -322,7 +322,7 @@ TEST(SettingsSave, TypedTemplateAndReprintValuesAreCheckedAndWrittenAsUsed)
         {&TemplateForm::scale, "0.31", "0.31", ""},
         {&TemplateForm::leftMargin, "-30000", "-1890", "左边距“-30000”超出范围 -1890–1890，已改用 -1890"},
         {&TemplateForm::topMargin, "0", "0", ""},
-        {&TemplateForm::textSize, "900", "200", "字体大小“900”超出范围 0–200，已改用 200"},
+        {&TemplateForm::textSize, "900", "100", "字体大小“900”超出范围 0–100，已改用 100"},
     };
     for (const auto &c : formCases) {
         TemplateForm form;
