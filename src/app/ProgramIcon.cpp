@@ -3,7 +3,10 @@
 #include <QPainter>
 #include <QPixmap>
 
-QIcon ProgramIcon()
+namespace {
+
+// Stands in where the icon is not installed (a run from the checkout).
+QIcon DrawnIcon()
 {
     QIcon icon;
     for (const int size : {16, 32, 64}) {
@@ -24,4 +27,12 @@ QIcon ProgramIcon()
         icon.addPixmap(pixmap);
     }
     return icon;
+}
+
+} // namespace
+
+QIcon ProgramIcon()
+{
+    // The installed program wears the icon of its launcher entry.
+    return QIcon::fromTheme(QStringLiteral("vellora"), DrawnIcon());
 }

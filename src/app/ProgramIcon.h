@@ -2,5 +2,6 @@
 
 #include <QIcon>
 
-// The program's window icon, drawn rather than shipped as a file.
+// The program's window icon: the installed icon when there is one, else a
+// drawn stand-in.
 QIcon ProgramIcon();

@@ -19,9 +19,12 @@ bool SysValueIs(const QString &key, const QString &expected)
 }
 
 // The printers that printed before the crash (their counts come back from
-// the print record) are the ones the operator had chosen. False when a
-// refresh or dispatch holds the table: the window never waits for it, and
-// recovery tries again on the next tick.
+// the print record) are the ones the operator had chosen. Printers the
+// operator checked since the start stay checked and counted: recovery can
+// come after the first jobs went out, before any of them was counted, and a
+// count of zero would stop every dispatch. False when a refresh or dispatch
+// holds the table: the window never waits for it, and recovery tries again
+// on the next tick.
 bool RecheckPrintersThatPrinted(PrinterListModel &printerList)
 {
     std::vector<int> rows;
@@ -32,16 +35,15 @@ bool RecheckPrintersThatPrinted(PrinterListModel &printerList)
         int selected = 0;
         for (size_t i = 0; i < PrinterTable.size(); ++i) {
             PrinterEntry &entry = PrinterTable[i];
-            if (entry.printedCount > 0) {
+            if (entry.printedCount > 0 && !EntryChecked(entry)) {
                 SetEntryChecked(entry, true);
-                NoPrinterEverChecked = false;
                 rows.push_back(static_cast<int>(i));
             }
-            // A printer the operator ticked already (a first start's early
-            // "开始") stays ticked, so it is counted too.
             selected += EntryChecked(entry) ? 1 : 0;
         }
         SelectedPrinterCount = selected;
+        if (selected > 0)
+            NoPrinterEverChecked = false;
     }
     // The list's check marks are set outside the lock: their handlers take it themselves.
     for (const int row : rows)

@@ -29,7 +29,9 @@ QString PendingFolderProblem()
         return QStringLiteral("待打印目录 Pic_P 无法写入");
     const auto free = static_cast<std::int64_t>(room.f_bavail) * static_cast<std::int64_t>(room.f_frsize);
     if (free < MinPendingFolderRoom)
-        return QStringLiteral("磁盘空间不足（待打印目录 Pic_P 所在磁盘只剩 %1 MB）").arg(free / (1024 * 1024));
+        // No figure in the text: a figure that drifts would report the same stop again and again.
+        return QStringLiteral("磁盘空间不足（待打印目录 Pic_P 所在磁盘剩余不到 %1 MB）")
+            .arg(MinPendingFolderRoom / (1024 * 1024));
     return {};
 }
 

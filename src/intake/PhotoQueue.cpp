@@ -20,11 +20,13 @@
 #include "intake/ReprintTexts.h"
 #include "intake/SourceFolderScan.h"
 #include "platform/Clock.h"
+#include "platform/CrashPoint.h"
 #include "platform/DecimalText.h"
 #include "platform/FileIo.h"
 #include "platform/FileMove.h"
 #include "platform/FileNameText.h"
 #include "platform/Pause.h"
+#include "printing/HandOver.h"
 #include "printing/PrintDispatcher.h"
 #include "printing/WorkMode.h"
 #include "settings/SystemSettings.h"
@@ -278,12 +280,15 @@ void PhotoQueue::KeepUnmovableSource(const ScanTaskParams &task, const QString &
 {
     // The source folder refuses moves: Pic_S still gets the photo as received,
     // and the walks pass the original over, so it is not printed again.
-    FileMove::Copy(task.source, PathOf(keepPath), FileMove::Clash::KeepBoth);
+    // Whole or not at all; the photo is printed either way, so the walks still pass it over.
+    if (!FileMove::Copy(task.source, PathOf(keepPath), FileMove::Clash::KeepBoth))
+        WriteRunLog(QStringLiteral("照片无法保存到Pic_S:") + task.fileName);
     if (!RememberKeptInPlace(task.source))
         return;
     WriteRunLog(QStringLiteral("照片无法移出数据源目录:") + task.fileName);
     emit HintChanged(QStringLiteral("照片已合成，但无法移出数据源目录（只读？）：") + task.fileName);
 }
+
 
 // ---- Dispatch -------------------------------------------------------------
 
@@ -326,7 +331,6 @@ void PhotoQueue::DispatchStep(bool startChecked)
     m_idleEmptyTicks = 0;
     PendingQueueIdle = false;
     const QString name = m_pending->Text(0, PendingNameColumn);
-    const QString printedPath = PrintedPrefix + name;
     const QString pendingPath = PendingPrefix + name;
     if (!QFile::exists(pendingPath)) {
         const std::lock_guard listLock(pending_list_cs);
@@ -335,21 +339,59 @@ void PhotoQueue::DispatchStep(bool startChecked)
 
     const bool printerFound = IdlePrinterForNewPhotos();
     if (!NoPrinterEverChecked && startChecked && PendingScanCount == 0 && !name.isEmpty() && printerFound
-        && MovePhoto(pendingPath, printedPath, FileMove::Clash::Replace)) {
-        if (DispatchPhoto(PathOf(printedPath), 1, name, WorkModeReprint))
-            HandOver(0, name, 500ms);
-        else
-            MovePhoto(printedPath, pendingPath, FileMove::Clash::KeepBoth);
-    }
+        && Dispatch(name, WorkModeReprint))
+        HandOver(0, 500ms);
     PendingQueueIdle = true;
 }
 
-void PhotoQueue::HandOver(int row, const QString &name, std::chrono::milliseconds settle)
+bool PhotoQueue::Dispatch(const QString &name, int32_t excludedMode)
+{
+    const QString printedPath = PrintedPrefix + name;
+    const QString pendingPath = PendingPrefix + name;
+    // Journalled before the photo leaves Pic_P: a crash from here on finds it.
+    const int64_t handOver = ::HandOver::Open(::HandOver::Kind::NewPhoto, 1, name, printedPath);
+    if (!MovePhoto(pendingPath, printedPath, FileMove::Clash::Replace)) {
+        ::HandOver::Done(handOver);
+        return false;
+    }
+    CrashPoint("after-move-to-printed");
+    const auto answered = [this, name](PrintJobParams::Outcome outcome, int) { Answered(name, outcome); };
+    if (DispatchPhoto(PathOf(printedPath), 1, name, excludedMode, handOver, answered))
+        return true;
+    MovePhoto(printedPath, pendingPath, FileMove::Clash::KeepBoth);
+    ::HandOver::Done(handOver);
+    return false;
+}
+
+void PhotoQueue::Answered(const QString &name, PrintJobParams::Outcome outcome)
+{
+    if (outcome == PrintJobParams::Outcome::NotAccepted) {
+        // Not printed: back to Pic_P, first in the queue, for the next printer.
+        const std::lock_guard folderLock(pending_folder_cs);
+        const QString pendingPath = PendingPrefix + name;
+        if (!QFile::exists(pendingPath))
+            QFile::rename(PrintedPrefix + name, pendingPath);
+        WriteRunLog(QStringLiteral("照片未被打印，重新排队:") + name);
+        const std::lock_guard listLock(pending_list_cs);
+        for (int row = 0; row < m_pending->RowCount(); ++row) {
+            if (m_pending->Text(row, PendingNameColumn) == name)
+                return;
+        }
+        AddPendingItem(name, pendingPath, 0);
+        return;
+    }
+    // Printed (or unreadable, which no retry mends): it joins the printed list.
+    const bool printed = outcome == PrintJobParams::Outcome::Accepted;
+    const std::lock_guard listLock(pending_list_cs);
+    AddPrintedItem(PictureNumberKey(name), printed ? QStringLiteral("1") : QStringLiteral("0"), PrintedPrefix + name);
+    ++PrintedNextIndex;
+}
+
+void PhotoQueue::HandOver(int row, std::chrono::milliseconds settle)
 {
     {
+        // The printed list gets the photo once the spooler has accepted it (Answered).
         const std::lock_guard listLock(pending_list_cs);
-        AddPrintedItem(PictureNumberKey(name), QStringLiteral("1"), PrintedPrefix + name);
-        ++PrintedNextIndex;
         QueueRebuilding = true;
         RemoveRowAndRenumber(row);
     }
@@ -397,15 +439,9 @@ PhotoQueue::PrintNowResult PhotoQueue::PrintNow(int row, bool autoPrintPaused)
     if (PrintersBusy || QueueRebuilding)
         return PrintNowResult::PrintersBusy;
 
-    const QString printedPath = PrintedPrefix + name;
-    const QString pendingPath = PendingPrefix + name;
-    if (!MovePhoto(pendingPath, printedPath, FileMove::Clash::Replace))
+    if (!Dispatch(name, WorkModeNew))
         return PrintNowResult::NotNow;
-    if (!DispatchPhoto(PathOf(printedPath), 1, name, WorkModeNew)) {
-        MovePhoto(printedPath, pendingPath, FileMove::Clash::KeepBoth);
-        return PrintNowResult::NotNow;
-    }
-    HandOver(row, name, 300ms);
+    HandOver(row, 300ms);
     return PrintNowResult::Started;
 }
 

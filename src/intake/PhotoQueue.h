@@ -3,11 +3,13 @@
 #include "intake/CompositionRoad.h"
 #include "intake/PhotoListModel.h"
 #include "intake/ScanTaskParams.h"
+#include "printing/PrintJobParams.h"
 #include "platform/FileIo.h"
 #include "platform/WorkerSet.h"
 
 #include <QObject>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -79,8 +81,14 @@ private:
     void KeepSource(const ScanTaskParams &task);
     void KeepUnmovableSource(const ScanTaskParams &task, const QString &keepPath);
     bool IdlePrinterForNewPhotos() const;
-    // Moves a dispatched photo from the pending to the printed list.
-    void HandOver(int row, const QString &name, std::chrono::milliseconds settle);
+    // Opens the photo's hand-over, moves it from Pic_P to Pic_R and starts its
+    // print job; true when the job runs. Otherwise the photo is back in Pic_P.
+    bool Dispatch(const QString &name, int32_t excludedMode);
+    // The print job's outcome, on its thread: the photo joins the printed
+    // list, or goes back to Pic_P and the top of the pending list.
+    void Answered(const QString &name, PrintJobParams::Outcome outcome);
+    // Takes a dispatched photo off the pending list.
+    void HandOver(int row, std::chrono::milliseconds settle);
     void RemoveRowAndRenumber(int row);
     void WalkPrintedFolder();
     void WalkPendingFolder();

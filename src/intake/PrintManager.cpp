@@ -9,6 +9,7 @@
 #include "desk/SysValues.h"
 #include "compose/PictureNumber.h"
 #include "compose/TemplateSettings.h"
+#include "intake/HandOverRecovery.h"
 #include "intake/IntakeState.h"
 #include "intake/PaperSettingsFile.h"
 #include "intake/ReprintState.h"
@@ -255,6 +256,8 @@ void PrintManager::Tick()
     // table: it starts only once the enumeration has filled that table.
     if (m_firstTick && !PrinterEnumerationRunning) {
         m_firstTick = false;
+        // Hand-overs a crash left open put their photos back before the folders are listed.
+        RecoverHandOvers();
         m_queue->StartPrintedFolderScan();
         m_queue->StartPendingFolderScan();
     }

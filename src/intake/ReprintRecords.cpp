@@ -183,6 +183,33 @@ std::optional<ReprintRow> ParseReprintLine(QStringView line)
     return row;
 }
 
+namespace {
+
+const QString kMarksPrefix = QStringLiteral("handover,");
+// Enough marks for every hand-over a restart can find unfinished.
+constexpr qsizetype kMarksKept = 64;
+QStringList g_marks; // under reprint_file_cs
+
+} // namespace
+
+void MarkReprintHandOver(QChar kind, int64_t handOver)
+{
+    const std::lock_guard lock(reprint_file_cs);
+    g_marks.append(kind + QString::number(handOver));
+    if (g_marks.size() > kMarksKept)
+        g_marks.removeFirst();
+}
+
+QStringList ReprintHandOverMarks()
+{
+    const std::lock_guard lock(reprint_file_cs);
+    for (const QString &line : Utf16File::ReadLines(ReprintListFile(TodayStamp())).value_or(QStringList())) {
+        if (line.startsWith(kMarksPrefix))
+            return line.mid(kMarksPrefix.size()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    }
+    return {};
+}
+
 bool SaveReprintList(const ReprintListModel &reprints)
 {
     const std::lock_guard lock(reprint_file_cs);
@@ -191,6 +218,8 @@ bool SaveReprintList(const ReprintListModel &reprints)
     QString text;
     for (const ReprintRow &row : reprints.Rows())
         text += ReprintLine(row) + QLatin1Char('\n');
+    if (!g_marks.isEmpty())
+        text += kMarksPrefix + g_marks.join(QLatin1Char(' ')) + QLatin1Char('\n');
     return Utf16File::WriteText(ReprintListFile(TodayStamp()), text);
 }
 

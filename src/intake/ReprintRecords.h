@@ -4,7 +4,9 @@
 #include "intake/ReprintTexts.h"
 
 #include <QString>
+#include <QStringList>
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 
@@ -26,6 +28,17 @@ std::optional<ReprintRow> ParseReprintLine(QStringView line);
 // the list it reads under the file lock, so the last save leaves the last list.
 // Writes nothing (false) while the start-up restore has yet to read the file.
 bool SaveReprintList(const ReprintListModel &reprints);
+// Hand-overs of reprint copies as the list file shows them: "h" + number
+// once the copies left the list for a print job, "r" + number once copies
+// that did not print came back into it. The marks of this run are saved with
+// the list, on a last line "handover,h12 r12 ..." that has no ":" and so is
+// no reprint row to any reader; a restart tells from them whether the file
+// already holds a hand-over's change. Call under reprint_file_cs, with the
+// list change, before the save.
+void MarkReprintHandOver(QChar kind, int64_t handOver);
+// The marks the day's reprint list file holds.
+QStringList ReprintHandOverMarks();
+
 // After rows were added or removed: ReprintFileCount follows the list and the list is saved.
 void ReprintListChanged(const ReprintListModel &reprints);
 

@@ -8,8 +8,10 @@
 #include "intake/PhotoListModel.h"
 #include "intake/ReprintRecords.h"
 #include "intake/ReprintState.h"
+#include "platform/CrashPoint.h"
 #include "platform/DecimalText.h"
 #include "platform/Pause.h"
+#include "printing/HandOver.h"
 #include "printing/PrintDispatcher.h"
 #include "printing/WorkMode.h"
 
@@ -36,6 +38,57 @@ bool AnyIdleChecked(const std::function<bool(int32_t mode)> &modeFits)
     return std::any_of(PrinterTable.begin(), PrinterTable.end(), [&](const PrinterEntry &entry) {
         return EntryChecked(entry) && EntryJobCount(entry) < 1 && modeFits(EntryWorkMode(entry));
     });
+}
+
+void AddToPrintedQuantity(PhotoListModel &printed, int printedRow, int copies)
+{
+    const int current = DecimalValue(printed.Text(printedRow, PrintedQuantityColumn));
+    printed.SetText(printedRow, PrintedQuantityColumn, QString::number(current + copies));
+}
+
+// Copies that did not print come back to the top of the list.
+void ReturnCopies(ReprintListModel &reprints, const ReprintRow &row, int copies, int64_t handOver)
+{
+    const std::lock_guard fileLock(reprint_file_cs);
+    reprints.InsertRow(0, {row.id, row.name, row.path, QString::number(copies)});
+    WriteRunLog(QStringLiteral("补打未被打印，重新排队:") + row.name);
+    MarkReprintHandOver(QLatin1Char('r'), handOver);
+    ReprintListChanged(reprints);
+}
+
+// Hands `copies` copies of `row` to a printer as one job that carries a
+// journalled hand-over. Once the job runs, `takeOff` changes the list (under
+// the file lock, so no other save writes the list half-changed) and the list
+// is saved with the hand-over's mark. The copies count on the printed list
+// (`printed`, when given) only once the spooler accepted them; copies it did
+// not accept come back. True when the job runs.
+bool HandOutCopies(ReprintListModel &reprints, PhotoListModel *printed, const ReprintRow &row, int printedRow,
+                   int copies, const std::function<void()> &takeOff)
+{
+    const std::lock_guard fileLock(reprint_file_cs);
+    const int64_t handOver = HandOver::Open(HandOver::Kind::Reprint, copies, row.name, row.path);
+    const auto answered = [&reprints, printed, row, printedRow, copies, handOver](PrintJobParams::Outcome outcome,
+                                                                                  int printedCopies) {
+        int back = 0;
+        if (outcome == PrintJobParams::Outcome::Accepted) {
+            if (printed)
+                AddToPrintedQuantity(*printed, printedRow, printedCopies);
+            back = copies - printedCopies;
+        } else if (outcome == PrintJobParams::Outcome::NotAccepted) {
+            back = copies;
+        }
+        if (back > 0)
+            ReturnCopies(reprints, row, back, handOver);
+    };
+    if (!DispatchPhoto(row.path.toStdString(), copies, row.name, ExcludedMode, handOver, answered)) {
+        HandOver::Done(handOver);
+        return false;
+    }
+    takeOff();
+    MarkReprintHandOver(QLatin1Char('h'), handOver);
+    SaveReprintList(reprints);
+    CrashPoint("after-reprint-handout");
+    return true;
 }
 
 } // namespace
@@ -102,12 +155,11 @@ bool ReprintWorker::PrinterTakesReprintsNow() const
 bool ReprintWorker::PrintAllCopiesAtOnce(ReprintListModel::Key key, const ReprintRow &row, int printedRow,
                                          int quantity)
 {
-    if (PrintCyclePhase != ReprintPhase || !DispatchPhoto(row.path.toStdString(), quantity, row.name, ExcludedMode))
-        return false;
-    AddToPrintedQuantity(printedRow, quantity);
     // Saved at once, so a restart within the pause does not print the row again.
-    m_reprints.SetTextOf(key, ReprintListModel::QuantityColumn, QStringLiteral("0"));
-    SaveReprintList(m_reprints);
+    if (PrintCyclePhase != ReprintPhase || !HandOutCopies(m_reprints, &m_printed, row, printedRow, quantity, [&] {
+            m_reprints.SetTextOf(key, ReprintListModel::QuantityColumn, QStringLiteral("0"));
+        }))
+        return false;
     Pause(RowDoneShown);
     return true;
 }
@@ -118,24 +170,19 @@ bool ReprintWorker::PrintSingleCopies(ReprintListModel::Key key, const ReprintRo
     int left = quantity;
     while (left > 0) {
         // A worker asked to stop leaves the copies still to print in the list.
+        bool rowKept = true;
         if (WorkerStopRequested() || PrintersBusy || PrintCyclePhase != ReprintPhase ||
-            !DispatchPhoto(row.path.toStdString(), 1, row.name, ExcludedMode))
+            !HandOutCopies(m_reprints, &m_printed, row, printedRow, 1, [&] {
+                --left;
+                rowKept = m_reprints.SetTextOf(key, ReprintListModel::QuantityColumn, QString::number(left));
+            }))
             break;
-        AddToPrintedQuantity(printedRow, 1);
-        --left;
-        if (!m_reprints.SetTextOf(key, ReprintListModel::QuantityColumn, QString::number(left)))
+        if (!rowKept)
             return false; // deleted by the operator meanwhile
-        SaveReprintList(m_reprints);
         Pause(CopySettle);
         Pause(CopyGap);
     }
     return left == 0;
-}
-
-void ReprintWorker::AddToPrintedQuantity(int printedRow, int copies)
-{
-    const int current = DecimalValue(m_printed.Text(printedRow, PrintedQuantityColumn));
-    m_printed.SetText(printedRow, PrintedQuantityColumn, QString::number(current + copies));
 }
 
 void ReprintWorker::RemoveRow(ReprintListModel::Key key)
@@ -159,9 +206,5 @@ bool PrintReprintRowOnStandby(ReprintListModel &reprints, int row)
             return false;
     }
     const int quantity = DecimalValue(texts.quantity);
-    if (!DispatchPhoto(texts.path.toStdString(), quantity, texts.name, ExcludedMode))
-        return false;
-    reprints.RemoveRowOf(key);
-    ReprintListChanged(reprints);
-    return true;
+    return HandOutCopies(reprints, nullptr, texts, DecimalValue(texts.id), quantity, [&] { reprints.RemoveRowOf(key); });
 }

@@ -13,8 +13,10 @@ class PhotoListModel;
 // that take new photos only. With one selected printer a row goes out as one
 // job of all its copies; with two or more as single copies, so they spread
 // over the printers. Every change of the list updates ReprintFileCount and
-// ReprintTotalCount and saves the list file; the printed list's quantity
-// grows by what was dispatched. Touches only the models, never a widget.
+// ReprintTotalCount and saves the list file. Copies leave the list when
+// their job starts, as a journalled hand-over (HandOver): the printed list's
+// quantity grows once the spooler accepted them, and copies it did not
+// accept come back to the top of the list. Touches only the models, never a widget.
 class ReprintWorker final
 {
 public:
@@ -38,7 +40,6 @@ private:
     // true when the row is done with.
     bool PrintAllCopiesAtOnce(ReprintListModel::Key key, const ReprintRow &row, int printedRow, int quantity);
     bool PrintSingleCopies(ReprintListModel::Key key, const ReprintRow &row, int printedRow, int quantity);
-    void AddToPrintedQuantity(int printedRow, int copies);
     void RemoveRow(ReprintListModel::Key key);
 
     PhotoListModel &m_printed;

@@ -2,16 +2,27 @@
 
 #include "intake/ReprintTexts.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 const QString kNoPrinter = QStringLiteral("未找到打印机。添加打印机的方法见 README.md 的 \"Giving the program a printer\" 一节；"
                                           "没有打印机时可用 ./run --demo 试用。");
+// The installed program has no checkout: its package carries the README.
+const QString kNoPrinterInstalled = QStringLiteral(
+    "未找到打印机。添加打印机的方法见 /usr/share/doc/vellora/README.md.gz 的 \"Giving the program a printer\" 一节；"
+    "没有打印机时可用 sudo vellora --demo 试用。");
+
+bool RunsFromPackage()
+{
+    return QCoreApplication::applicationDirPath() == QStringLiteral("/usr/bin");
+}
 
 } // namespace
 
 const QString &NoPrinterGuidance()
 {
-    return kNoPrinter;
+    return RunsFromPackage() ? kNoPrinterInstalled : kNoPrinter;
 }
 
 QString SetupGuidance(const SetupState &state)
@@ -19,7 +30,7 @@ QString SetupGuidance(const SetupState &state)
     if (state.printing)
         return {};
     if (state.printers == 0)
-        return kNoPrinter;
+        return NoPrinterGuidance();
     if (!state.sourceFolder)
         return QStringLiteral("开始前（1/5）：点击“数据源目录”旁的“选择”，选择照片到达的文件夹。");
     if (!state.frameFile)
@@ -33,6 +44,7 @@ QString SetupGuidance(const SetupState &state)
 
 bool IsRestingHint(const QString &text)
 {
-    return text.trimmed().isEmpty() || text == ReprintText::FirstHowTo || text == ReprintText::ReprintHowTo || text == kNoPrinter
+    return text.trimmed().isEmpty() || text == ReprintText::FirstHowTo || text == ReprintText::ReprintHowTo
+        || text == kNoPrinter || text == kNoPrinterInstalled
         || text.startsWith(QStringLiteral("开始前（")) || text.startsWith(QStringLiteral("准备就绪（"));
 }

@@ -410,6 +410,71 @@ std::optional<std::vector<PrintJobInfo>> CupsSpooler::Jobs(const PrinterHandle &
     return std::vector<PrintJobInfo>(jobs.begin() + begin, jobs.begin() + end);
 }
 
+std::optional<std::vector<KeptJob>> CupsSpooler::KeptJobsNamed(const QString &printer, const QString &jobName)
+{
+    ipp_t *request = PrinterRequest(IPP_OP_GET_JOBS, printer);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "all");
+    // Job names are private to their owner: ask as the user who printed them.
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    RequestAttributes(request, {"job-id", "job-name", "job-state", "number-of-documents", "time-at-creation", "copies"});
+    const auto response = Request(request, "/");
+    if (!response || ippGetStatusCode(AsIpp(response)) > IPP_STATUS_OK_CONFLICTING)
+        return std::nullopt;
+
+    struct Seen
+    {
+        KeptJob job;
+        QString name;
+        int state = 0;
+        int documents = 0;
+    };
+    std::vector<Seen> seen;
+    Seen *current = nullptr;
+    for (ipp_attribute_t *attribute = ippFirstAttribute(AsIpp(response)); attribute;
+         attribute = ippNextAttribute(AsIpp(response))) {
+        const char *name = ippGetName(attribute);
+        if (ippGetGroupTag(attribute) != IPP_TAG_JOB || !name) {
+            current = nullptr; // a separator between two jobs
+            continue;
+        }
+        if (!current)
+            current = &seen.emplace_back();
+        const std::string_view attributeName(name);
+        if (attributeName == "job-id")
+            current->job.id = ippGetInteger(attribute, 0);
+        else if (attributeName == "job-name")
+            current->name = QString::fromUtf8(ippGetString(attribute, 0, nullptr));
+        else if (attributeName == "job-state")
+            current->state = ippGetInteger(attribute, 0);
+        else if (attributeName == "number-of-documents")
+            current->documents = ippGetInteger(attribute, 0);
+        else if (attributeName == "time-at-creation")
+            current->job.createdAt = ippGetInteger(attribute, 0);
+        else if (attributeName == "copies")
+            current->job.copies = ippGetInteger(attribute, 0);
+    }
+    std::vector<KeptJob> jobs;
+    for (Seen &entry : seen) {
+        if (entry.name != jobName || entry.job.id <= 0)
+            continue;
+        entry.job.dropped = entry.state == IPP_JSTATE_CANCELED || entry.state == IPP_JSTATE_ABORTED;
+        entry.job.withDocument = !entry.job.dropped
+            && (entry.documents > 0 || entry.state == IPP_JSTATE_PROCESSING || entry.state == IPP_JSTATE_COMPLETED);
+        jobs.push_back(entry.job);
+    }
+    return jobs;
+}
+
+bool CupsSpooler::CancelJob(int jobId)
+{
+    ipp_t *request = ippNewRequest(IPP_OP_CANCEL_JOB);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, "ipp://localhost/");
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    const auto response = Request(request, "/jobs/");
+    return response && ippGetStatusCode(AsIpp(response)) <= IPP_STATUS_OK_CONFLICTING;
+}
+
 std::optional<PrinterDevice> CupsSpooler::DefaultDevice(const QString &name)
 {
     const auto response = PrinterAttributes(name, {"printer-make-and-model", "device-uri", "media-default",

@@ -38,6 +38,8 @@ public:
     std::optional<PrinterDevice> DefaultDevice(const QString &name) override;
     SpoolerAnswer PrintJpeg(const QString &printer, const JpegDocument &document) override;
     SpoolerAnswer ResumePrinter(const QString &name) override;
+    std::optional<std::vector<KeptJob>> KeptJobsNamed(const QString &printer, const QString &jobName) override;
+    bool CancelJob(int jobId) override;
     QUrl PreferencesPage(const QString &name) const override;
 
     // The status word of any job the daemon still remembers, finished ones included.

@@ -171,8 +171,18 @@ std::optional<Stamp> Replace(const std::filesystem::path &file, QByteArrayView b
 std::optional<Stamp> Append(const std::filesystem::path &file, QByteArrayView bytes, bool create)
 {
     Descriptor descriptor(OpenRetrying(file.c_str(), O_WRONLY | O_APPEND | (create ? O_CREAT : 0), 0666));
-    if (!descriptor.IsOpen() || !WriteFully(descriptor.Get(), bytes))
+    if (!descriptor.IsOpen())
         return std::nullopt;
+    // A write that fails part-way (a full disk) is cut back off, so the file
+    // never ends in half a line that later lines would be glued to.
+    const std::optional<Stamp> before = StampOfDescriptor(descriptor.Get());
+    if (!before)
+        return std::nullopt;
+    if (!WriteFully(descriptor.Get(), bytes)) {
+        while (::ftruncate(descriptor.Get(), static_cast<off_t>(before->size)) != 0 && errno == EINTR) {
+        }
+        return std::nullopt;
+    }
     const std::optional<Stamp> stamp = StampOfDescriptor(descriptor.Get());
     if (!descriptor.Close())
         return std::nullopt;

@@ -44,8 +44,10 @@ std::optional<Contents> ReadAll(const std::filesystem::path &file);
 // Returns the stamp of the new file, or nothing when it could not be written.
 std::optional<Stamp> Replace(const std::filesystem::path &file, QByteArrayView bytes);
 
-// Appends the bytes with one write call, so they reach the file at once.
-// With create false a missing file is a failure. Returns the stamp after the write.
+// Appends the bytes with one write call, so they reach the file at once;
+// all or nothing: a write that fails part-way (a full disk) is cut back to
+// the file's old length. With create false a missing file is a failure.
+// Returns the stamp after the write.
 std::optional<Stamp> Append(const std::filesystem::path &file, QByteArrayView bytes, bool create);
 
 // UTF-16LE bytes of the text, and text of UTF-16LE bytes (an odd last byte is dropped).

@@ -113,6 +113,17 @@ struct JpegDocument
     std::filesystem::path file;
 };
 
+// A job the spooler keeps, finished ones included, as a print job looks up
+// whether an earlier attempt reached the printer before it sends again.
+struct KeptJob
+{
+    int id = 0;
+    bool withDocument = false; // the spooler holds the whole document: it prints or has printed
+    bool dropped = false;      // canceled or aborted: it never printed
+    qint64 createdAt = 0;      // seconds since the epoch
+    int copies = 1;
+};
+
 // The spooler's answer to a request that changes something.
 struct SpoolerAnswer
 {
@@ -144,6 +155,20 @@ public:
     // default paper (neither cropped nor bordered when its shape matches),
     // and nothing else asked for. Accepted only when the spooler took it whole.
     virtual SpoolerAnswer PrintJpeg(const QString &printer, const JpegDocument &document) = 0;
+    // Every job of the printer with this job name the spooler still keeps,
+    // completed, canceled and aborted ones included; nothing when it cannot be asked.
+    virtual std::optional<std::vector<KeptJob>> KeptJobsNamed(const QString &printer, const QString &jobName)
+    {
+        (void)printer;
+        (void)jobName;
+        return std::vector<KeptJob>{};
+    }
+    // Cancels a job (one that never got its document, so it cannot print later).
+    virtual bool CancelJob(int jobId)
+    {
+        (void)jobId;
+        return false;
+    }
     // Starts a stopped queue again and releases the jobs it held back.
     virtual SpoolerAnswer ResumePrinter(const QString &name) = 0;
     // The page where the operator changes the printer's preferences.

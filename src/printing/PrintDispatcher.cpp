@@ -110,7 +110,7 @@ void ClearDispatchBusyLater()
 } // namespace
 
 bool DispatchPhoto(const std::filesystem::path &picturePath, int copies, const QString &pictureName,
-                   int32_t excludedMode)
+                   int32_t excludedMode, int64_t handOver, std::function<void(PrintJobParams::Outcome, int)> answered)
 {
     WriteRunLog(QStringLiteral("分配打印机打印照片"));
     bool idle = false;
@@ -129,6 +129,8 @@ bool DispatchPhoto(const std::filesystem::path &picturePath, int copies, const Q
     params->pictureName = pictureName;
     params->picturePath = picturePath;
     params->copies = copies;
+    params->handOver = handOver;
+    params->answered = std::move(answered);
     CheckThreadTables();
     WriteRunLog(QStringLiteral("创建打印子线程"));
     AddEntryJobCount(PrinterTable[choice->index], copies);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "printing/PrintJobParams.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -14,5 +16,9 @@
 // the spooler or a print job: callable from the user-interface thread.
 // The dispatch stays busy (DispatchBusy) for a second after a job started,
 // on a thread of its own, so the caller does not wait for it.
+// `handOver` and `answered` go to the job (PrintJobParams): the job carries
+// out that hand-over and tells the caller what became of it, unless no job
+// was started (false), in which case nothing is told.
 bool DispatchPhoto(const std::filesystem::path &picturePath, int copies, const QString &pictureName,
-                   int32_t excludedMode);
+                   int32_t excludedMode, int64_t handOver = 0,
+                   std::function<void(PrintJobParams::Outcome, int)> answered = {});

@@ -7,17 +7,20 @@
 #include "compose/ExifOrientation.h"
 #include "compose/ImageFiles.h"
 #include "platform/CodePage936.h"
+#include "platform/CrashPoint.h"
 #include "platform/Pause.h"
+#include "printing/HandOver.h"
 #include "platform/WorkerSet.h"
 #include "printing/PageShape.h"
 #include "printing/PrinterStatus.h"
-#include "printing/SavePrintInfo.h"
 
 #include <QBuffer>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
 
+#include <algorithm>
+#include <atomic>
 #include <future>
 #include <mutex>
 #include <unistd.h>
@@ -111,10 +114,17 @@ private:
     // Pauses of one second per copy each.
     void CopyPauses(int count) const;
     bool ReadPhoto();
-    bool PrintPage();
+    // An earlier attempt of this photo that reached the spooler after all,
+    // or the page sent now: the spooler's answer either way.
+    SpoolerAnswer LookUpOrSend();
+    std::optional<SpoolerAnswer> LookUpDoubts();
+    SpoolerAnswer PrintPage();
     void EndPrintingPhase();
     void CountCopies();
+    void Tell(PrintJobParams::Outcome outcome, int copies) const;
 
+    using Outcome = PrintJobParams::Outcome;
+    Outcome m_outcome = Outcome::NotAccepted; // told by the destructor when the job ends early
     const PrintJobParams &m_params;
     const std::shared_ptr<Spooler> m_spooler;
     std::unique_lock<std::recursive_mutex> m_printing{print_thread_cs, std::defer_lock};
@@ -123,6 +133,8 @@ private:
     bool m_sendFile = false;     // the photo file goes as it is: nothing to turn or stretch
     bool m_turn = false;         // otherwise the photo is turned for the page,
     QImage m_image;              // and this is the photo
+    bool m_told = false;         // the caller knows the outcome
+    int m_copiesPrinted = 0;     // copies of an accepted job (an earlier attempt's may differ)
 };
 
 PrintJobRun::PrintJobRun(const PrintJobParams &params)
@@ -136,8 +148,19 @@ PrintJobRun::~PrintJobRun()
     m_image = QImage();
     if (m_printing.owns_lock())
         EndPrintingPhase();
+    // A job that ended early (no printer, an error) still gives its photo back.
+    if (!m_told) {
+        Tell(m_outcome, m_params.copies);
+        HandOver::Done(m_params.handOver);
+    }
     PrintingName.Set(QString());
     DispatchBusy = false;
+}
+
+void PrintJobRun::Tell(PrintJobParams::Outcome outcome, int copies) const
+{
+    if (m_params.answered)
+        m_params.answered(outcome, copies);
 }
 
 PrinterEntry *PrintJobRun::Entry() const
@@ -162,6 +185,7 @@ void PrintJobRun::Run()
     DispatchBusy = true;
     PrintingNow = true;
     PrintingName.Set(picture);
+    CrashPoint("during-print-delay");
     Pause(std::chrono::seconds(PrintDelaySeconds.load()));
     // Asked to stop within its delay: nothing was sent, nothing is printed.
     if (WorkerStopRequested())
@@ -183,6 +207,7 @@ void PrintJobRun::Run()
     // A photo that cannot be read would come out as a blank sheet of photo paper.
     if (!loaded) {
         WriteRunLog(QStringLiteral("不能读取图片:") + picture);
+        m_outcome = Outcome::CannotPrint;
         return;
     }
 
@@ -193,16 +218,21 @@ void PrintJobRun::Run()
     Log(QStringLiteral(" GlobalUnlock(pPrintdlg.m_pd.hDevMode)"));
     Log(QStringLiteral(" - ResetDC"));
 
-    const bool accepted = PrintPage();
+    const SpoolerAnswer answer = LookUpOrSend();
     EndPrintingPhase();
     Log(QStringLiteral(" - print_thread_cs.Unlock()"));
 
-    // A document the spooler refused prints nothing: it is neither counted nor recorded.
-    if (accepted) {
+    // A document the spooler refused prints nothing: it is neither counted
+    // nor recorded, and its photo or copies wait for a printer again.
+    if (answer.accepted) {
+        CrashPoint("after-send-before-record");
         CopyPauses(1);
         CountCopies();
-        SavePrintInfo(picture, m_params.copies);
+        HandOver::Record(m_params.handOver, picture, m_copiesPrinted);
         Log(QStringLiteral(" - SavePrintInfo"));
+        Tell(Outcome::Accepted, m_copiesPrinted);
+        m_told = true;
+        HandOver::Done(m_params.handOver);
         // All copy pauses but the first come after the record, none inside
         // the printing phase: that phase (delay, read, send) then ends within
         // one four-second print cycle, so a burst's next phase-0 dispatch is
@@ -210,6 +240,9 @@ void PrintJobRun::Run()
         CopyPauses(3);
     } else {
         WriteRunLog(name + QStringLiteral("打印作业未被接受:") + picture);
+        Tell(Outcome::NotAccepted, m_params.copies);
+        m_told = true;
+        HandOver::Done(m_params.handOver);
     }
     WriteRunLog(name + QStringLiteral("打印照片线程结束:") + picture);
 }
@@ -230,8 +263,66 @@ bool PrintJobRun::ReadPhoto()
     return !m_image.isNull();
 }
 
-// Sends the page; true when the spooler took the document.
-bool PrintJobRun::PrintPage()
+SpoolerAnswer PrintJobRun::LookUpOrSend()
+{
+    const QString &picture = m_params.pictureName;
+    if (const std::optional<SpoolerAnswer> earlier = LookUpDoubts())
+        return *earlier;
+    const int64_t sentAt = HandOver::Sent(m_params.handOver, m_params.printerName);
+    SpoolerAnswer answer = PrintPage();
+    if (answer.accepted) {
+        HandOver::Accepted(m_params.handOver, answer.jobId);
+        m_copiesPrinted = m_params.copies;
+    } else {
+        // Refused or unanswered, it may still print (a spooler that froze
+        // after taking the document): looked up before this name goes again.
+        HandOver::Unanswered({m_params.handOver, m_params.printerName, picture, sentAt, m_params.copies});
+    }
+    return answer;
+}
+
+// Earlier attempts of this job name that were never answered: the spooler
+// keeps its jobs with their names, finished ones too, so an attempt that
+// reached it is found there and counts instead of printing the photo again.
+// Nothing when none printed; a refusal when the spooler cannot be asked.
+std::optional<SpoolerAnswer> PrintJobRun::LookUpDoubts()
+{
+    // A spooler's clock second and ours may straddle a tick.
+    constexpr int64_t kSlackSeconds = 2;
+    const QString &picture = m_params.pictureName;
+    HandOver::Doubt doubt;
+    while (HandOver::TakeDoubt(picture, doubt)) {
+        std::optional<std::vector<KeptJob>> jobs = m_spooler->KeptJobsNamed(doubt.printer, picture);
+        if (!jobs) {
+            HandOver::KeepDoubt(doubt);
+            return SpoolerAnswer{false, 0, QStringLiteral("the spooler cannot be asked about an earlier attempt")};
+        }
+        std::sort(jobs->begin(), jobs->end(), [](const KeptJob &a, const KeptJob &b) { return a.id < b.id; });
+        const KeptJob *printed = nullptr;
+        for (const KeptJob &job : *jobs) {
+            if (job.createdAt < doubt.since - kSlackSeconds || HandOver::Claimed(job.id))
+                continue;
+            if (job.withDocument) {
+                printed = &job;
+                break;
+            }
+            // A job that never got its document must not print later on its own.
+            if (!job.dropped)
+                m_spooler->CancelJob(job.id);
+        }
+        HandOver::Resolved(doubt, printed ? printed->id : 0);
+        if (printed) {
+            WriteRunLog(m_params.printerName + QStringLiteral(" - 已在打印队列:") + picture);
+            HandOver::Accepted(m_params.handOver, printed->id);
+            m_copiesPrinted = doubt.copies;
+            return SpoolerAnswer{true, printed->id, {}};
+        }
+    }
+    return std::nullopt;
+}
+
+// Sends the page: the spooler's answer.
+SpoolerAnswer PrintJobRun::PrintPage()
 {
     const QString &picture = m_params.pictureName;
     if (PrinterEntry *entry = Entry())
@@ -252,7 +343,7 @@ bool PrintJobRun::PrintPage()
     Log(QStringLiteral(" - EndDoc"));
     if (!answer.accepted && !answer.reason.isEmpty())
         Log(QStringLiteral(" - ") + answer.reason);
-    return answer.accepted;
+    return answer;
 }
 
 void PrintJobRun::EndPrintingPhase()
@@ -266,7 +357,7 @@ void PrintJobRun::CountCopies()
     // The refresh reads the count under the table lock.
     const std::lock_guard table(printer_table_cs);
     if (PrinterEntry *entry = Entry())
-        entry->printedCount += m_params.copies;
+        entry->printedCount += m_copiesPrinted;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 
 // What one print job thread is handed: which printer, which photo, how many
 // copies. The reprint and combination threads carry their own parameters in
@@ -20,4 +21,16 @@ struct PrintJobParams
     QString spareText2;
     QString spareText3;
     int32_t spareFlag = 0;
+
+    // The hand-over this job carries out (0: none, nothing is journalled).
+    int64_t handOver = 0;
+    // What became of the job, told once, on the job's thread, after its
+    // printing phase and before its hand-over is done: the caller moves the
+    // photo or the copies accordingly.
+    enum class Outcome {
+        Accepted,    // the spooler took it (or an earlier attempt): `copies` count as printed
+        NotAccepted, // not printed: wait for a printer again
+        CannotPrint, // the photo cannot be read: trying again would not help
+    };
+    std::function<void(Outcome outcome, int copies)> answered;
 };

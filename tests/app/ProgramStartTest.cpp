@@ -1,6 +1,7 @@
 #include "desk/SysValues.h"
 #include "platform/Utf16File.h"
 #include "tests/support/PrivateCups.h"
+#include "tests/app/RunningProgram.h"
 #include "tests/support/ProgramFolder.h"
 
 #include <QDate>
@@ -9,6 +10,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -19,67 +21,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The real program, started offscreen in the current program folder.
-class Program final
-{
-public:
-    // `extra` adds to the environment, "NAME=value" each.
-    explicit Program(const QStringList &extra = {}, const QStringList &arguments = {})
-    {
-        m_process.setProgram(QStringLiteral(VELLORA_BINARY));
-        m_process.setArguments(arguments);
-        m_process.setWorkingDirectory(QString::fromStdString(fs::current_path().string()));
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        for (const QString &variable : extra)
-            env.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
-        m_process.setProcessEnvironment(env);
-        m_process.start();
-        m_process.waitForStarted();
-    }
-    ~Program() { Kill(); }
-
-    void Kill()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-
-private:
-    QProcess m_process;
-};
-
-QByteArray ReadFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString TodaysLog()
-{
-    return QStringLiteral("Config/LOG/") + QDate::currentDate().toString(QStringLiteral("yyyyMMdd"))
-        + QStringLiteral(".ini");
-}
+using Program = RunningProgram;
 
 // Code page 936 bytes, spelled out so the test does not trust our own converter.
 const QByteArray kProgramOpened("\xB4\xF2\xBF\xAA\xC8\xED\xBC\xFE");              // 打开软件
 const QByteArray kRecoveryFinished("\xCD\xEA\xB3\xC9\xB1\xC0\xC0\xA3\xBB\xD6\xB8\xB4"); // 完成崩溃恢复
 const QByteArray kAutoReprintStarted(
     "\xBF\xAA\xCA\xBC\xD7\xD4\xB6\xAF\xB2\xB9\xB4\xF2\xBB\xE1\xBB\xB0\xCF\xDF\xB3\xCC"); // 开始自动补打会话线程
-
-bool WaitFor(const std::function<bool()> &condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(100);
-    }
-    return true;
-}
 
 // The start is logged first and then marked in the state file.
 bool WaitForStartMarked()
@@ -108,6 +56,58 @@ TEST(Program, FirstStartInAnEmptyFolderPreparesItAndLogsTheStart)
     const QByteArray log = ReadFile(TodaysLog());
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\[\\d{4,9}\\]\r\nCode=")).match(QString::fromLatin1(log)).hasMatch())
         << log.toStdString();
+}
+
+// A run from a terminal without any display: the answer comes and the
+// process ends, where a window could never open.
+TEST(Program, VersionAndHelpAnswerWithoutADisplay)
+{
+    const struct {
+        const char *argument;
+        const char *answer;
+    } cases[] = {{"--version", "vellora " VELLORA_VERSION "\n"}, {"--help", "--home-folder"}, {"-h", "Usage: vellora"}};
+    for (const auto &c : cases) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(variable));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(VELLORA_BINARY), {QString::fromLatin1(c.argument)});
+        ASSERT_TRUE(process.waitForFinished(5000)) << c.argument;
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << c.argument;
+        EXPECT_EQ(process.exitCode(), 0) << c.argument;
+        EXPECT_TRUE(process.readAllStandardOutput().contains(c.answer)) << c.argument;
+    }
+}
+
+// The launcher's start runs in Vellora under the home folder, made on first
+// start, and leaves the folder it was started from alone; a home folder
+// that cannot hold it ends the start with the reason.
+TEST(Program, LauncherStartRunsInTheProgramFolderUnderTheHomeFolder)
+{
+    const ProgramFolder startedFrom(ProgramFolder::Config::Omit);
+    QTemporaryDir home;
+    const QString homeFolder = home.path() + QStringLiteral("/Vellora");
+    Program program({QStringLiteral("HOME=") + home.path()}, {QStringLiteral("--home-folder")});
+    ASSERT_TRUE(WaitFor([&] {
+        return ReadFile(homeFolder + QStringLiteral("/Config/LOG/Sys.ini")).contains("Action=Start");
+    }, 15000));
+    EXPECT_TRUE(fs::is_directory((homeFolder + QStringLiteral("/Pic_P")).toStdString()));
+    EXPECT_FALSE(fs::exists("Config"));
+    program.Kill();
+
+    QFile notAFolder(home.filePath(QStringLiteral("file")));
+    ASSERT_TRUE(notAFolder.open(QIODevice::WriteOnly));
+    notAFolder.close();
+    QProcess refused;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), notAFolder.fileName());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    refused.setProcessEnvironment(env);
+    refused.start(QStringLiteral(VELLORA_BINARY), {QStringLiteral("--home-folder")});
+    ASSERT_TRUE(refused.waitForFinished(5000));
+    EXPECT_EQ(refused.exitCode(), 1);
+    EXPECT_TRUE(refused.readAllStandardError().contains("cannot use the program folder"));
 }
 
 TEST(Program, KilledProgramRecoversOnceAtItsTwelfthTick)
@@ -179,6 +179,29 @@ TEST(Program, KilledWithAutomaticReprintOnResumesItAndPrintsTheToolsInfoFile)
     EXPECT_EQ(job.copies, 2);
     EXPECT_FALSE(fs::exists("info/1234.vellora"));
     EXPECT_EQ(ReadFile(TodaysLog()).count(kAutoReprintStarted), 2);
+}
+
+// Crash recovery restarts automatic reprint while the face-counting tool is
+// not running: its "请打开 Zendrik 软件" notice shows without holding the
+// window's one-second timer, so ten waiting photos all print while nobody
+// presses OK (a box that waited there stopped the printer refresh after the
+// first photo).
+TEST(Program, RecoveryNoticeOfAMissingCompanionDoesNotStopPrinting)
+{
+    const ProgramFolder folder;
+    PrivateCups cups;
+    ASSERT_TRUE(cups.Start());
+    ASSERT_TRUE(cups.AddQueue(QStringLiteral("Photo-A")));
+    PrepareEventKilled(true);
+    fs::create_directories("Pic_P");
+    for (int i = 0; i < 10; ++i) {
+        QImage photo(60, 40, QImage::Format_RGB32);
+        photo.fill(Qt::darkBlue);
+        ASSERT_TRUE(photo.save(QStringLiteral("Pic_P/30%1.jpg").arg(i, 2, 10, QLatin1Char('0'))));
+    }
+    Program program({QStringLiteral("CUPS_SERVER=") + cups.Server(), QStringLiteral("VELLORA_PAUSE_SCALE=0.05")});
+    // Twelve seconds to recovery, then one photo per four-second print cycle.
+    EXPECT_TRUE(cups.WaitForReceived(10, std::chrono::seconds(90))) << cups.ReceivedJobs().size();
 }
 
 // Killed just after a combination print of three copies went out once: the
@@ -299,4 +322,28 @@ TEST(Program, DemoPrintsArrivingPhotosIntoItsFolderAndItsSpoolerEndsWithIt)
     EXPECT_TRUE(fs::exists("cups/cups.sock") || fs::exists("cups/etc/printers.conf"));
     EXPECT_EQ(fs::exists("/etc/cups/printers.conf") ? fs::last_write_time("/etc/cups/printers.conf") : fs::file_time_type(),
               systemQueues);
+}
+
+// One program per program folder: a second start in the same folder is
+// refused with its message while the first runs, and works at once after
+// the first was killed with SIGKILL (the system drops the lock with it).
+TEST(Program, SecondStartInTheSameFolderIsRefusedUntilTheFirstIsKilled)
+{
+    const ProgramFolder folder;
+    Program first;
+    ASSERT_TRUE(WaitFor([] { return ReadFile(TodaysLog()).contains(kProgramOpened); }, 15000));
+
+    Program second;
+    ASSERT_TRUE(second.Ended(15000));
+    EXPECT_FALSE(second.Crashed());
+    EXPECT_EQ(second.ExitCode(), 2);
+    const QString message = QString::fromUtf8(second.Output());
+    EXPECT_TRUE(message.contains(QStringLiteral("Vellora 已在此程序目录中运行（进程 %1）").arg(first.Pid())))
+        << message.toStdString();
+    EXPECT_EQ(ReadFile(TodaysLog()).count(kProgramOpened), 1);
+
+    first.Kill();
+    Program third;
+    EXPECT_TRUE(WaitFor([] { return ReadFile(TodaysLog()).count(kProgramOpened) == 2; }, 15000));
+    EXPECT_FALSE(third.Ended(2000));
 }

@@ -30,6 +30,7 @@ struct PreviousRun
     std::vector<bool> expectChecked;     // printers printed 0, 2 and 1 copies before the crash
     bool expectAutoPrintRunning;
     bool expectAutoReprintStarted;
+    std::vector<bool> checkedBefore{false, false, false}; // checked by the operator before recovery ran
 };
 
 struct Calls
@@ -53,15 +54,18 @@ void FreshStartWithListsReady()
     PrintedListReady = true;
 }
 
-void AddPrinters(PrinterListModel &list)
+void AddPrinters(PrinterListModel &list, const std::vector<bool> &checked = {false, false, false})
 {
     for (const int printed : {0, 2, 1}) {
         PrinterEntry entry;
         entry.name = QStringLiteral("Photo-%1").arg(PrinterTable.size());
         entry.printedCount = printed;
-        PrinterTable.push_back(entry);
+        entry.checked = checked[PrinterTable.size()];
         list.AppendRow({entry.name, entry.statusText, QStringLiteral("NULL"), QString::number(printed),
                         QStringLiteral("0"), QStringLiteral("A4")});
+        list.SetChecked(static_cast<int>(PrinterTable.size()), entry.checked);
+        PrinterTable.push_back(entry);
+        SelectedPrinterCount += entry.checked ? 1 : 0;
     }
 }
 
@@ -90,6 +94,11 @@ TEST(CrashRecovery, RestoresWhatThePreviousRunLeftInTheStateFile)
         {"no_printer_chosen_still_restarts_printing",
          {{"Action", "Start"}, {"AutoPrint", "Start"}, {"ChoosePrinter", "False"}},
          true, {false, false, false}, true, false},
+        // Recovery after the operator checked printers and their first jobs
+        // went out, none counted yet: they stay chosen and counted.
+        {"printers_checked_meanwhile_stay_chosen",
+         {{"Action", "Start"}, {"AutoPrint", "Start"}, {"ChoosePrinter", "True"}},
+         true, {true, true, true}, true, false, {true, false, true}},
     };
     for (const PreviousRun &c : cases) {
         SCOPED_TRACE(c.name);
@@ -100,7 +109,7 @@ TEST(CrashRecovery, RestoresWhatThePreviousRunLeftInTheStateFile)
         for (const auto &[key, value] : c.sysValues)
             WriteSysValue(QStringLiteral("System"), key, value);
         PrinterListModel list;
-        AddPrinters(list);
+        AddPrinters(list, c.checkedBefore);
 
         const bool pending = OpenShutdownMarker();
         EXPECT_EQ(pending, c.expectRecovery);

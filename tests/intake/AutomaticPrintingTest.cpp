@@ -142,6 +142,8 @@ TEST_F(AutomaticPrinting, ABurstIsComposedAndPrintedInNameOrderWhileItArrives)
     DropPhotos(names);
 
     ASSERT_EVENTUALLY(Files("Pic_R").size() == 12, 60000);
+    // A photo joins the printed list once the spooler has accepted its job.
+    ASSERT_EVENTUALLY(Queue().Printed().RowCount() == 12, 30000);
     for (int number = 1; number <= 12; ++number) {
         const QString key = QStringLiteral("%1").arg(number, 4, 10, QLatin1Char('0'));
         EXPECT_EQ(PictureNumberOf(key), number) << "numbered in name order: " << key.toStdString();

@@ -109,7 +109,7 @@ class Queue : public testing::Test
 {
 protected:
     Queue()
-        : harness(std::make_shared<FakeSpooler>(), 0.01)
+        : harness(FakeSpooler::PrintingEverything(), 0.01)
     {
         CreateWorkingFolders();
         fs::create_directory("in");

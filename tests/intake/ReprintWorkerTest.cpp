@@ -11,6 +11,8 @@
 #include "tests/support/FakeSpooler.h"
 
 
+#include <QImage>
+
 #include <gtest/gtest.h>
 
 #include <future>
@@ -44,8 +46,12 @@ TEST(ReprintWorkerPass, PrintsKeepsOrDropsRowZero)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         // Two printers: the pauses after a copy leave room to end the phase in between.
-        PrintHarness harness(std::make_shared<FakeSpooler>(), c.printers > 1 ? 0.1 : 0.01);
+        PrintHarness harness(FakeSpooler::PrintingEverything(), c.printers > 1 ? 0.1 : 0.01);
         CreateWorkingFolders();
+        // A photo that cannot be read prints nothing and counts nothing.
+        QImage photo(30, 20, QImage::Format_RGB32);
+        photo.fill(Qt::green);
+        ASSERT_TRUE(photo.save(QStringLiteral("Pic_R/1234.jpg")));
         for (int printer = 0; printer < c.printers; ++printer)
             harness.AddPrinter(QStringLiteral("Photo-%1").arg(printer), true, 0, c.mode);
         PhotoListModel printed(PhotoListModel::PrintedHeaders(), QSize(9, 6));
@@ -59,9 +65,9 @@ TEST(ReprintWorkerPass, PrintsKeepsOrDropsRowZero)
 
         ReprintWorker worker(printed, reprints);
         if (c.printers > 1) {
-            // The pass goes on while the phase lasts; here it ends once the first copy is counted.
-            std::thread phaseEnd([&printed] {
-                while (printed.Text(0, 1) == QLatin1String("1"))
+            // The pass goes on while the phase lasts; here it ends once the first copy left the row.
+            std::thread phaseEnd([&reprints, &c] {
+                while (reprints.Row(0) && reprints.Row(0)->quantity == QString::fromUtf8(c.quantity))
                     std::this_thread::yield();
                 PrintCyclePhase = 3;
             });
@@ -72,6 +78,8 @@ TEST(ReprintWorkerPass, PrintsKeepsOrDropsRowZero)
         }
         EXPECT_FALSE(ReprintWorkerBusy);
         EXPECT_EQ(EntryJobCount(PrinterTable[0]), c.jobCount);
+        // The printed quantity grows once the spooler has accepted the copies.
+        EXPECT_TRUE(PrintHarness::WaitForPrintThreads());
         EXPECT_EQ(printed.Text(0, 1), QString::fromUtf8(c.printedAfter));
         QStringList left;
         int total = 0;
@@ -93,7 +101,7 @@ TEST(ReprintWorkerPass, PrintsKeepsOrDropsRowZero)
 // the printer table, it returns at once and leaves the row; afterwards it prints.
 TEST(ReprintOnStandby, NeverWaitsForThePrinterTable)
 {
-    PrintHarness harness(std::make_shared<FakeSpooler>(), 0.01);
+    PrintHarness harness(FakeSpooler::PrintingEverything(), 0.01);
     CreateWorkingFolders();
     harness.AddPrinter(QStringLiteral("Standby"), true, 0, WorkModeStandby);
     StandbyInUse = true;

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 
 // An in-memory spooler: printers with a status word, attributes, jobs, a
@@ -53,6 +54,9 @@ public:
     // Documents are kept as sent; they are refused unless AcceptDocuments(true).
     SpoolerAnswer PrintJpeg(const QString &printer, const JpegDocument &document) override;
     void AcceptDocuments(bool accept);
+    // A spooler that prints whatever it is sent, on any printer name: each
+    // unknown name has the default device, and documents are accepted.
+    static std::shared_ptr<FakeSpooler> PrintingEverything();
     std::vector<JpegDocument> Documents() const;
     SpoolerAnswer ResumePrinter(const QString &name) override;
     std::optional<Printer> Get(const QString &name);
@@ -65,6 +69,7 @@ private:
     std::vector<Printer> m_printers;
     bool m_reachable = true;
     bool m_acceptDocuments = false;
+    bool m_anyPrinter = false;
     std::vector<JpegDocument> m_documents;
     int m_calls = 0;
     std::function<void(const QString &)> m_onJobs;

@@ -20,3 +20,11 @@ void ShowNotice(QWidget *parent, const QString &text)
     QMessageBox box(QMessageBox::Information, kTitle, text, QMessageBox::Ok, parent);
     box.exec();
 }
+
+void ShowNoticeLater(QWidget *parent, const QString &text)
+{
+    auto *box = new QMessageBox(QMessageBox::Information, kTitle, text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}

@@ -273,7 +273,8 @@ void Scene_Print_Manager::CreateReprintFeeds()
 {
     m_feeds = std::make_unique<ReprintFeeds>(m_manager->Queue().Printed(), *m_reprints, ReprintFeed::Ui{
         [this](const QString &text) { ShowHintLater(text); },
-        [this](const QString &message) { ShowNotice(this, message); },
+        // Crash recovery starts a feed inside the window's one-second timer: its notice must not wait there.
+        [this](const QString &message) { ShowNoticeLater(this, message); },
     });
     m_combinationSession = std::make_unique<CombinationReprintSession>(
         m_manager->Queue().Printed(), *m_reprints, [this](const QString &text) { ShowHintLater(text); });

@@ -1,0 +1,9 @@
+#pragma once
+
+// Named points of the print hand-over where a test can make the program die
+// at once, as a kill or a power cut would: the environment variable
+// VELLORA_CRASH_AT names the point, and the program ends with SIGKILL when it
+// reaches it (no destructor, no flush). Without the variable this costs one
+// comparison. The names in use: "after-move-to-printed",
+// "after-send-before-record", "after-reprint-handout", "during-print-delay".
+void CrashPoint(const char *name);
