@@ -286,9 +286,9 @@ TEST_F(AutomaticPrinting, AFullDiskStopsTheRoadOnceAndItResumesWhenThereIsRoom)
     Page().StartButton()->click();
     DropPhotos({QStringLiteral("IMG_0001.JPG"), QStringLiteral("IMG_0002.JPG")});
 
-    const QString stop = QStringLiteral("照片合成已停止：磁盘空间不足（待打印目录 Pic_P 所在磁盘只剩 5 MB）。"
+    const QString stop = QStringLiteral("照片合成已停止：磁盘空间不足（待打印目录 Pic_P 所在磁盘剩余不到 8 MB）。"
                                         "照片留在数据源目录，不占用编号；修复后自动继续。");
-    ASSERT_EVENTUALLY(Page().Hint()->text() == stop, 10000);
+    ASSERT_EVENTUALLY_EQ(Page().Hint()->text(), stop, 10000);
     QTest::qWait(3000); // more scans find the disk still full
     EXPECT_EQ(RunLogCount(stop), 1);
     EXPECT_EQ(PictureCounter, 0);
