@@ -1,13 +1,15 @@
 #include "compose/PictureNumber.h"
 
-#include "platform/Clock.h"
-#include "platform/DecimalText.h"
 #include "platform/Profile.h"
 
-#include <QDateTime>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <limits>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <utility>
 #include <system_error>
 
 namespace {
@@ -21,14 +23,30 @@ void RaiseCounterTo(int number)
     }
 }
 
-// Year to second written one after the other without padding; a key with an
-// empty value stands for this number.
-QString TimeDigits(const QDateTime &now)
+// A recorded number the program itself could have written: decimal digits,
+// no more than an event can use. Anything else (an empty value, letters, a
+// number near the counter's end) would use up the numbers after it.
+constexpr int MaxRecordedNumber = 9999999;
+
+std::optional<int> RecordedNumber(const QString &text)
 {
-    const QDate date = now.date();
-    const QTime time = now.time();
-    return QString::number(date.year()) + QString::number(date.month()) + QString::number(date.day())
-        + QString::number(time.hour()) + QString::number(time.minute()) + QString::number(time.second());
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,7}$"));
+    if (!digits.match(text).hasMatch())
+        return std::nullopt;
+    const int number = text.toInt();
+    return number <= MaxRecordedNumber ? std::optional<int>(number) : std::nullopt;
+}
+
+std::mutex reportMutex;
+PictureNumberReport report;
+std::set<std::pair<QString, QString>> reported; // key and value, each said once
+
+void ReportUnusable(const QString &key, const QString &text)
+{
+    std::lock_guard lock(reportMutex);
+    if (!reported.emplace(key, text).second || !report)
+        return;
+    report(QStringLiteral("图片编号文件中“%1”的值“%2”不是可用的编号，按没有编号处理，不占用编号").arg(key, text));
 }
 
 } // namespace
@@ -41,10 +59,18 @@ QString PictureNumberKey(const QString &fileName)
 
 int PictureNumberOf(const QString &fileName)
 {
-    const QString text = Profile::Read(PictureNumberFile, Section, PictureNumberKey(fileName), QStringLiteral("Error"));
-    const int number = LeadingDigitsValue(text.isEmpty() ? TimeDigits(Clock::Now()) : text);
-    RaiseCounterTo(number);
-    return number;
+    const QString missing = QStringLiteral("Error");
+    const QString key = PictureNumberKey(fileName);
+    const QString text = Profile::Read(PictureNumberFile, Section, key, missing);
+    if (text == missing)
+        return 0;
+    const std::optional<int> number = RecordedNumber(text);
+    if (!number) {
+        ReportUnusable(key, text);
+        return 0;
+    }
+    RaiseCounterTo(*number);
+    return *number;
 }
 
 int NextPictureNumber()
@@ -71,6 +97,13 @@ void TakePictureNumber(int number)
 bool RecordPictureNumber(const QString &key, int number)
 {
     return Profile::Write(PictureNumberFile, Section, key, QString::number(number));
+}
+
+void SetPictureNumberReport(PictureNumberReport newReport)
+{
+    std::lock_guard lock(reportMutex);
+    report = std::move(newReport);
+    reported.clear();
 }
 
 void ForgetPictureNumbers()

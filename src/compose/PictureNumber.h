@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 
 // Picture numbers: a running number per composed photo, printed as its label,
 // shown in the lists and used to find it for a reprint. Each photo's number is
@@ -21,9 +22,16 @@ inline const std::filesystem::path PictureNumberFile{"Config/PictureNumber.ini"}
 QString PictureNumberKey(const QString &fileName);
 
 // The recorded number of a photo, 0 when none is recorded (or the file is
-// missing); raises PictureCounter to it. A key with an empty value stands for
-// a number made from the current local time, which saturates to 2147483647.
+// missing); raises PictureCounter to it. A value that is not a number the
+// program could have given (empty, letters, above 9999999) also gives 0 and
+// leaves the counter, so it uses up no numbers; it is said once through the
+// report.
 int PictureNumberOf(const QString &fileName);
+
+// Where an unusable recorded value is said (the run log and the hint line);
+// none until the print manager sets it. May be called from any thread.
+using PictureNumberReport = std::function<void(const QString &text)>;
+void SetPictureNumberReport(PictureNumberReport report);
 
 // Advances PictureCounter by one and returns the new number. The counter
 // stays at 2147483647 once it got there instead of wrapping to a negative

@@ -1,5 +1,7 @@
 #include "compose/TemplateForm.h"
 
+#include "compose/TemplateSettingRanges.h"
+
 #include "platform/DecimalText.h"
 #include "platform/FileIo.h"
 #include "platform/Profile.h"
@@ -96,6 +98,28 @@ TemplateForm FillTemplateForm(TemplateSettings &settings, bool newTemplateChosen
 QString MarginText(const QString &typed)
 {
     return QString::number(DecimalValue(typed));
+}
+
+QStringList CheckTemplateForm(TemplateForm &form, const TemplateSettings &inForce)
+{
+    QStringList messages;
+    const auto number = [&messages](QString &field, const NumberSetting &range, int value) {
+        const CheckedNumber checked = CheckNumber(range, field, value);
+        if (checked.message.isEmpty())
+            return;
+        field = QString::number(checked.value.value_or(value));
+        messages.append(checked.message);
+    };
+    const CheckedDecimal scale = CheckDecimal(TemplateRanges::Proportion(), form.scale, inForce.Proportion);
+    if (!scale.message.isEmpty()) {
+        form.scale = QString::number(scale.value);
+        messages.append(scale.message);
+    }
+    number(form.leftMargin, TemplateRanges::LeftRec(), inForce.LeftRec);
+    number(form.topMargin, TemplateRanges::TopRec(), inForce.TopRec);
+    if (form.print)
+        number(form.textSize, TemplateRanges::TextSize(), inForce.TextSize);
+    return messages;
 }
 
 TemplateSettings SettingsFromForm(const TemplateForm &form, TemplateSettings base)

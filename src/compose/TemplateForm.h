@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <filesystem>
 #include <optional>
@@ -39,6 +40,12 @@ TemplateForm FillTemplateForm(TemplateSettings &settings, bool newTemplateChosen
 
 // The text a margin field holds: the integer value of what was typed.
 QString MarginText(const QString &typed);
+
+// Checks the typed numbers against their ranges (TemplateRanges) before
+// saving: a field not taken as typed gets the value used instead, a number
+// outside its range the nearer end, a text that is no number the value in
+// `inForce`. One message for each such field.
+QStringList CheckTemplateForm(TemplateForm &form, const TemplateSettings &inForce);
 
 // The settings that saving the form and loading the file again would give,
 // starting from `base` (which keeps what the form does not write). The

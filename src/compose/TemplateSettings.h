@@ -2,6 +2,7 @@
 
 #include <QRgb>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <filesystem>
@@ -66,8 +67,10 @@ void ResetComposeStateForTests();
 
 // Reads `file` over `settings`. A file without the key Proportion (or no file)
 // changes nothing; otherwise every key is read, and a missing one reads as 0,
-// 0.0, false or a background that is not transparent. Values are not range-checked.
-void LoadTemplateSettings(TemplateSettings &settings, const std::filesystem::path &file = TemplateSettingsFile);
+// 0.0, false or a background that is not transparent. A stored number outside
+// its range (TemplateRanges) is brought into range, and a text that is no
+// number keeps the value in `settings`; one message for each such key.
+QStringList LoadTemplateSettings(TemplateSettings &settings, const std::filesystem::path &file = TemplateSettingsFile);
 
 // The settings section's name in the file.
 const QString &TemplateSettingsSection();
@@ -76,11 +79,19 @@ const QString &TemplateSettingsSection();
 using TemplateSettingsLookup = std::function<QString(const QString &key)>;
 
 // Reads stored texts over `settings` the way LoadTemplateSettings reads the file.
-void ReadTemplateSettings(TemplateSettings &settings, const TemplateSettingsLookup &lookup);
+QStringList ReadTemplateSettings(TemplateSettings &settings, const TemplateSettingsLookup &lookup);
 
 // Loads Config/TemplateSeting.ini into CurrentTemplateSettings and clears
-// the reload request.
+// the reload request. Values not taken as stored are said through the
+// report, once: a reload that finds the same file says nothing again.
 void LoadTemplateSettings();
+
+// Where messages about template settings go (the run log and the hint line);
+// none until the print manager sets it.
+using TemplateSettingsReport = std::function<void(const QString &text)>;
+void SetTemplateSettingsReport(TemplateSettingsReport report);
+// Says messages (the dialog's fields not taken as typed) through the report.
+void ReportTemplateSettings(const QStringList &messages);
 
 // The leading decimal number of a stored text, with "." as the point; a text
 // that does not start with a number reads as 0.

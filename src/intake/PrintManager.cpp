@@ -18,6 +18,7 @@
 #include "platform/DecimalText.h"
 #include "platform/Pause.h"
 #include "platform/Profile.h"
+#include "settings/ReprintRules.h"
 #include "settings/SettingCheck.h"
 #include "settings/SystemSettings.h"
 
@@ -69,12 +70,16 @@ PrintManager::PrintManager(QObject *parent)
     connect(m_queue.get(), &PhotoQueue::HintChanged, this, &PrintManager::HintChanged);
     SetUncomposableReport([this](const QString &text) { emit HintChanged(text); });
     m_queue->Road().SetReport([this](const QString &text) { emit HintChanged(text); });
+    SetTemplateSettingsReport([this](const QString &text) { Announce(text); });
+    SetPictureNumberReport([this](const QString &text) { Announce(text); });
 }
 
 PrintManager::~PrintManager()
 {
     m_walks.StopAndJoin();
     SetUncomposableReport({});
+    SetTemplateSettingsReport({});
+    SetPictureNumberReport({});
 }
 
 void PrintManager::Load()
@@ -90,7 +95,7 @@ void PrintManager::Load()
     TakePaperSize();
     SetStartChecked(false);
     // Settings the file held outside their ranges, as the start-up took them.
-    if (const QStringList messages = SystemSettings::LoadMessages(); !messages.isEmpty())
+    if (const QStringList messages = SystemSettings::LoadMessages() + ReprintRulesLoadMessages(); !messages.isEmpty())
         emit HintChanged(messages.join(QStringLiteral("；")));
 }
 

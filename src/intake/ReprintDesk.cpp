@@ -28,7 +28,6 @@ void AddPrintedRow(ReprintListModel &reprints, int row, const QString &name,
     const int asked = quantity;
     quantity = CutToCopyLimit(quantity, name);
     const QString copies = QString::number(quantity);
-    ReprintTotalCount += quantity;
     AddReprintEntry(reprints, QString::number(row), name, copies, path);
     showHint(ReprintText::Added(name, copies));
     if (quantity != asked)

@@ -28,10 +28,8 @@ bool DeleteReprintRow(ReprintListModel &reprints, int row, int column)
     const std::optional<ReprintListModel::Key> key = reprints.KeyOf(row);
     if (!key)
         return false;
-    const QString quantity = reprints.Text(row, ReprintListModel::QuantityColumn);
     if (!reprints.RemoveRowOf(*key))
         return false;
-    ReprintTotalCount -= DecimalValue(quantity);
     ReprintListChanged(reprints);
     return true;
 }
@@ -65,12 +63,13 @@ bool QuantityEditor::Close(ReprintListModel &reprints, const QString &typed)
     const ReprintListModel::Key key = *m_key;
     m_key.reset();
     const QuantityEditResult result = FinishQuantityEdit(m_quantityBefore, typed);
+    // A quantity left as it was keeps the copies the reprint worker printed
+    // while the editor was open; the list's count follows the cell.
+    if (!result.changed || result.cellText == m_quantityBefore)
+        return reprints.IndexOf(key) >= 0;
     if (!reprints.SetTextOf(key, ReprintListModel::QuantityColumn, result.cellText))
         return false;
-    if (result.changed) {
-        ReprintTotalCount += result.totalChange;
-        SaveReprintList(reprints);
-    }
+    SaveReprintList(reprints);
     return true;
 }
 

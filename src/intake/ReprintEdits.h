@@ -19,7 +19,7 @@
 bool MoveReprintRowToTop(ReprintListModel &reprints, int row, int column);
 
 // Right double click on a row while paused, on any column but the quantity:
-// the row goes and its copies leave ReprintTotalCount. True when deleted.
+// the row goes, and with it its copies from ReprintTotalCount. True when deleted.
 bool DeleteReprintRow(ReprintListModel &reprints, int row, int column);
 
 // What a finished quantity edit does: the text the cell gets, how much
@@ -47,8 +47,9 @@ public:
     // cell and its quantity; an editor open on another cell is closed first
     // with `openText`, its text. False (nothing opened) for other cells.
     bool Open(ReprintListModel &reprints, int row, int column, const QString &openText = {});
-    // Writes the text into the edited cell, changes the total and saves the
-    // list. False when no editor was open or the row has gone meanwhile.
+    // Writes a changed quantity into the edited cell and saves the list; a
+    // quantity left as it was (or emptied) leaves the cell as it is now.
+    // False when no editor was open or the row has gone meanwhile.
     bool Close(ReprintListModel &reprints, const QString &typed);
 
     bool IsOpen() const { return m_key.has_value(); }

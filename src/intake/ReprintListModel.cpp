@@ -1,5 +1,10 @@
 #include "intake/ReprintListModel.h"
 
+#include "desk/ProcessState.h"
+#include "platform/DecimalText.h"
+
+#include <algorithm>
+
 namespace {
 
 QStringList TextsOf(const ReprintRow &row)
@@ -49,4 +54,13 @@ std::optional<std::pair<ReprintListModel::Key, ReprintRow>> ReprintListModel::Ke
 ReprintListModel::Key ReprintListModel::InsertRow(int row, const ReprintRow &texts)
 {
     return InsertTexts(row, TextsOf(texts));
+}
+
+void ReprintListModel::RowsChangedLocked()
+{
+    int total = 0;
+    for (int row = 0; row < RowCountLocked(); ++row)
+        total += std::max(0, DecimalValue(TextsLocked(row).value(QuantityColumn)));
+    ReprintTotalCount = total;
+    ReprintFileCount = RowCountLocked();
 }

@@ -20,6 +20,7 @@ struct ReprintRow
 };
 
 // The reprint list, the queue of the reprint worker: row 0 is printed first.
+// There is one in the program: it keeps the process-wide reprint counts.
 // The page, the search thread, the worker and the automatic reprint threads
 // all change it; rows keep their keys, so a thread that looked at a row can
 // change that row later even when a priority request was put above it meanwhile.
@@ -43,4 +44,9 @@ public:
 
     // Inserts at the index (clamped to the list) and returns the new row's key.
     Key InsertRow(int row, const ReprintRow &texts);
+
+protected:
+    // The status line's counts are the list's own: ReprintFileCount is its
+    // rows, ReprintTotalCount the sum of its quantities, whoever changed it.
+    void RowsChangedLocked() override;
 };

@@ -102,8 +102,6 @@ void RestoreReprintList(const PhotoListModel &printed, ReprintListModel &reprint
         row->id = QString::number(printedRows.value(row->name, -1));
         // Restored rows keep their saved order whatever a priority click left behind.
         reprints.InsertRow(reprints.RowCount(), *row);
-        ReprintTotalCount += DecimalValue(row->quantity);
-        ++ReprintFileCount;
     }
 }
 

@@ -51,7 +51,6 @@ void ReturnCopies(ReprintListModel &reprints, const ReprintRow &row, int copies,
 {
     const std::lock_guard fileLock(reprint_file_cs);
     reprints.InsertRow(0, {row.id, row.name, row.path, QString::number(copies)});
-    ReprintTotalCount += copies;
     WriteRunLog(QStringLiteral("补打未被打印，重新排队:") + row.name);
     MarkReprintHandOver(QLatin1Char('r'), handOver);
     ReprintListChanged(reprints);
@@ -133,14 +132,11 @@ void ReprintWorker::RunPass()
         if (!WorkerStopRequested() && PrinterTakesReprintsNow() && !DispatchSuspended()) {
             PrintingName.Set(row.name);
             const int printedRow = DecimalValue(row.id);
+            // A row that cannot be printed or counted must not hold up the rows behind it.
             bool done = true;
-            if (quantity < 1 || printedRow < 0)
-                // A row that cannot be printed or counted must not hold up the rows behind it.
-                ReprintTotalCount -= std::max(0, quantity);
-            else if (SelectedPrinterCount < 2)
-                done = PrintAllCopiesAtOnce(key, row, printedRow, quantity);
-            else
-                done = PrintSingleCopies(key, row, printedRow, quantity);
+            if (quantity >= 1 && printedRow >= 0)
+                done = SelectedPrinterCount < 2 ? PrintAllCopiesAtOnce(key, row, printedRow, quantity)
+                                                : PrintSingleCopies(key, row, printedRow, quantity);
             if (done)
                 RemoveRow(key);
         }
@@ -161,7 +157,6 @@ bool ReprintWorker::PrintAllCopiesAtOnce(ReprintListModel::Key key, const Reprin
 {
     // Saved at once, so a restart within the pause does not print the row again.
     if (PrintCyclePhase != ReprintPhase || !HandOutCopies(m_reprints, &m_printed, row, printedRow, quantity, [&] {
-            ReprintTotalCount -= quantity;
             m_reprints.SetTextOf(key, ReprintListModel::QuantityColumn, QStringLiteral("0"));
         }))
         return false;
@@ -178,7 +173,6 @@ bool ReprintWorker::PrintSingleCopies(ReprintListModel::Key key, const ReprintRo
         bool rowKept = true;
         if (WorkerStopRequested() || PrintersBusy || PrintCyclePhase != ReprintPhase ||
             !HandOutCopies(m_reprints, &m_printed, row, printedRow, 1, [&] {
-                --ReprintTotalCount;
                 --left;
                 rowKept = m_reprints.SetTextOf(key, ReprintListModel::QuantityColumn, QString::number(left));
             }))
@@ -212,9 +206,5 @@ bool PrintReprintRowOnStandby(ReprintListModel &reprints, int row)
             return false;
     }
     const int quantity = DecimalValue(texts.quantity);
-    return HandOutCopies(reprints, nullptr, texts, DecimalValue(texts.id), quantity, [&] {
-        if (reprints.RemoveRowOf(key))
-            ReprintTotalCount -= quantity;
-        ReprintFileCount = reprints.RowCount();
-    });
+    return HandOutCopies(reprints, nullptr, texts, DecimalValue(texts.id), quantity, [&] { reprints.RemoveRowOf(key); });
 }

@@ -153,6 +153,7 @@ void SharedListModel::Clear()
 
 void SharedListModel::Replay(std::function<void()> change)
 {
+    RowsChangedLocked();
     QMetaObject::invokeMethod(this, std::move(change), Qt::QueuedConnection);
 }
 

@@ -56,6 +56,13 @@ protected:
     std::vector<std::pair<Key, QStringList>> KeyedTexts() const;
     std::optional<std::pair<Key, QStringList>> KeyedTextsAt(int row) const;
 
+    // Called under the list's lock after every change of its rows, on the
+    // changing thread, so a count kept beside the list never disagrees with
+    // it. May read the rows through the two functions below, nothing else.
+    virtual void RowsChangedLocked() {}
+    int RowCountLocked() const { return static_cast<int>(m_rows.size()); }
+    const QStringList &TextsLocked(int row) const { return m_rows[row].texts; }
+
     // The picture a shown row carries (a thumbnail); set on the model's thread.
     void ShowImage(Key key, const QImage &image);
     QImage ShownImage(int row) const;

@@ -22,5 +22,14 @@ QImage MakeThumbnail(const QString &photoPath, QSize size)
 
 QSize ThumbnailSizeFor(int paperWidthMm, int paperHeightMm, int scale)
 {
-    return {paperWidthMm / 5 * scale, paperHeightMm / 5 * scale};
+    const QSize size(paperWidthMm / 5 * scale, paperHeightMm / 5 * scale);
+    const QSize largest = LargestThumbnail();
+    if (size.width() <= largest.width() && size.height() <= largest.height())
+        return size;
+    return size.scaled(largest, Qt::KeepAspectRatio);
+}
+
+QSize LargestThumbnail()
+{
+    return {240, 160};
 }

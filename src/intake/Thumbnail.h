@@ -11,5 +11,8 @@
 QImage MakeThumbnail(const QString &photoPath, QSize size);
 
 // Thumbnail size from the paper size in millimetres and the thumbnail scale:
-// 152 x 102 mm at scale 3 gives 90 x 60.
+// 152 x 102 mm at scale 3 gives 90 x 60. A larger scale or paper is kept
+// within LargestThumbnail (its shape kept), so a list row never grows beyond
+// a quarter of the list and the names beside it keep their room.
 QSize ThumbnailSizeFor(int paperWidthMm, int paperHeightMm, int scale);
+QSize LargestThumbnail();

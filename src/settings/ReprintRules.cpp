@@ -1,7 +1,8 @@
 #include "settings/ReprintRules.h"
 
-#include "platform/DecimalText.h"
+#include "desk/RunLog.h"
 #include "platform/Utf16File.h"
+#include "settings/SettingCheck.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -15,8 +16,10 @@ ReprintRules rulesInForce;
 // At most this many characters of a number line's first word are read.
 constexpr qsizetype MaxNumberWord = 99;
 
-// The first blank-delimited word of a number line, as a decimal integer.
-int NumberLineValue(QStringView line)
+QStringList loadMessages;
+
+// The first blank-delimited word of a number line.
+QString NumberLineWord(QStringView line)
 {
     qsizetype start = 0;
     while (start < line.size() && line[start].isSpace())
@@ -24,7 +27,16 @@ int NumberLineValue(QStringView line)
     qsizetype end = start;
     while (end < line.size() && !line[end].isSpace())
         ++end;
-    return DecimalValue(line.mid(start, std::min(end - start, MaxNumberWord)));
+    return line.mid(start, std::min(end - start, MaxNumberWord)).toString();
+}
+
+// A number through its range check; the message, if any, joins `messages`.
+int Checked(const NumberSetting &range, const QString &text, int inForce, QStringList &messages)
+{
+    const CheckedNumber checked = CheckNumber(range, text, inForce);
+    if (!checked.message.isEmpty())
+        messages.append(checked.message);
+    return checked.value.value_or(inForce);
 }
 
 } // namespace
@@ -88,16 +100,16 @@ void StoredReprintRules::ApplyTo(ReprintRules &rules) const
     rules.reduction = reduction.value_or(rules.reduction);
 }
 
-StoredReprintRules ReadReprintRulesFile()
+StoredReprintRules ReadReprintRulesFile(const ReprintRules &inForce)
 {
     if (!std::filesystem::exists(ReprintRulesFile)) {
         Utf16File::WriteText(ReprintRulesFile, QString());
         return {};
     }
-    return ReadReprintRulesFile(ReprintRulesFile);
+    return ReadReprintRulesFile(ReprintRulesFile, inForce);
 }
 
-StoredReprintRules ReadReprintRulesFile(const std::filesystem::path &file)
+StoredReprintRules ReadReprintRulesFile(const std::filesystem::path &file, const ReprintRules &inForce)
 {
     StoredReprintRules stored;
     std::optional<QStringList> lines = Utf16File::ReadLines(file);
@@ -114,35 +126,56 @@ StoredReprintRules ReadReprintRulesFile(const std::filesystem::path &file)
             folder.chop(1);
         stored.folder = folder;
     }
-    if (lines->size() > 1)
-        stored.minimum = NumberLineValue(lines->at(1));
-    if (lines->size() > 2)
-        stored.maximum = NumberLineValue(lines->at(2));
-    if (lines->size() > 3)
-        stored.reduction = NumberLineValue(lines->at(3));
+    const auto number = [&](qsizetype line, const NumberSetting &range, int value) -> std::optional<int> {
+        if (lines->size() <= line)
+            return std::nullopt;
+        return Checked(range, NumberLineWord(lines->at(line)), value, stored.messages);
+    };
+    stored.minimum = number(1, Settings::ReprintMinimum(), inForce.minimum);
+    stored.maximum = number(2, Settings::ReprintMaximum(), inForce.maximum);
+    stored.reduction = number(3, Settings::ReprintReduction(), inForce.reduction);
     return stored;
 }
 
 void LoadReprintRules()
 {
     ReprintRules rules = CurrentReprintRules();
-    ReadReprintRulesFile().ApplyTo(rules);
+    const StoredReprintRules stored = ReadReprintRulesFile(rules);
+    stored.ApplyTo(rules);
     SetReprintRules(rules);
+    for (const QString &message : stored.messages)
+        WriteRunLog(message);
+    std::lock_guard lock(rulesMutex);
+    loadMessages = stored.messages;
 }
 
-bool SaveReprintRules(const ReprintRulesTexts &texts)
+QStringList ReprintRulesLoadMessages()
 {
-    if (texts.folder.isEmpty() || texts.minimum.isEmpty() || texts.maximum.isEmpty() || texts.reduction.isEmpty())
-        return false;
+    std::lock_guard lock(rulesMutex);
+    return loadMessages;
+}
 
+ReprintRulesSave SaveReprintRules(const ReprintRulesTexts &texts)
+{
+    ReprintRulesSave save;
+    if (texts.folder.isEmpty() || texts.minimum.isEmpty() || texts.maximum.isEmpty() || texts.reduction.isEmpty())
+        return save;
+
+    const ReprintRules inForce = CurrentReprintRules();
     ReprintRules rules;
     rules.AutoReprintFolder = texts.folder;
-    rules.minimum = DecimalValue(texts.minimum);
-    rules.maximum = DecimalValue(texts.maximum);
-    rules.reduction = DecimalValue(texts.reduction);
+    rules.minimum = Checked(Settings::ReprintMinimum(), texts.minimum, inForce.minimum, save.messages);
+    rules.maximum = Checked(Settings::ReprintMaximum(), texts.maximum, inForce.maximum, save.messages);
+    rules.reduction = Checked(Settings::ReprintReduction(), texts.reduction, inForce.reduction, save.messages);
     SetReprintRules(rules);
+    for (const QString &message : save.messages)
+        WriteRunLog(message);
 
-    const QString text = texts.folder + u'\n' + texts.minimum + u'\n' + texts.maximum + u'\n' + texts.reduction;
+    save.used = {texts.folder, QString::number(rules.minimum), QString::number(rules.maximum),
+                 QString::number(rules.reduction)};
+    const QString text = save.used.folder + u'\n' + save.used.minimum + u'\n' + save.used.maximum + u'\n'
+        + save.used.reduction;
     Utf16File::WriteText(ReprintRulesFile, text);
-    return true;
+    save.saved = true;
+    return save;
 }

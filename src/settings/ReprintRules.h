@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <filesystem>
 #include <optional>
@@ -54,6 +55,8 @@ struct StoredReprintRules
     std::optional<int> minimum;
     std::optional<int> maximum;
     std::optional<int> reduction;
+    // One for each number not taken as stored.
+    QStringList messages;
 
     bool operator==(const StoredReprintRules &) const = default;
 
@@ -62,17 +65,30 @@ struct StoredReprintRules
 };
 
 // Reads the rules file: the first line whole as the folder, then the first
-// word of each number line as a decimal integer (0 when it is none). A
-// missing file is created empty and gives nothing.
-StoredReprintRules ReadReprintRulesFile();
+// word of each number line, checked against its range (SettingCheck): a
+// number outside is brought into range, a word that is no number gives the
+// value of `inForce`. A missing file is created empty and gives nothing.
+StoredReprintRules ReadReprintRulesFile(const ReprintRules &inForce = CurrentReprintRules());
 // The same from another program folder's rules file, which is left as it is
 // when missing (the face-counting tool reads the desk's).
-StoredReprintRules ReadReprintRulesFile(const std::filesystem::path &file);
+StoredReprintRules ReadReprintRulesFile(const std::filesystem::path &file, const ReprintRules &inForce = {});
 
-// Start-up: the rules in force take what the rules file holds.
+// Start-up: the rules in force take what the rules file holds; what was
+// not taken as stored goes to the run log and to ReprintRulesLoadMessages.
 void LoadReprintRules();
+QStringList ReprintRulesLoadMessages();
 
-// "保存" of the page: with every text filled in, the rules in force take
-// them and the file is rewritten from the texts as typed. Returns false, and
-// changes nothing, when a text is empty.
-bool SaveReprintRules(const ReprintRulesTexts &texts);
+// What "保存" of the page did.
+struct ReprintRulesSave
+{
+    bool saved = false;       // false when a text was empty: nothing changed
+    ReprintRulesTexts used;   // the texts as written: each number the value used
+    QStringList messages;     // one for each number not taken as typed, also in the run log
+
+    explicit operator bool() const { return saved; }
+};
+
+// "保存" of the page: with every text filled in, each number is checked
+// against its range, the rules in force take the values used and the file is
+// rewritten from them. Changes nothing when a text is empty.
+ReprintRulesSave SaveReprintRules(const ReprintRulesTexts &texts);

@@ -4,6 +4,7 @@
 #include "tests/support/ProgramFolder.h"
 
 #include <QFile>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -33,33 +34,44 @@ protected:
     ProgramFolder m_folder;
 };
 
-TEST_F(PictureNumberTest, ReadsStoredValuesAndRaisesTheCounter)
+// Only a number the program could have written raises the counter: an
+// empty or damaged value would otherwise use up every number after it. Such
+// a value reads as no number and is said once.
+TEST_F(PictureNumberTest, StoredValuesRaiseTheCounterOnlyWhenTheyAreNumbers)
 {
-    WriteNumbers("1234=57\r\n77=12abc\r\n78=x5\r\n79=99999999999\r\n");
-    Clock::Fix([] { return QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)); });
+    WriteNumbers("1234=57\r\n70=\r\n77=12abc\r\n78=x5\r\n79=99999999999\r\n80=2147483647\r\n81=-3\r\n"
+                 "82=9999999\r\n");
+    Clock::Fix([] { return QDateTime(QDate(2024, 11, 23), QTime(14, 35, 50)); });
+    QStringList said;
+    SetPictureNumberReport([&said](const QString &text) { said << text; });
     struct Case
     {
         const char *name;
         int number;
+        int counter;
+        const char *message;
     } const cases[] = {
-        {"1234.jpg", 57},        // cut before the first "."
-        {"1234.5.jpg", 57},
-        {"missing.jpg", 0},      // "Error" does not start with a digit
-        {"77.jpg", 12},          // leading digits only
-        {"78.jpg", 0},
-        {"79.jpg", MaxNumber},   // saturated
+        {"1234.jpg", 57, 57, ""}, // cut before the first "."
+        {"1234.5.jpg", 57, 57, ""},
+        {"missing.jpg", 0, 57, ""},
+        {"70.jpg", 0, 57, "图片编号文件中“70”的值“”不是可用的编号，按没有编号处理，不占用编号"},
+        {"70.jpg", 0, 57, ""}, // said once
+        {"77.jpg", 0, 57, "图片编号文件中“77”的值“12abc”不是可用的编号，按没有编号处理，不占用编号"},
+        {"78.jpg", 0, 57, "图片编号文件中“78”的值“x5”不是可用的编号，按没有编号处理，不占用编号"},
+        {"79.jpg", 0, 57, "图片编号文件中“79”的值“99999999999”不是可用的编号，按没有编号处理，不占用编号"},
+        {"80.jpg", 0, 57, "图片编号文件中“80”的值“2147483647”不是可用的编号，按没有编号处理，不占用编号"},
+        {"81.jpg", 0, 57, "图片编号文件中“81”的值“-3”不是可用的编号，按没有编号处理，不占用编号"},
+        {"82.jpg", 9999999, 9999999, ""},
     };
-    for (const Case &c : cases)
+    for (const Case &c : cases) {
+        said.clear();
         EXPECT_EQ(PictureNumberOf(QString::fromLatin1(c.name)), c.number) << c.name;
-    EXPECT_EQ(PictureCounter, MaxNumber);
-}
-
-TEST_F(PictureNumberTest, EmptyValueStandsForTheTimeAndSaturates)
-{
-    WriteNumbers("1234=\r\n");
-    Clock::Fix([] { return QDateTime(QDate(2024, 11, 23), QTime(14, 35, 50)); }); // 20241123143550
-    EXPECT_EQ(PictureNumberOf(QStringLiteral("1234.jpg")), MaxNumber);
-    EXPECT_EQ(PictureCounter, MaxNumber);
+        EXPECT_EQ(PictureCounter, c.counter) << c.name;
+        const QString message = QString::fromUtf8(c.message);
+        EXPECT_EQ(said, message.isEmpty() ? QStringList() : QStringList{message}) << c.name;
+    }
+    SetPictureNumberReport({});
+    EXPECT_EQ(NextPictureNumber(), 10000000);
 }
 
 TEST_F(PictureNumberTest, ANameWithoutDotOrWithALeadingDotIsItsOwnKey)

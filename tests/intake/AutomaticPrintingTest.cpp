@@ -9,6 +9,7 @@
 #include "platform/Profile.h"
 #include "tests/support/CameraPhotos.h"
 #include "tests/support/Eventually.h"
+#include "tests/support/OtherFileSystem.h"
 #include "tests/support/RunLogText.h"
 
 #include <QDir>
@@ -258,4 +259,47 @@ TEST_F(AutomaticPrinting, AMissingTemplateStopsTheRoadOnceAndItResumesWhenTheTem
     EXPECT_EQ(PictureNumberOf(QStringLiteral("0002.JPG")), 2);
     EXPECT_EQ(RunLogCount(QStringLiteral("照片合成已恢复")), 1);
     EXPECT_EQ(RunLogCount(stop), 1);
+}
+
+// The pending folder's disk full while photos arrive: the road stops with one
+// message, the photos stay in the source folder and no number is used. With
+// room made, the photos print as 1 and 2.
+TEST_F(AutomaticPrinting, AFullDiskStopsTheRoadOnceAndItResumesWhenThereIsRoom)
+{
+    fs::create_directories("Pic_P");
+    const TmpfsMount pending("Pic_P", "12m");
+    if (!pending.Mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+    // The filler sits in a folder of its own: the pending-folder walk passes
+    // over folders at once, while a stray file costs it a pause each walk.
+    fs::create_directories("Pic_P/fill");
+    {
+        QFile filler(QStringLiteral("Pic_P/fill/filler"));
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(1024 * 1024, 'x');
+        for (int i = 0; i < 7; ++i)
+            ASSERT_EQ(filler.write(block), block.size());
+    }
+    OpenWindow();
+    CheckPrinter();
+    ASSERT_EVENTUALLY(PrintedListReady && !PendingScanRunning, 10000);
+    Page().StartButton()->click();
+    DropPhotos({QStringLiteral("IMG_0001.JPG"), QStringLiteral("IMG_0002.JPG")});
+
+    const QString stop = QStringLiteral("照片合成已停止：磁盘空间不足（待打印目录 Pic_P 所在磁盘剩余不到 8 MB）。"
+                                        "照片留在数据源目录，不占用编号；修复后自动继续。");
+    ASSERT_EVENTUALLY_EQ(Page().Hint()->text(), stop, 10000);
+    QTest::qWait(3000); // more scans find the disk still full
+    EXPECT_EQ(RunLogCount(stop), 1);
+    EXPECT_EQ(PictureCounter, 0);
+    EXPECT_EQ(Files("in").size(), 2);
+    EXPECT_TRUE(m_cups.ReceivedJobs().empty());
+
+    fs::remove("Pic_P/fill/filler");
+    ASSERT_EVENTUALLY(m_cups.ReceivedJobs().size() >= 2, 40000);
+    EXPECT_EQ(PictureNumberOf(QStringLiteral("0001.JPG")), 1);
+    EXPECT_EQ(PictureNumberOf(QStringLiteral("0002.JPG")), 2);
+    EXPECT_EQ(RunLogCount(QStringLiteral("照片合成已恢复")), 1);
+    EXPECT_EQ(RunLogCount(stop), 1);
+    CloseWindow();
 }

@@ -1,4 +1,5 @@
 #include "intake/PhotoListModel.h"
+#include "intake/Thumbnail.h"
 #include "tests/support/Eventually.h"
 
 #include <QAbstractItemModelTester>
@@ -60,4 +61,25 @@ TEST(PhotoListModel, ThumbnailIsTheWholePhotoStretchedAndArrivesLater)
     EXPECT_LT(qGreen(red.pixel(45, 30)), 60);
     const QImage blank = list.data(list.index(1, 0), Qt::DecorationRole).value<QImage>();
     EXPECT_EQ(blank.pixel(45, 30), qRgb(255, 255, 255)) << "an unreadable photo gives a white thumbnail";
+}
+
+// The largest thumbnail scale, or a large paper, once made rows 300 px tall
+// that clipped the names beside them: a thumbnail stays within 240 x 160.
+TEST(ThumbnailSize, FollowsPaperAndScaleWithinTheLargestThumbnail)
+{
+    const struct
+    {
+        int width, height, scale;
+        QSize expected;
+    } cases[] = {
+        {152, 102, 3, {90, 60}},
+        {152, 102, 5, {150, 100}},
+        {152, 102, 15, {240, 160}},
+        {152, 127, 15, {192, 160}},
+        {102, 152, 15, {106, 160}},
+        {500, 500, 3, {160, 160}},
+        {0, 0, 3, {0, 0}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ThumbnailSizeFor(c.width, c.height, c.scale), c.expected) << c.width << "x" << c.height << " " << c.scale;
 }

@@ -372,7 +372,6 @@ TEST_F(ReprintDeskTest, QuantityEditorFollowsItsRowAndClosesOnce)
     // A reprint worker in manual mode or a priority request changes the rows meanwhile.
     PriorityNext = true;
     AddReprintEntry(*reprints, "1", "5678", "4", "Pic_R/5678.jpg");
-    ReprintTotalCount += 4;
     EXPECT_EQ(editor.Row(*reprints), 2);
     EXPECT_TRUE(editor.Close(*reprints, QStringLiteral("5")));
     EXPECT_FALSE(editor.Close(*reprints, QStringLiteral("9"))) << "lost focus after a click on the list";
@@ -390,8 +389,34 @@ TEST_F(ReprintDeskTest, QuantityEditorFollowsItsRowAndClosesOnce)
     // The edited row was printed and removed before the editor closed.
     ASSERT_TRUE(editor.Open(*reprints, 0, ReprintListModel::QuantityColumn));
     reprints->RemoveRow(0);
-    ReprintTotalCount -= 1;
     EXPECT_FALSE(editor.Close(*reprints, QStringLiteral("8")));
     EXPECT_EQ(ReprintTotalCount, 6);
     EXPECT_EQ(Names(), QStringList({"1234x1", "9012x5"}));
+}
+
+// The reprint worker prints a copy of the row whose quantity the operator is
+// editing (manual mode, or a pass that outlasts a pause). Enter on the
+// unchanged quantity keeps the worker's progress, and the status line's
+// total is always the list's own sum, whatever changed the list.
+TEST_F(ReprintDeskTest, TheTotalIsTheListsSumWhenTheWorkerPrintsDuringAnEdit)
+{
+    const auto printOneCopy = [this] {
+        const auto keyed = reprints->KeyedRow(1);
+        ASSERT_TRUE(keyed);
+        --ReprintTotalCount; // as the worker counted it before the list kept its own total
+        reprints->SetTextOf(keyed->first, ReprintListModel::QuantityColumn, QStringLiteral("1"));
+    };
+    QuantityEditor editor;
+    ASSERT_TRUE(editor.Open(*reprints, 1, ReprintListModel::QuantityColumn));
+    printOneCopy();
+    EXPECT_TRUE(editor.Close(*reprints, QStringLiteral("2")));
+    EXPECT_EQ(Names(), QStringList({"1234x1", "9012x1"}));
+    EXPECT_EQ(ReprintTotalCount, 2);
+
+    ASSERT_TRUE(editor.Open(*reprints, 1, ReprintListModel::QuantityColumn));
+    EXPECT_TRUE(editor.Close(*reprints, QStringLiteral("5")));
+    EXPECT_EQ(Names(), QStringList({"1234x1", "9012x5"}));
+    EXPECT_EQ(ReprintTotalCount, 6);
+    EXPECT_EQ(ReprintFileCount, 2);
+    EXPECT_EQ(SavedNames(), Names());
 }

@@ -203,9 +203,10 @@ TEST_F(Feeds, InfoFileOfAPrintedPhotoBecomesOneReprintRowAndGoes)
         EXPECT_EQ(saved.size(), c.rowsAfter.size() + 1);
         if (!c.rowsAfter.isEmpty()) {
             const ReprintRow added = reprints.Rows()[0];
-            std::vector<QString> expectedHints{ReprintText::Added(added.name, added.quantity)};
-            if (c.cutFrom)
-                expectedHints.push_back(ReprintText::CopiesCut(added.name, QString::fromUtf8(c.cutFrom)));
+            const QString addedHint = ReprintText::Added(added.name, added.quantity);
+            const std::vector<QString> expectedHints =
+                c.cutFrom ? std::vector<QString>{addedHint, ReprintText::CopiesCut(added.name, QString::fromUtf8(c.cutFrom))}
+                          : std::vector<QString>{addedHint};
             EXPECT_EQ(hints, expectedHints);
         }
         // A cut order is told in the run log with the number it asked for.

@@ -137,7 +137,7 @@ TEST(SettingsPage, OpeningShowsStoredValues)
     DLG_Help page;
     EXPECT_EQ(Field(page, "autoReprintFolder")->text(), QStringLiteral("D:\\My Photos\\info"));
     EXPECT_EQ(Field(page, "minimum")->text(), QStringLiteral("1"));
-    EXPECT_EQ(Field(page, "maximum")->text(), QStringLiteral("0"));
+    EXPECT_EQ(Field(page, "maximum")->text(), QStringLiteral("10")); // "x" is no number: the value in force
     EXPECT_EQ(Field(page, "reduction")->text(), QStringLiteral("-1"));
     EXPECT_EQ(Field(page, "phoneFolder")->text(), QStringLiteral("D:\\phone"));
     EXPECT_EQ(Field(page, "archiveFolder")->text(), QString());

@@ -93,7 +93,7 @@ TEST(SettingsRulesFile, SaveWritesFourUtf16LinesAndReadsThemBack)
     EXPECT_EQ(file.readAll().toHex(' '), expected.toHex(' '));
 
     EXPECT_EQ(CurrentReprintRules(), (ReprintRules{QStringLiteral("D:\\My Photos\\info"), 1, 0, -1}));
-    EXPECT_EQ(ReadReprintRulesFile(), (StoredReprintRules{QStringLiteral("D:\\My Photos\\info"), 1, 0, -1}));
+    EXPECT_EQ(ReadReprintRulesFile(), (StoredReprintRules{QStringLiteral("D:\\My Photos\\info"), 1, 0, -1, {}}));
 }
 
 TEST(SettingsRulesFile, SaveWithAnEmptyTextChangesNothing)
@@ -115,9 +115,9 @@ TEST(SettingsRulesFile, SaveWithAnEmptyTextChangesNothing)
 TEST(SettingsRulesFile, ReadsFirstWordsAndKeepsWhatTheFileLacks)
 {
     RulesProgram program;
-    // Hand-edited: a CR LF after the folder, words after the number, letters, an extra line.
-    ASSERT_TRUE(Utf16File::WriteText(ReprintRulesFile, u"E:\\info dir\r\n  12abc more\nletters\n-3\n99\n"));
-    EXPECT_EQ(ReadReprintRulesFile(), (StoredReprintRules{QStringLiteral("E:\\info dir"), 12, 0, -3}));
+    // Hand-edited: a CR LF after the folder, words after the number, an extra line.
+    ASSERT_TRUE(Utf16File::WriteText(ReprintRulesFile, u"E:\\info dir\r\n  12 more\n0\t\n2\n99\n"));
+    EXPECT_EQ(ReadReprintRulesFile(), (StoredReprintRules{QStringLiteral("E:\\info dir"), 12, 0, 2, {}}));
 
     // Two lines only: the maximum and the reduction in force stay.
     ASSERT_TRUE(Utf16File::WriteText(ReprintRulesFile, u"F:\\x\n4\n"));

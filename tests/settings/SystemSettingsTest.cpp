@@ -1,13 +1,22 @@
 #include "settings/SystemSettings.h"
 
+#include "compose/TemplateForm.h"
+#include "compose/TemplateSettings.h"
+#include "desk/RunLog.h"
+#include "platform/Utf16File.h"
+#include "settings/ReprintRules.h"
+
 #include "desk/ProcessState.h"
 #include "tests/support/ProgramFolder.h"
 #include "tests/support/RunLogText.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -201,4 +210,159 @@ TEST(SettingCheck, PaperSidesOutsideTheirRangeAreRefused)
         EXPECT_EQ(checked.value, c.used) << c.typed;
         EXPECT_EQ(checked.message, QString::fromUtf8(c.message)) << c.typed;
     }
+}
+
+namespace {
+
+// A frame template settings file holding Proportion=0.5 and one more key.
+void WriteTemplateKey(const char *key, const char *stored)
+{
+    QFile file(QStringLiteral("Config/TemplateSeting.ini"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("[TemplateSeting]\r\n") + (qstrcmp(key, "Proportion") ? "Proportion=0.5\r\n" : "")
+               + key + "=" + stored + "\r\n");
+}
+
+// The rules file with the given number lines after a folder line.
+void WriteRulesLines(const char *numbers)
+{
+    ASSERT_TRUE(Utf16File::WriteText(ReprintRulesFile, QStringLiteral("/srv/info\n") + QString::fromUtf8(numbers)));
+}
+
+} // namespace
+
+// The frame template settings and the automatic reprint rules have ranges
+// too: a stored value outside is brought into range or refused, said in the
+// hint line (the report) and the run log, and said once, not at every reload.
+TEST(SettingsLoad, TemplateAndReprintValuesOutsideTheirRangesAreSaid)
+{
+    const struct
+    {
+        const char *name;
+        std::function<void()> store;
+        std::function<double()> value;
+        double expected;
+        const char *message;
+    } cases[] = {
+        {"scale_huge", [] { WriteTemplateKey("Proportion", "500"); }, [] { return CurrentTemplateSettings.Get().Proportion; },
+         10, "缩放比例“500”超出范围 0.01–10，已改用 10"},
+        {"scale_zero", [] { WriteTemplateKey("Proportion", "0"); }, [] { return CurrentTemplateSettings.Get().Proportion; },
+         0.01, "缩放比例“0”超出范围 0.01–10，已改用 0.01"},
+        {"scale_letters", [] { WriteTemplateKey("Proportion", "half"); }, [] { return CurrentTemplateSettings.Get().Proportion; },
+         0.5, "缩放比例“half”不是数字，仍用 0.5"},
+        {"scale_point_first", [] { WriteTemplateKey("Proportion", ".31"); }, [] { return CurrentTemplateSettings.Get().Proportion; },
+         0.31, ""},
+        {"corner_off_the_paper", [] { WriteTemplateKey("LeftRec", "99999"); }, [] { return double(CurrentTemplateSettings.Get().LeftRec); },
+         1890, "左边距“99999”超出范围 -1890–1890，已改用 1890"},
+        {"corner_default_place", [] { WriteTemplateKey("TopRec", "-1"); }, [] { return double(CurrentTemplateSettings.Get().TopRec); },
+         -1, ""},
+        {"label_size_huge", [] { WriteTemplateKey("TextSize", "5000"); }, [] { return double(CurrentTemplateSettings.Get().TextSize); },
+         100, "字体大小“5000”超出范围 0–100，已改用 100"},
+        {"label_size_letters", [] { WriteTemplateKey("TextSize", "13pt"); }, [] { return double(CurrentTemplateSettings.Get().TextSize); },
+         10, "字体大小“13pt”不是数字，仍用 10"},
+        {"colour_negative", [] { WriteTemplateKey("TextColor", "-5"); }, [] { return double(CurrentTemplateSettings.Get().TextColor); },
+         0, "字体颜色“-5”超出范围 0–16777215，已改用 0"},
+        {"label_kind_unknown", [] { WriteTemplateKey("PrintPictureIdentification", "7"); },
+         [] { return double(CurrentTemplateSettings.Get().PrintPictureIdentification); }, 1,
+         "标签内容（0 名称，1 编号）“7”超出范围 0–1，已改用 1"},
+        {"label_place_far_off", [] { WriteTemplateKey("TextTopMargin", "-40000.5"); },
+         [] { return CurrentTemplateSettings.Get().TextTopMargin; }, -1890, "标签上边距“-40000.5”超出范围 -1890–1890，已改用 -1890"},
+        {"sample_too_large", [] { WriteTemplateKey("SampleImageWidth", "65000"); },
+         [] { return double(CurrentTemplateSettings.Get().SampleImageWidth); }, 10000, "样张宽“65000”超出范围 0–10000，已改用 10000"},
+        {"rules_minimum_huge", [] { WriteRulesLines("5000\n0\n-1"); }, [] { return double(CurrentReprintRules().minimum); },
+         99, "最小补打数量“5000”超出范围 0–99，已改用 99"},
+        {"rules_maximum_negative", [] { WriteRulesLines("0\n-4\n-1"); }, [] { return double(CurrentReprintRules().maximum); },
+         0, "最大补打数量“-4”超出范围 0–99，已改用 0"},
+        {"rules_maximum_letters", [] { WriteRulesLines("0\nten\n-1"); }, [] { return double(CurrentReprintRules().maximum); },
+         10, "最大补打数量“ten”不是数字，仍用 10"},
+        {"rules_reduction_below", [] { WriteRulesLines("0\n0\n-7"); }, [] { return double(CurrentReprintRules().reduction); },
+         -1, "缩减数量“-7”超出范围 -1–99，已改用 -1"},
+        {"rules_in_range", [] { WriteRulesLines("2\n5\n0"); }, [] { return double(CurrentReprintRules().maximum); }, 5, ""},
+    };
+    for (const auto &c : cases) {
+        ProgramFolder folder;
+        std::filesystem::create_directories("Config/LOG");
+        ResetComposeStateForTests();
+        SetReprintRules(ReprintRules{});
+        QStringList reported;
+        SetTemplateSettingsReport([&reported](const QString &text) {
+            WriteRunLog(text);
+            reported << text;
+        });
+        c.store();
+        LoadTemplateSettings();
+        LoadReprintRules();
+        LoadTemplateSettings(); // a reload of the same file says nothing again
+        SetTemplateSettingsReport({});
+        EXPECT_NEAR(c.value(), c.expected, 1e-6) << c.name; // the scale is held as a float
+        const QString message = QString::fromUtf8(c.message);
+        const QStringList said = reported + ReprintRulesLoadMessages();
+        EXPECT_EQ(said, message.isEmpty() ? QStringList() : QStringList{message}) << c.name;
+        if (!message.isEmpty()) {
+            EXPECT_TRUE(RunLogHolds(message)) << c.name;
+        }
+    }
+    SetReprintRules(ReprintRules{});
+    ResetComposeStateForTests();
+}
+
+// Typed in the frame template dialog or on the reprint rules' page: the
+// fields get the value used and the file holds it, so it is said once.
+TEST(SettingsSave, TypedTemplateAndReprintValuesAreCheckedAndWrittenAsUsed)
+{
+    const struct
+    {
+        QString TemplateForm::*field;
+        const char *typed;
+        const char *used;
+        const char *message;
+    } formCases[] = {
+        {&TemplateForm::scale, "99", "10", "缩放比例“99”超出范围 0.01–10，已改用 10"},
+        {&TemplateForm::scale, "0,5", "0.5", "缩放比例“0,5”不是数字，仍用 0.5"},
+        {&TemplateForm::scale, "0.31", "0.31", ""},
+        {&TemplateForm::leftMargin, "-30000", "-1890", "左边距“-30000”超出范围 -1890–1890，已改用 -1890"},
+        {&TemplateForm::topMargin, "0", "0", ""},
+        {&TemplateForm::textSize, "900", "100", "字体大小“900”超出范围 0–100，已改用 100"},
+    };
+    for (const auto &c : formCases) {
+        TemplateForm form;
+        form.scale = QStringLiteral("0.5");
+        form.leftMargin = form.topMargin = QStringLiteral("23");
+        form.textSize = QStringLiteral("13");
+        form.*c.field = QString::fromUtf8(c.typed);
+        const QStringList messages = CheckTemplateForm(form, TemplateSettings{});
+        EXPECT_EQ(form.*c.field, QString::fromUtf8(c.used)) << c.typed;
+        const QString message = QString::fromUtf8(c.message);
+        EXPECT_EQ(messages, message.isEmpty() ? QStringList() : QStringList{message}) << c.typed;
+    }
+
+    const struct
+    {
+        ReprintRulesTexts typed;
+        ReprintRulesTexts used;
+        const char *message;
+    } rulesCases[] = {
+        {{"/srv/info", "2", "500", "-1"}, {"/srv/info", "2", "99", "-1"}, "最大补打数量“500”超出范围 0–99，已改用 99"},
+        {{"/srv/info", "two", "5", "0"}, {"/srv/info", "0", "5", "0"}, "最小补打数量“two”不是数字，仍用 0"},
+        {{"/srv/info", "1", "0", "-9"}, {"/srv/info", "1", "0", "-1"}, "缩减数量“-9”超出范围 -1–99，已改用 -1"},
+        {{"/srv/info", " 3 ", "4", "1"}, {"/srv/info", "3", "4", "1"}, ""},
+    };
+    for (const auto &c : rulesCases) {
+        ProgramFolder folder;
+        std::filesystem::create_directories("Config/LOG");
+        SetReprintRules(ReprintRules{});
+        const ReprintRulesSave save = SaveReprintRules(c.typed);
+        ASSERT_TRUE(save) << c.typed.maximum.toStdString();
+        const auto texts = [](const ReprintRulesTexts &t) { return QStringList{t.folder, t.minimum, t.maximum, t.reduction}; };
+        EXPECT_EQ(texts(save.used), texts(c.used));
+        const QString message = QString::fromUtf8(c.message);
+        EXPECT_EQ(save.messages, message.isEmpty() ? QStringList() : QStringList{message});
+        if (!message.isEmpty()) {
+            EXPECT_TRUE(RunLogHolds(message));
+        }
+        // The file and the rules in force hold the values used.
+        EXPECT_EQ(ReadReprintRulesFile().messages, QStringList());
+        EXPECT_EQ(CurrentReprintRules().maximum, c.used.maximum.toInt());
+    }
+    SetReprintRules(ReprintRules{});
 }

@@ -5,23 +5,18 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-constexpr const char *MountOptions = "size=4m";
-
-} // namespace
-
 dev_t DeviceOf(const fs::path &path)
 {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 ? info.st_dev : 0;
 }
 
-TmpfsMount::TmpfsMount(const fs::path &folder)
+TmpfsMount::TmpfsMount(const fs::path &folder, const std::string &size)
     // Absolute, so the unmount finds it whatever the current folder is by then.
     : m_folder(fs::absolute(folder))
+    , m_options("size=" + size)
 {
-    m_mounted = ::mount("tmpfs", m_folder.c_str(), "tmpfs", 0, MountOptions) == 0;
+    m_mounted = ::mount("tmpfs", m_folder.c_str(), "tmpfs", 0, m_options.c_str()) == 0;
 }
 
 TmpfsMount::~TmpfsMount()
@@ -32,7 +27,7 @@ TmpfsMount::~TmpfsMount()
 
 bool TmpfsMount::MakeReadOnly() const
 {
-    return m_mounted && ::mount("tmpfs", m_folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, MountOptions) == 0;
+    return m_mounted && ::mount("tmpfs", m_folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, m_options.c_str()) == 0;
 }
 
 OtherFileSystem::OtherFileSystem(const fs::path &besides)

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
 #include <sys/types.h>
 
@@ -12,11 +13,12 @@ dev_t DeviceOf(const std::filesystem::path &path);
 
 // A small tmpfs mounted on an existing folder for the life of the object,
 // so a test can move files across file systems or out of a read-only one.
-// Mounting needs root; Mounted() says whether it worked.
+// Mounting needs root; Mounted() says whether it worked. `size` as mount
+// takes it ("4m").
 class TmpfsMount final
 {
 public:
-    explicit TmpfsMount(const std::filesystem::path &folder);
+    explicit TmpfsMount(const std::filesystem::path &folder, const std::string &size = "4m");
     TmpfsMount(const TmpfsMount &) = delete;
     TmpfsMount &operator=(const TmpfsMount &) = delete;
     ~TmpfsMount();
@@ -27,6 +29,7 @@ public:
 
 private:
     std::filesystem::path m_folder;
+    std::string m_options;
     bool m_mounted = false;
 };
 

@@ -1,5 +1,6 @@
 #include "compose/ui/DlgTemplateSet.h"
 
+#include "desk/ui/FileDialogs.h"
 #include "desk/ui/Messages.h"
 #include "compose/ImageFiles.h"
 #include "compose/SinglePhoto.h"
@@ -9,7 +10,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -248,8 +248,7 @@ void DlgTemplateSet::StartTemplateLoad()
 
 void DlgTemplateSet::PickSamplePhoto()
 {
-    const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("选择相片文件"), PathText(m_sourceFolder),
-                                                        ImageFileFilter());
+    const QString chosen = AskOpenFile(this, QStringLiteral("选择相片文件"), PathText(m_sourceFolder), ImageFileFilter());
     if (!chosen.isEmpty())
         ChooseSamplePhoto(chosen.toStdString());
 }
@@ -362,8 +361,16 @@ void DlgTemplateSet::ResizeLabel()
 
 void DlgTemplateSet::Save()
 {
-    const TemplateForm form = Form();
+    TemplateForm form = Form();
     const TemplateSettings current = CurrentTemplateSettings.Get();
+    // A number outside its range is saved as the value used, and the field shows it.
+    const QStringList changed = CheckTemplateForm(form, current);
+    if (!changed.isEmpty()) {
+        m_scale->setText(form.scale);
+        m_left->setText(form.leftMargin);
+        m_top->setText(form.topMargin);
+        m_textSize->setText(form.textSize);
+    }
     if (!SaveTemplateForm(form, {current.SampleImageWidth, current.SampleImageHeight})) {
         ShowNotice(this, QStringLiteral("保存设置失败，请检查 Config 文件夹能否写入。"));
         return;
@@ -376,7 +383,8 @@ void DlgTemplateSet::Save()
     }
     LoadTemplateSettings();
     NewTemplateChosen = false;
-    ShowNotice(this, QStringLiteral("成功保存设置。"));
+    ReportTemplateSettings(changed);
+    ShowNotice(this, (QStringList{QStringLiteral("成功保存设置。")} + changed).join(u'\n'));
 }
 
 void DlgTemplateSet::done(int result)

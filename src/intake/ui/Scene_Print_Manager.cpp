@@ -1,6 +1,7 @@
 #include "intake/ui/Scene_Print_Manager.h"
 
 #include "desk/ProcessState.h"
+#include "desk/ui/FileDialogs.h"
 #include "desk/ui/Messages.h"
 #include "compose/ImageFiles.h"
 #include "compose/TemplateForm.h"
@@ -21,7 +22,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -74,11 +74,8 @@ Scene_Print_Manager::Scene_Print_Manager(QWidget *parent)
     , m_manager(new PrintManager(this))
 {
     setObjectName(QStringLiteral("Scene_Print_Manager"));
-    askSourceFolder = [this] { return QFileDialog::getExistingDirectory(this, QStringLiteral("请选择一个文件夹：")); };
-    askFrameFile = [this] {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("选择相框文件"), QString(),
-                                            ImageFileFilter());
-    };
+    askSourceFolder = [this] { return AskFolder(this, QStringLiteral("请选择一个文件夹：")); };
+    askFrameFile = [this] { return AskOpenFile(this, QStringLiteral("选择相框文件"), QString(), ImageFileFilter()); };
 
     CreateSettingsRow();
     CreateLists();

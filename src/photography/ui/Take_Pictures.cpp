@@ -2,6 +2,7 @@
 
 #include "desk/ProcessState.h"
 #include "desk/RunLog.h"
+#include "desk/ui/FileDialogs.h"
 #include "desk/ui/Messages.h"
 #include "camera/CameraSession.h"
 #include "camera/sdk/CameraBackend.h"
@@ -14,7 +15,6 @@
 
 #include <QComboBox>
 #include <QEventLoop>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -199,7 +199,7 @@ void Take_Pictures::showTemplate(int cells, const QString &path)
 
 void Take_Pictures::openTemplateDialog(int cells)
 {
-    const QString file = QFileDialog::getOpenFileName(this, QString::fromUtf8(kTemplateRows[cells - 1].title), QString(), ImageFileFilter());
+    const QString file = AskOpenFile(this, QString::fromUtf8(kTemplateRows[cells - 1].title), QString(), ImageFileFilter());
     if (!file.isEmpty())
         chooseTemplate(cells, file);
 }

@@ -1,6 +1,7 @@
 #include "settings/ui/DLG_Help.h"
 
 #include "desk/ProcessState.h"
+#include "desk/ui/FileDialogs.h"
 #include "desk/ui/Messages.h"
 #include "settings/ReprintData.h"
 #include "settings/ReprintRules.h"
@@ -9,7 +10,6 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -33,7 +33,7 @@ const QStringList InternalFolderNames{QStringLiteral("Pic_P"), QStringLiteral("P
 
 QString ChooseFolderWithDialog(QWidget *parent, const QString &title)
 {
-    return QFileDialog::getExistingDirectory(parent, title, QString(), QFileDialog::ShowDirsOnly);
+    return AskFolder(parent, title);
 }
 
 QLabel *Hint(const QString &text)
@@ -277,8 +277,14 @@ void DLG_Help::FillDefaultRules()
 void DLG_Help::SaveRules()
 {
     const ReprintRulesTexts texts{m_autoReprintFolder->text(), m_minimum->text(), m_maximum->text(), m_reduction->text()};
-    if (SaveReprintRules(texts))
-        ShowNotice(this, SavedMessage);
+    const ReprintRulesSave save = SaveReprintRules(texts);
+    if (!save)
+        return;
+    // The fields show what was taken, and the notice says what was not taken as typed.
+    m_minimum->setText(save.used.minimum);
+    m_maximum->setText(save.used.maximum);
+    m_reduction->setText(save.used.reduction);
+    ShowNotice(this, (QStringList{SavedMessage} + save.messages).join(u'\n'));
 }
 
 void DLG_Help::SaveDisplay()
