@@ -16,6 +16,7 @@
 #include "platform/Pause.h"
 #include "platform/Profile.h"
 #include "platform/Utf16File.h"
+#include "tests/support/TimerLateness.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,7 +31,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <vector>
 
 namespace {
 
@@ -81,13 +81,7 @@ int main(int argc, char **argv)
     Scene_Print_Manager &page = window.PrintManagerPage();
     PhotoQueue &queue = page.Manager().Queue();
 
-    std::vector<qint64> lateness;
-    QElapsedTimer sinceTick;
-    QObject::connect(page.PageTimer(), &QTimer::timeout, [&] {
-        if (sinceTick.isValid())
-            lateness.push_back(std::max<qint64>(0, sinceTick.elapsed() - 1000));
-        sinceTick.restart();
-    });
+    const TimerLateness lateness(*page.PageTimer());
 
     QElapsedTimer total;
     total.start();
@@ -97,14 +91,11 @@ int main(int argc, char **argv)
     while (queue.Pending().rowCount() < photos && total.elapsed() < photos * 4000LL)
         QTest::qWait(100);
 
-    const qint64 worst = lateness.empty() ? 0 : *std::max_element(lateness.begin(), lateness.end());
-    double mean = 0;
-    for (const qint64 late : lateness)
-        mean += static_cast<double>(late) / static_cast<double>(lateness.size());
+    const long long worst = lateness.Worst().count();
     std::printf("photos composed and listed: %d of %d in %.1f s\n", queue.Pending().rowCount(), photos,
                 total.elapsed() / 1000.0);
-    std::printf("PageTimer ticks: %zu, worst lateness %lld ms, mean %.1f ms\n", lateness.size(),
-                static_cast<long long>(worst), mean);
+    std::printf("PageTimer ticks: %zu, worst lateness %lld ms, mean %.1f ms\n", lateness.Ticks(), worst,
+                lateness.Mean());
     std::fflush(stdout);
     // Workers are not waited for, as in the program; the photos go with the folder.
     folder.remove();
