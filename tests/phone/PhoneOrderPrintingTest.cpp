@@ -1,4 +1,4 @@
-#include "tests/intake/PrintingWindow.h"
+#include "tests/phone/PhoneDesk.h"
 #include "tests/phone/WebBrowser.h"
 
 #include "compose/PictureNumber.h"
@@ -9,17 +9,12 @@
 #include "phone/PhoneSettings.h"
 #include "phone/PrintedPhotos.h"
 #include "phone/ui/PhoneWindow.h"
-#include "platform/Clock.h"
 #include "platform/CompanionListener.h"
-#include "platform/Utf16File.h"
-#include "printing/DailyRecords.h"
 #include "settings/SystemSettings.h"
 #include "tests/support/Eventually.h"
 
 #include <QCheckBox>
 #include <QDir>
-#include <QImage>
-#include <QPainter>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -31,51 +26,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The desk over a private CUPS daemon and the phone companion beside it, in
-// one program folder, with photos printed earlier today.
-class PhoneOrderPrinting : public PrintingWindow
+// The desk and the companion, as a guest's order finds them.
+class PhoneOrderPrinting : public PhoneDesk
 {
 protected:
-    void SetUp() override
-    {
-        // Companion sockets lie in the temporary folder: this test's own.
-        m_tmpdir = qgetenv("TMPDIR");
-        qputenv("TMPDIR", QByteArray::fromStdString(m_folder.Path().string()));
-        PrintingWindow::SetUp();
-        const QDateTime noon(QDate(2024, 3, 5), QTime(12, 0));
-        Clock::Fix([noon] { return noon; });
-        fs::create_directories("Pic_R");
-        fs::create_directories("phone");
-        SystemSettings::SavePhoneReprintFolder(QStringLiteral("phone"));
-    }
-
-    void TearDown() override
-    {
-        PrintingWindow::TearDown();
-        Clock::Reset();
-        if (m_tmpdir.isEmpty())
-            qunsetenv("TMPDIR");
-        else
-            qputenv("TMPDIR", m_tmpdir);
-    }
-
-    static void PutPrinted(const QString &name, int number)
-    {
-        QImage photo(900, 600, QImage::Format_RGB32);
-        QPainter painter(&photo);
-        QLinearGradient sky(0, 0, 900, 600);
-        sky.setColorAt(0, QColor(40, 110, 150));
-        sky.setColorAt(1, QColor(230, 170, 90));
-        painter.fillRect(photo.rect(), sky);
-        painter.setPen(Qt::white);
-        painter.setFont(QFont(QStringLiteral("Liberation Sans"), 48));
-        painter.drawText(photo.rect().adjusted(0, 0, 0, -30), Qt::AlignHCenter | Qt::AlignBottom, name);
-        painter.end();
-        ASSERT_TRUE(photo.save(QStringLiteral("Pic_R/%1.jpg").arg(name), "JPG"));
-        RecordPictureNumber(name, number);
-        ASSERT_TRUE(Utf16File::AppendLine(PrintRecordFile(TodayStamp()), CountLine(name, 1)));
-    }
-
     // What a phone's camera reads from the QR code in the companion's window.
     static QString ReadQrCode(const QLabel *code)
     {
@@ -87,16 +41,6 @@ protected:
             return {};
         return QString::fromUtf8(reader.readAllStandardOutput()).trimmed();
     }
-
-    QStringList Jobs() const
-    {
-        QStringList jobs;
-        for (const PrivateCups::ReceivedJob &job : m_cups.ReceivedJobs())
-            jobs.append(QStringLiteral("%1x%2").arg(job.title).arg(job.copies));
-        return jobs;
-    }
-
-    QByteArray m_tmpdir;
 };
 
 } // namespace
