@@ -248,6 +248,26 @@ QString StatusReason(ipp_status_t status)
 
 constexpr qint64 kDocumentChunk = 64 * 1024;
 
+// The jobs of a Get-Jobs answer, one Job each: `read` is given every job
+// attribute by name, in order; attributes of other groups separate jobs.
+template <class Job, class Read>
+std::vector<Job> JobsOfAnswer(ipp_t *answer, Read read)
+{
+    std::vector<Job> jobs;
+    Job *job = nullptr;
+    for (ipp_attribute_t *attribute = ippFirstAttribute(answer); attribute; attribute = ippNextAttribute(answer)) {
+        const char *name = ippGetName(attribute);
+        if (ippGetGroupTag(attribute) != IPP_TAG_JOB || !name) {
+            job = nullptr;
+            continue;
+        }
+        if (!job)
+            job = &jobs.emplace_back();
+        read(*job, std::string_view(name), attribute);
+    }
+    return jobs;
+}
+
 } // namespace
 
 uint32_t CupsPrinterStatusWord(const CupsPrinterState &state)
@@ -386,25 +406,15 @@ std::optional<std::vector<PrintJobInfo>> CupsSpooler::Jobs(const PrinterHandle &
     if (!response || ippGetStatusCode(AsIpp(response)) > IPP_STATUS_OK_CONFLICTING)
         return std::nullopt;
 
-    std::vector<PrintJobInfo> jobs;
-    PrintJobInfo *job = nullptr;
-    for (ipp_attribute_t *attribute = ippFirstAttribute(AsIpp(response)); attribute;
-         attribute = ippNextAttribute(AsIpp(response))) {
-        const char *name = ippGetName(attribute);
-        if (ippGetGroupTag(attribute) != IPP_TAG_JOB || !name) {
-            job = nullptr; // a separator between two jobs
-            continue;
-        }
-        if (!job)
-            job = &jobs.emplace_back();
-        const std::string_view attributeName(name);
-        if (attributeName == "job-id")
-            job->id = ippGetInteger(attribute, 0);
-        else if (attributeName == "job-state")
-            job->status = CupsJobStatusWord(ippGetInteger(attribute, 0));
-        else if (attributeName == "job-name")
-            job->document = QString::fromUtf8(ippGetString(attribute, 0, nullptr));
-    }
+    const std::vector<PrintJobInfo> jobs = JobsOfAnswer<PrintJobInfo>(
+        AsIpp(response), [](PrintJobInfo &job, std::string_view name, ipp_attribute_t *attribute) {
+            if (name == "job-id")
+                job.id = ippGetInteger(attribute, 0);
+            else if (name == "job-state")
+                job.status = CupsJobStatusWord(ippGetInteger(attribute, 0));
+            else if (name == "job-name")
+                job.document = QString::fromUtf8(ippGetString(attribute, 0, nullptr));
+        });
     const auto begin = std::min<size_t>(std::max(first, 0), jobs.size());
     const auto end = std::min<size_t>(begin + std::max(count, 0), jobs.size());
     return std::vector<PrintJobInfo>(jobs.begin() + begin, jobs.begin() + end);
@@ -428,31 +438,21 @@ std::optional<std::vector<KeptJob>> CupsSpooler::KeptJobsNamed(const QString &pr
         int state = 0;
         int documents = 0;
     };
-    std::vector<Seen> seen;
-    Seen *current = nullptr;
-    for (ipp_attribute_t *attribute = ippFirstAttribute(AsIpp(response)); attribute;
-         attribute = ippNextAttribute(AsIpp(response))) {
-        const char *name = ippGetName(attribute);
-        if (ippGetGroupTag(attribute) != IPP_TAG_JOB || !name) {
-            current = nullptr; // a separator between two jobs
-            continue;
-        }
-        if (!current)
-            current = &seen.emplace_back();
-        const std::string_view attributeName(name);
-        if (attributeName == "job-id")
-            current->job.id = ippGetInteger(attribute, 0);
-        else if (attributeName == "job-name")
-            current->name = QString::fromUtf8(ippGetString(attribute, 0, nullptr));
-        else if (attributeName == "job-state")
-            current->state = ippGetInteger(attribute, 0);
-        else if (attributeName == "number-of-documents")
-            current->documents = ippGetInteger(attribute, 0);
-        else if (attributeName == "time-at-creation")
-            current->job.createdAt = ippGetInteger(attribute, 0);
-        else if (attributeName == "copies")
-            current->job.copies = ippGetInteger(attribute, 0);
-    }
+    std::vector<Seen> seen = JobsOfAnswer<Seen>(
+        AsIpp(response), [](Seen &job, std::string_view name, ipp_attribute_t *attribute) {
+            if (name == "job-id")
+                job.job.id = ippGetInteger(attribute, 0);
+            else if (name == "job-name")
+                job.name = QString::fromUtf8(ippGetString(attribute, 0, nullptr));
+            else if (name == "job-state")
+                job.state = ippGetInteger(attribute, 0);
+            else if (name == "number-of-documents")
+                job.documents = ippGetInteger(attribute, 0);
+            else if (name == "time-at-creation")
+                job.job.createdAt = ippGetInteger(attribute, 0);
+            else if (name == "copies")
+                job.job.copies = ippGetInteger(attribute, 0);
+        });
     std::vector<KeptJob> jobs;
     for (Seen &entry : seen) {
         if (entry.name != jobName || entry.job.id <= 0)

@@ -9,6 +9,8 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <memory>
 
@@ -39,6 +41,17 @@ int CountPhotos(const QStringList &photos)
     return result;
 }
 
+// Each photo takes a few pictures of tens of megabytes. Left to itself the
+// allocator maps every one fresh from the system and gives it back, and the
+// kernel's zeroing of the new pages cost a fifth of the counting time. Kept
+// in the heap, the same pages serve the next photo.
+void KeepPictureMemory()
+{
+    constexpr int Largest = 32 * 1024 * 1024; // the allocator's upper bound for this setting
+    mallopt(M_MMAP_THRESHOLD, Largest);
+    mallopt(M_TRIM_THRESHOLD, 8 * Largest);
+}
+
 bool CompanionAnswers(const QString &title)
 {
     QLocalSocket probe;
@@ -52,6 +65,7 @@ bool CompanionAnswers(const QString &title)
 
 int main(int argc, char *argv[])
 {
+    KeepPictureMemory();
     if (argc >= 2 && QByteArray(argv[1]) == "--count") {
         QCoreApplication app(argc, argv);
         const QStringList photos = app.arguments().mid(2);
