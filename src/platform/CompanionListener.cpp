@@ -9,6 +9,7 @@ namespace {
 constexpr int HeaderBytes = 8 + 8 + 4;
 // The desk's messages are a few bytes; anything far larger is not one.
 constexpr qsizetype LargestFrame = 64 * 1024;
+constexpr int AnswerWaitMs = 500;
 
 } // namespace
 
@@ -26,8 +27,20 @@ bool CompanionListener::Listen(const QString &windowTitle)
     const QString name = CompanionSocketName(windowTitle);
     if (m_server->listen(name))
         return true;
+    // A socket that answers belongs to a companion that runs: never taken from it.
+    if (Answers(windowTitle))
+        return false;
     QLocalServer::removeServer(name);
     return m_server->listen(name);
+}
+
+bool CompanionListener::Answers(const QString &windowTitle)
+{
+    QLocalSocket probe;
+    probe.connectToServer(CompanionSocketName(windowTitle));
+    const bool answered = probe.waitForConnected(AnswerWaitMs);
+    probe.abort();
+    return answered;
 }
 
 void CompanionListener::Accept()

@@ -20,9 +20,13 @@ public:
     ~CompanionListener() override;
 
     // Starts listening as the companion titled `windowTitle`; a socket left
-    // behind by an earlier run of the same companion is taken over. False
-    // when the socket cannot be made.
+    // behind by an earlier run of the same companion is taken over, one that
+    // a running companion answers on is not. False when the socket cannot be had.
     bool Listen(const QString &windowTitle);
+
+    // True when a running companion listens under `windowTitle` (it answers
+    // within half a second).
+    static bool Answers(const QString &windowTitle);
 
 signals:
     // One decoded message, on the listener's thread.

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,25 @@ TEST_F(CompanionListenerTest, ASocketLeftByAnEarlierRunIsTakenOver)
     leftOver.close();
     CompanionListener companion;
     EXPECT_TRUE(companion.Listen(Title));
+}
+
+// A second copy of a companion never takes the socket of the one that runs:
+// the desk's messages still reach the first.
+TEST_F(CompanionListenerTest, ARunningCompanionKeepsItsSocket)
+{
+    EXPECT_FALSE(CompanionListener::Answers(Title));
+    CompanionListener first;
+    ASSERT_TRUE(first.Listen(Title));
+    EXPECT_TRUE(CompanionListener::Answers(Title));
+    CompanionListener second;
+    EXPECT_FALSE(second.Listen(Title));
+
+    QSignalSpy received(&first, &CompanionListener::Received);
+    std::thread desk([] { EXPECT_TRUE(MakeLocalSocketCompanionLink()->Send(Title, {1, 0, QByteArray("stop")})); });
+    // The probes' empty connections are no messages; the desk's is.
+    EXPECT_TRUE(QTest::qWaitFor([&received] { return received.size() == 1; }, 3000));
+    desk.join();
+    EXPECT_EQ(received.size(), 1);
 }
 
 TEST_F(CompanionListenerTest, OnlyWholeFramesAreMessages)

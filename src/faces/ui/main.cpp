@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QLocalSocket>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -52,15 +51,6 @@ void KeepPictureMemory()
     mallopt(M_TRIM_THRESHOLD, 8 * Largest);
 }
 
-bool CompanionAnswers(const QString &title)
-{
-    QLocalSocket probe;
-    probe.connectToServer(CompanionSocketName(title));
-    const bool answered = probe.waitForConnected(500);
-    probe.abort();
-    return answered;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -82,7 +72,7 @@ int main(int argc, char *argv[])
         return 2;
     }
     // One tool per desk: a second one would take the desk's messages from the first.
-    if (CompanionAnswers(FacesWindow::Title())) {
+    if (CompanionListener::Answers(FacesWindow::Title())) {
         QMessageBox::information(nullptr, QStringLiteral("提示"), QStringLiteral("人数统计程序已经在运行。"));
         return 1;
     }
