@@ -1,0 +1,20 @@
+#pragma once
+
+#include "faces/HaarCascade.h"
+
+#include <opencv2/core/types.hpp>
+
+#include <vector>
+
+namespace cv {
+class Mat;
+}
+
+// Every window of `grey` (8 bits, one channel) the cascade takes for a face,
+// from windows `smallest` pixels wide upwards in size steps of `scaleStep`
+// (above 1), in the picture's pixels. These are the windows OpenCV's
+// CascadeClassifier::detectMultiScale finds before it groups them: the same
+// scales, positions and arithmetic, so the same faces. The difference is the
+// speed: eight neighbouring windows are tested at once, with the processor's
+// vector instructions, which makes the scan two to three times faster.
+std::vector<cv::Rect> ScanCascade(const HaarCascade &cascade, const cv::Mat &grey, double scaleStep, int smallest);
