@@ -159,17 +159,16 @@ std::vector<float> Scales(const HaarCascade &cascade, cv::Size picture, double s
     return values;
 }
 
-// The leaves each window's tree ends in. Every node a window may reach is
-// evaluated for all eight, and each keeps its own way.
+// The leaves each window's tree ends in. Every node is evaluated for all
+// eight windows, and each keeps its own way: asking first whether any window
+// needs a node costs more than the node.
 [[gnu::always_inline]] inline Floats TreeLeaves(const HaarCascade &cascade, const HaarCascade::Tree &tree,
                                                 const std::vector<PlacedFeature> &placed, const int *window,
-                                                Floats factors, Ints live)
+                                                Floats factors)
 {
     Ints at = {};
     for (int index = 0; index < tree.nodeCount; ++index) {
         const Ints here = at == index;
-        if (index > 0 && !AnyOf(here & live))
-            continue;
         const HaarCascade::Node &node = cascade.nodes[static_cast<size_t>(tree.firstNode + index)];
         const Floats values = FeatureValues(window, placed[static_cast<size_t>(node.feature)]) * factors;
         const Ints next = values < node.threshold ? Ints{} + node.left : Ints{} + node.right;
@@ -192,8 +191,8 @@ std::vector<float> Scales(const HaarCascade &cascade, cv::Size picture, double s
         const HaarCascade::Stage &stage = cascade.stages[index];
         Doubles low = {}, high = {};
         for (int tree = 0; tree < stage.treeCount; ++tree) {
-            const Floats leaf = TreeLeaves(cascade, cascade.trees[static_cast<size_t>(stage.firstTree + tree)], placed,
-                                           window, factors, live);
+            const Floats leaf =
+                TreeLeaves(cascade, cascade.trees[static_cast<size_t>(stage.firstTree + tree)], placed, window, factors);
             low += __builtin_convertvector(__builtin_shufflevector(leaf, leaf, 0, 1, 2, 3), Doubles);
             high += __builtin_convertvector(__builtin_shufflevector(leaf, leaf, 4, 5, 6, 7), Doubles);
         }
@@ -342,4 +341,9 @@ std::vector<cv::Rect> ScanCascade(const HaarCascade &cascade, const cv::Mat &gre
             ScanRow(scan, row, found);
     }
     return found;
+}
+
+bool VectorScanPays()
+{
+    return __builtin_cpu_supports("avx2");
 }
