@@ -1,5 +1,6 @@
 #include "faces/FaceDetector.h"
 #include "faces/PeopleCount.h"
+#include "faces/PictureMemory.h"
 #include "faces/ui/FacesWindow.h"
 #include "platform/CompanionListener.h"
 
@@ -7,8 +8,6 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QStringList>
-
-#include <malloc.h>
 
 #include <cstdio>
 #include <memory>
@@ -38,17 +37,6 @@ int CountPhotos(const QStringList &photos)
         std::fflush(stdout);
     }
     return result;
-}
-
-// Each photo takes a few pictures of tens of megabytes. Left to itself the
-// allocator maps every one fresh from the system and gives it back, and the
-// kernel's zeroing of the new pages cost a fifth of the counting time. Kept
-// in the heap, the same pages serve the next photo.
-void KeepPictureMemory()
-{
-    constexpr int Largest = 32 * 1024 * 1024; // the allocator's upper bound for this setting
-    mallopt(M_MMAP_THRESHOLD, Largest);
-    mallopt(M_TRIM_THRESHOLD, 8 * Largest);
 }
 
 } // namespace
