@@ -10,8 +10,8 @@
 
 namespace {
 
-// Eight windows side by side make one vector of the processor (two on one
-// without 256-bit registers, where the compiler splits them).
+// Eight windows side by side make one vector of the processor (where it has
+// no 256-bit registers, the compiler splits each vector in two).
 constexpr int Lanes = 8;
 using Ints = int __attribute__((vector_size(Lanes * sizeof(int))));
 using Floats = float __attribute__((vector_size(Lanes * sizeof(float))));
@@ -23,12 +23,11 @@ using Longs = long long __attribute__((vector_size(Lanes / 2 * sizeof(long long)
 // deviation, over the window less a one-pixel border) reaches 10: the
 // cascade's features are divided by it, and a flatter window holds no face.
 constexpr double FlatLimit = 0.1;
-// Windows up to this scale are searched every second pixel, larger ones at
+// Windows below this scale are searched every second pixel, larger ones at
 // every pixel.
 constexpr float EverySecondPixelBelow = 2.0f;
 
-// What a window's row and the rows below it hold, per window: how much
-// contrast it has, and how far it got.
+// Where each window of the row being scanned stands.
 enum class Window : signed char {
     Flat,       // not searched
     Searched,   // to be tried with the first stage
