@@ -268,8 +268,7 @@ template <typename Test>
 // fails the first stage makes the scan skip the next one. All windows take
 // the first stage together, then the skips are applied, then those left
 // take the other stages.
-__attribute__((target_clones("avx2", "default"))) void ScanRow(ScaleScan &scan, int row,
-                                                                std::vector<cv::Rect> &found)
+[[gnu::always_inline]] inline void ScanRow(ScaleScan &scan, int row, std::vector<cv::Rect> &found)
 {
     Measure(scan, row);
     const int *sums = scan.integrals.Sums(row);
@@ -308,6 +307,19 @@ __attribute__((target_clones("avx2", "default"))) void ScanRow(ScaleScan &scan, 
     }
 }
 
+// The row scan compiled twice, for processors with AVX2 and for all, and
+// chosen at run time. (Not as clones the loader chooses between: its
+// chooser would run before a sanitiser's start-up, and crash it.)
+__attribute__((target("avx2"))) void ScanRowWide(ScaleScan &scan, int row, std::vector<cv::Rect> &found)
+{
+    ScanRow(scan, row, found);
+}
+
+void ScanRowNarrow(ScaleScan &scan, int row, std::vector<cv::Rect> &found)
+{
+    ScanRow(scan, row, found);
+}
+
 } // namespace
 
 std::vector<cv::Rect> ScanCascade(const HaarCascade &cascade, const cv::Mat &grey, double scaleStep, int smallest)
@@ -315,6 +327,7 @@ std::vector<cv::Rect> ScanCascade(const HaarCascade &cascade, const cv::Mat &gre
     std::vector<cv::Rect> found;
     if (grey.empty() || grey.type() != CV_8UC1 || !(scaleStep > 1.0) || cascade.stages.empty())
         return found;
+    const auto scanRow = VectorScanPays() ? ScanRowWide : ScanRowNarrow;
     ScaleScan scan(cascade);
     cv::Mat picture;
     for (const float scale : Scales(cascade, grey.size(), scaleStep, smallest)) {
@@ -337,7 +350,7 @@ std::vector<cv::Rect> ScanCascade(const HaarCascade &cascade, const cv::Mat &gre
         scan.factors.assign(padded, 0.0f);
         scan.states.assign(padded, Window::Flat);
         for (int row = 0; row < height; row += scan.step)
-            ScanRow(scan, row, found);
+            scanRow(scan, row, found);
     }
     return found;
 }
