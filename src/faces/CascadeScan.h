@@ -21,5 +21,5 @@ class Mat;
 std::vector<cv::Rect> ScanCascade(const HaarCascade &cascade, const cv::Mat &grey, double scaleStep, int smallest);
 
 // False on a processor without those instructions (AVX2). The scan still
-// works there, at about half OpenCV's speed.
+// works there, but more slowly than OpenCV's.
 bool VectorScanPays();
