@@ -140,11 +140,6 @@ void ExpectPrintedAndRecordedOnce(const PrivateCups &cups)
     EXPECT_TRUE(fs::is_empty("Pic_P"));
 }
 
-QStringList Environment(const PrivateCups &cups)
-{
-    return {QStringLiteral("CUPS_SERVER=") + cups.Server(), QStringLiteral("VELLORA_PAUSE_SCALE=0.05")};
-}
-
 class HandOverCrash : public testing::TestWithParam<const char *>
 {
 };
@@ -162,11 +157,11 @@ TEST_P(HandOverCrash, RestartPrintsAndRecordsEverythingExactlyOnce)
     PrepareKilledEvent();
 
     {
-        RunningProgram first(Environment(cups) << QStringLiteral("VELLORA_CRASH_AT=") + GetParam());
+        RunningProgram first(OnPrivateCups(cups.Server()) << QStringLiteral("VELLORA_CRASH_AT=") + GetParam());
         ASSERT_TRUE(first.Ended(90000)) << "never reached " << GetParam();
         ASSERT_TRUE(first.Crashed());
     }
-    RunningProgram second(Environment(cups));
+    RunningProgram second(OnPrivateCups(cups.Server()));
     ASSERT_TRUE(WaitFor([&] { return EverythingPrinted(cups) && EverythingRecorded(); }, 120000))
         << RecordLines().join(QLatin1Char(' ')).toStdString();
     // Long enough for a second print of anything to show.
@@ -199,7 +194,7 @@ TEST(HandOverFrozenSpooler, EveryPhotoPrintedExactlyOnce)
         WritePhoto(QStringLiteral("Pic_P/") + names.back(), Qt::darkBlue);
     }
 
-    RunningProgram program(Environment(cups));
+    RunningProgram program(OnPrivateCups(cups.Server()));
     // "进行图片打印:", logged as a job starts on its printer, in code page 936.
     const QByteArray jobStarts("\xBD\xF8\xD0\xD0\xCD\xBC\xC6\xAC\xB4\xF2\xD3\xA1\x3A");
     for (int freeze = 0; freeze < 3; ++freeze) {
@@ -325,7 +320,7 @@ TEST(HandOverFullDisk, PhotosWaitForRoomAndPrintOnceWithoutHalfLines)
                    QString::fromStdString(source.string()));
     ASSERT_TRUE(Utf16File::WriteText("Config/All_the_same.vellora", QStringLiteral("152\n102\n")));
 
-    RunningProgram program(Environment(cups));
+    RunningProgram program(OnPrivateCups(cups.Server()));
     const auto printedNames = [&] { return static_cast<int>(ReceivedByName(cups).jobs.size()); };
     for (int i = 0; i < 4; ++i)
         WriteNoisyPhoto(source / ("IMG_" + std::to_string(4000 + i) + ".JPG"), i);

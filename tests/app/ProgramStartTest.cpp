@@ -161,8 +161,7 @@ TEST(Program, KilledWithAutomaticReprintOnResumesItAndPrintsTheToolsInfoFile)
     ASSERT_TRUE(cups.Start());
     ASSERT_TRUE(cups.AddQueue(QStringLiteral("Photo-A")));
     PrepareEventKilled(true);
-    const QStringList environment{QStringLiteral("CUPS_SERVER=") + cups.Server(),
-                                  QStringLiteral("VELLORA_PAUSE_SCALE=0.05")};
+    const QStringList environment = OnPrivateCups(cups.Server());
     {
         Program first(environment);
         ASSERT_TRUE(WaitFor([] { return ReadFile(TodaysLog()).contains(kAutoReprintStarted); }, 30000));
@@ -199,7 +198,7 @@ TEST(Program, RecoveryNoticeOfAMissingCompanionDoesNotStopPrinting)
         photo.fill(Qt::darkBlue);
         ASSERT_TRUE(photo.save(QStringLiteral("Pic_P/30%1.jpg").arg(i, 2, 10, QLatin1Char('0'))));
     }
-    Program program({QStringLiteral("CUPS_SERVER=") + cups.Server(), QStringLiteral("VELLORA_PAUSE_SCALE=0.05")});
+    Program program(OnPrivateCups(cups.Server()));
     // Twelve seconds to recovery, then one photo per four-second print cycle.
     EXPECT_TRUE(cups.WaitForReceived(10, std::chrono::seconds(90))) << cups.ReceivedJobs().size();
 }
@@ -217,7 +216,7 @@ TEST(Program, KilledAfterACombinationPrintResumesItsExtraCopies)
     fs::create_directories("CombinationAddPrint");
     ASSERT_TRUE(Utf16File::WriteText("CombinationAddPrint/1234.vellora", u"2\n"));
 
-    Program program({QStringLiteral("CUPS_SERVER=") + cups.Server(), QStringLiteral("VELLORA_PAUSE_SCALE=0.05")});
+    Program program(OnPrivateCups(cups.Server()));
     ASSERT_TRUE(cups.WaitForReceived(1, std::chrono::seconds(60)));
     const PrivateCups::ReceivedJob job = cups.ReceivedJobs().front();
     EXPECT_EQ(job.title, QStringLiteral("1234"));

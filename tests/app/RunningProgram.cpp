@@ -84,3 +84,8 @@ bool WaitFor(const std::function<bool()> &condition, int timeoutMs)
     }
     return true;
 }
+
+QStringList OnPrivateCups(const QString &cupsServer)
+{
+    return {QStringLiteral("CUPS_SERVER=") + cupsServer, QStringLiteral("VELLORA_PAUSE_SCALE=0.05")};
+}

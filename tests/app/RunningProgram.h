@@ -34,5 +34,9 @@ private:
 QByteArray ReadFile(const QString &path);
 // Config/LOG/<today>.ini
 QString TodaysLog();
-// Polls `condition` with the event loop running; false when it never held within `timeoutMs`.
+// Polls `condition` every tenth of a second with the event loop running;
+// false when it never held within `timeoutMs`.
 bool WaitFor(const std::function<bool()> &condition, int timeoutMs);
+// The environment of a program printing to the private CUPS daemon at
+// `cupsServer`, its pauses cut to a twentieth.
+QStringList OnPrivateCups(const QString &cupsServer);
