@@ -27,11 +27,11 @@ bool ReadTree(const cv::FileNode &tree, HaarCascade &cascade)
         node.left = static_cast<int>(*value++);
         node.right = static_cast<int>(*value++);
         node.feature = static_cast<int>(*value++);
-        node.threshold = static_cast<float>(static_cast<double>(*value++));
+        node.threshold = static_cast<float>(*value++);
         cascade.nodes.push_back(node);
     }
     for (const cv::FileNode &leaf : leaves)
-        cascade.leaves.push_back(static_cast<float>(static_cast<double>(leaf)));
+        cascade.leaves.push_back(static_cast<float>(leaf));
     cascade.trees.push_back(read);
     return true;
 }
@@ -45,7 +45,7 @@ bool ReadStages(const cv::FileNode &stages, HaarCascade &cascade)
         if (!trees.isSeq() || trees.size() == 0)
             return false;
         HaarCascade::Stage read;
-        read.threshold = static_cast<float>(static_cast<double>(stage["stageThreshold"])) - StageThresholdMargin;
+        read.threshold = static_cast<float>(stage["stageThreshold"]) - StageThresholdMargin;
         read.firstTree = static_cast<int>(cascade.trees.size());
         read.treeCount = static_cast<int>(trees.size());
         for (const cv::FileNode &tree : trees) {
@@ -78,7 +78,7 @@ bool ReadFeatures(const cv::FileNode &features, HaarCascade &cascade)
             into.y = static_cast<int>(*value++);
             into.width = static_cast<int>(*value++);
             into.height = static_cast<int>(*value++);
-            into.weight = static_cast<float>(static_cast<double>(*value++));
+            into.weight = static_cast<float>(*value++);
         }
         cascade.features.push_back(read);
     }
