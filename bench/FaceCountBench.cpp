@@ -42,9 +42,6 @@ constexpr int PaperWidth = 152; // mm
 constexpr int PaperHeight = 102;
 const QSize Picture = CanvasSize(PaperWidth, PaperHeight);
 constexpr int Border = 72;
-// The composition's canvas pixels per unit of a stored photo corner (the
-// settings dialog's preview pixels).
-constexpr int CanvasPerScreenPixel = 5;
 // As the tool searches: the long side at 1800 pixels, faces from 1.5 % of it, 10 % steps.
 constexpr int WorkingLongSide = 1800;
 constexpr double SmallestShare = 0.015;

@@ -17,9 +17,6 @@
 
 namespace {
 
-// Canvas pixels per 1/96 inch: the canvas has 480 dots per inch.
-constexpr int CanvasPerScreenPixel = 5;
-
 bool Disagrees(QSize drawn, const TemplateSettings &settings)
 {
     const int sampleW = settings.SampleImageWidth;

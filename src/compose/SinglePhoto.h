@@ -33,6 +33,10 @@ struct CompositionPhoto final
     static CompositionPhoto Whole(QImage image);
 };
 
+// Canvas pixels per 1/96 inch, the unit of the stored photo and label
+// corners: the canvas has 480 dots per inch.
+inline constexpr int CanvasPerScreenPixel = 5;
+
 // Canvas size for a paper size in whole millimetres: 480 dots per inch.
 QSize CanvasSize(int paperWidthMm, int paperHeightMm);
 

@@ -71,7 +71,7 @@ QCheckBox *Switch(const QString &text, const char *name, QWidget *parent)
 int LabelCellHeight(int textSize)
 {
     const int canvasCell = static_cast<int>(textSize * 3.8);
-    return std::clamp(canvasCell / 5, 0, LargestLabel);
+    return std::clamp(canvasCell / CanvasPerScreenPixel, 0, LargestLabel);
 }
 
 } // namespace
