@@ -67,7 +67,6 @@ FaceWatch::FaceWatch(fs::path programFolder, std::chrono::milliseconds interval)
     : m_program(std::move(programFolder))
     , m_interval(interval)
     , m_record(CountRecord::FileIn(m_program))
-    , m_detector(std::make_unique<FaceDetector>())
 {
     Publish(ReadDeskFolders(m_program), {});
 }
@@ -81,6 +80,8 @@ int FaceWatch::Pass()
 {
     const DeskFolders folders = ReadDeskFolders(m_program);
     QString problem = DeskFoldersProblem(folders);
+    if (!m_detector) // reading the models takes a fifth of a second: not on the window's thread
+        m_detector = std::make_unique<FaceDetector>();
     if (problem.isEmpty() && !m_detector->Ready())
         problem = QStringLiteral("读不到人脸检测数据：") + QString::fromUtf8(FaceDetector::CascadeFile());
     if (!problem.isEmpty()) {

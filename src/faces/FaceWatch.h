@@ -67,7 +67,7 @@ private:
     std::filesystem::path m_program;
     std::chrono::milliseconds m_interval;
     CountRecord m_record;
-    std::unique_ptr<FaceDetector> m_detector; // used by the passes only
+    std::unique_ptr<FaceDetector> m_detector; // made and used by the passes only
 
     // The frame template's window, kept while its file is unchanged.
     std::filesystem::path m_windowFile;
