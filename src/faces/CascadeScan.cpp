@@ -235,7 +235,10 @@ struct ScaleScan
         const int *s = sums + index;
         const int *q = squares + index;
         const int sum = s[c[0]] - s[c[1]] - s[c[2]] + s[c[3]];
-        const auto squareSum = static_cast<unsigned>(q[c[0]] - q[c[1]] - q[c[2]] + q[c[3]]);
+        // The squared sums wrap around 32 bits as OpenCV's do; unsigned
+        // arithmetic wraps the same way without overflowing a signed int.
+        const unsigned squareSum = static_cast<unsigned>(q[c[0]]) - static_cast<unsigned>(q[c[1]])
+            - static_cast<unsigned>(q[c[2]]) + static_cast<unsigned>(q[c[3]]);
         const double spread = area * squareSum - static_cast<double>(sum) * sum;
         float factor = 1.0f;
         bool flat = true;

@@ -11,6 +11,7 @@ PhotoListModel::PhotoListModel(QStringList headers, QSize thumbnailSize, QObject
 
 PhotoListModel::~PhotoListModel()
 {
+    CutLifeline();
     // A thumbnail still being made posts to this model; let it finish first.
     m_thumbnailPool.clear();
     m_thumbnailPool.waitForDone();

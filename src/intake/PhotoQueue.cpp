@@ -94,7 +94,10 @@ PhotoQueue::PhotoQueue(QSize thumbnailSize, QObject *parent)
 
 PhotoQueue::~PhotoQueue()
 {
-    // Before anything of the queue goes: the workers use its lists and signals.
+    // Before anything of the queue goes: the workers use its lists and
+    // signals. Print jobs are not waited for (a frozen spooler may hold one);
+    // their answers no longer reach the queue and stay in the journal.
+    m_answers.Cut();
     m_workers.StopAndJoin();
 }
 
@@ -355,7 +358,9 @@ bool PhotoQueue::Dispatch(const QString &name, int32_t excludedMode)
         return false;
     }
     CrashPoint("after-move-to-printed");
-    const auto answered = [this, name](PrintJobParams::Outcome outcome, int) { Answered(name, outcome); };
+    const auto answered = [queue = m_answers.Holder(), this, name](PrintJobParams::Outcome outcome, int) {
+        return queue.Run([&] { Answered(name, outcome); });
+    };
     if (DispatchPhoto(PathOf(printedPath), 1, name, excludedMode, handOver, answered))
         return true;
     MovePhoto(printedPath, pendingPath, FileMove::Clash::KeepBoth);

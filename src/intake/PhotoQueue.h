@@ -5,6 +5,7 @@
 #include "intake/ScanTaskParams.h"
 #include "printing/PrintJobParams.h"
 #include "platform/FileIo.h"
+#include "platform/Lifeline.h"
 #include "platform/WorkerSet.h"
 
 #include <QObject>
@@ -21,7 +22,8 @@
 // folder and pending list locks; the page only shows them. No method here
 // waits for a worker, a decode or the spooler on the user-interface thread.
 // The queue owns its workers (compositions, folder scans): its destructor
-// asks them to stop and waits for them.
+// asks them to stop and waits for them. The print jobs it starts answer
+// through its Lifeline, which its destructor cuts first.
 class PhotoQueue final : public QObject
 {
     Q_OBJECT
@@ -99,5 +101,6 @@ private:
     std::unique_ptr<PhotoListModel> m_printed;
     CompositionRoad m_road;
     int m_idleEmptyTicks = 0;
+    Lifeline m_answers; // the print jobs' way back to the queue
     WorkerSet m_workers;
 };

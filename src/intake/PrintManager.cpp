@@ -76,7 +76,10 @@ PrintManager::PrintManager(QObject *parent)
 
 PrintManager::~PrintManager()
 {
+    // The walks start compositions on the queue, whose reports reach this
+    // manager: both end while it still stands.
     m_walks.StopAndJoin();
+    m_queue.reset();
     SetUncomposableReport({});
     SetTemplateSettingsReport({});
     SetPictureNumberReport({});

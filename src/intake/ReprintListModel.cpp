@@ -24,6 +24,11 @@ ReprintListModel::ReprintListModel(QObject *parent)
 {
 }
 
+ReprintListModel::~ReprintListModel()
+{
+    CutLifeline();
+}
+
 QStringList ReprintListModel::Headers()
 {
     return {QStringLiteral("补打信息: ID"), QStringLiteral("名称"), QStringLiteral("路径"), QStringLiteral("数量")};

@@ -32,6 +32,7 @@ public:
     enum Column { IdColumn = 0, NameColumn = 1, PathColumn = 2, QuantityColumn = 3, ColumnCount = 4 };
 
     explicit ReprintListModel(QObject *parent = nullptr);
+    ~ReprintListModel() override;
 
     static QStringList Headers();
 

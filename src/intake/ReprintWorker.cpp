@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 using namespace std::chrono_literals;
 
@@ -56,6 +57,36 @@ void ReturnCopies(ReprintListModel &reprints, const ReprintRow &row, int copies,
     ReprintListChanged(reprints);
 }
 
+// The print job's way back to the lists its answer changes: both stand while
+// it runs, or it does not run at all.
+class ListsHold final
+{
+public:
+    ListsHold(const ReprintListModel &reprints, const PhotoListModel *printed)
+        : m_reprints(reprints.Holder())
+        , m_printed(printed ? std::optional(printed->Holder()) : std::nullopt)
+    {
+    }
+
+    template <typename Call> bool Run(Call &&call) const
+    {
+        bool ran = false;
+        m_reprints.Run([&] {
+            if (m_printed) {
+                ran = m_printed->Run(call);
+            } else {
+                call();
+                ran = true;
+            }
+        });
+        return ran;
+    }
+
+private:
+    Lifeline::Hold m_reprints;
+    std::optional<Lifeline::Hold> m_printed;
+};
+
 // Hands `copies` copies of `row` to a printer as one job that carries a
 // journalled hand-over. Once the job runs, `takeOff` changes the list (under
 // the file lock, so no other save writes the list half-changed) and the list
@@ -67,18 +98,20 @@ bool HandOutCopies(ReprintListModel &reprints, PhotoListModel *printed, const Re
 {
     const std::lock_guard fileLock(reprint_file_cs);
     const int64_t handOver = HandOver::Open(HandOver::Kind::Reprint, copies, row.name, row.path);
-    const auto answered = [&reprints, printed, row, printedRow, copies, handOver](PrintJobParams::Outcome outcome,
-                                                                                  int printedCopies) {
-        int back = 0;
-        if (outcome == PrintJobParams::Outcome::Accepted) {
-            if (printed)
-                AddToPrintedQuantity(*printed, printedRow, printedCopies);
-            back = copies - printedCopies;
-        } else if (outcome == PrintJobParams::Outcome::NotAccepted) {
-            back = copies;
-        }
-        if (back > 0)
-            ReturnCopies(reprints, row, back, handOver);
+    const auto answered = [lists = ListsHold(reprints, printed), &reprints, printed, row, printedRow, copies,
+                           handOver](PrintJobParams::Outcome outcome, int printedCopies) {
+        return lists.Run([&] {
+            int back = 0;
+            if (outcome == PrintJobParams::Outcome::Accepted) {
+                if (printed)
+                    AddToPrintedQuantity(*printed, printedRow, printedCopies);
+                back = copies - printedCopies;
+            } else if (outcome == PrintJobParams::Outcome::NotAccepted) {
+                back = copies;
+            }
+            if (back > 0)
+                ReturnCopies(reprints, row, back, handOver);
+        });
     };
     if (!DispatchPhoto(row.path.toStdString(), copies, row.name, ExcludedMode, handOver, answered)) {
         HandOver::Done(handOver);

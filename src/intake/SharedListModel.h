@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Lifeline.h"
+
 #include <QAbstractTableModel>
 #include <QImage>
 #include <QStringList>
@@ -44,12 +46,20 @@ public:
     void MoveRowToTop(int row);
     void Clear();
 
+    // The way back to the list for callbacks of workers its owner does not
+    // wait for (print jobs): they change it only through this hold.
+    Lifeline::Hold Holder() const { return m_lifeline.Holder(); }
+
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 protected:
+    // The final class cuts the lifeline first thing in its destructor, while
+    // all of the list still stands.
+    void CutLifeline() { m_lifeline.Cut(); }
+
     // Inserts a row at the index (clamped to the list) and returns its key.
     Key InsertTexts(int row, QStringList texts);
     // The texts of every row with its key, read at one moment.
@@ -87,4 +97,5 @@ private:
     Key m_nextKey = 1;
 
     std::vector<Row> m_shown; // what the views show; the model's thread only
+    Lifeline m_lifeline;
 };

@@ -191,6 +191,9 @@ std::optional<Stamp> Append(const std::filesystem::path &file, QByteArrayView by
 
 QByteArray ToUtf16Le(QStringView text)
 {
+    // An empty view may have no storage at all: nothing to convert.
+    if (text.isEmpty())
+        return {};
     QByteArray bytes(text.size() * 2, Qt::Uninitialized);
     qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data());
     return bytes;
@@ -198,6 +201,8 @@ QByteArray ToUtf16Le(QStringView text)
 
 QString FromUtf16Le(QByteArrayView bytes)
 {
+    if (bytes.size() < 2)
+        return {};
     QString text(bytes.size() / 2, Qt::Uninitialized);
     qFromLittleEndian<char16_t>(bytes.data(), text.size(), text.data());
     return text;

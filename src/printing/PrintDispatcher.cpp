@@ -110,7 +110,7 @@ void ClearDispatchBusyLater()
 } // namespace
 
 bool DispatchPhoto(const std::filesystem::path &picturePath, int copies, const QString &pictureName,
-                   int32_t excludedMode, int64_t handOver, std::function<void(PrintJobParams::Outcome, int)> answered)
+                   int32_t excludedMode, int64_t handOver, std::function<bool(PrintJobParams::Outcome, int)> answered)
 {
     WriteRunLog(QStringLiteral("分配打印机打印照片"));
     bool idle = false;

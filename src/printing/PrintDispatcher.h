@@ -21,4 +21,4 @@
 // was started (false), in which case nothing is told.
 bool DispatchPhoto(const std::filesystem::path &picturePath, int copies, const QString &pictureName,
                    int32_t excludedMode, int64_t handOver = 0,
-                   std::function<void(PrintJobParams::Outcome, int)> answered = {});
+                   std::function<bool(PrintJobParams::Outcome, int)> answered = {});

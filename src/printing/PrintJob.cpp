@@ -121,7 +121,9 @@ private:
     SpoolerAnswer PrintPage();
     void EndPrintingPhase();
     void CountCopies();
-    void Tell(PrintJobParams::Outcome outcome, int copies) const;
+    // Tells the caller and ends the hand-over; one whose caller is gone
+    // stays open in the journal for the next start.
+    void TellAndFinish(PrintJobParams::Outcome outcome, int copies);
 
     using Outcome = PrintJobParams::Outcome;
     Outcome m_outcome = Outcome::NotAccepted; // told by the destructor when the job ends early
@@ -149,18 +151,20 @@ PrintJobRun::~PrintJobRun()
     if (m_printing.owns_lock())
         EndPrintingPhase();
     // A job that ended early (no printer, an error) still gives its photo back.
-    if (!m_told) {
-        Tell(m_outcome, m_params.copies);
-        HandOver::Done(m_params.handOver);
-    }
+    if (!m_told)
+        TellAndFinish(m_outcome, m_params.copies);
     PrintingName.Set(QString());
     DispatchBusy = false;
 }
 
-void PrintJobRun::Tell(PrintJobParams::Outcome outcome, int copies) const
+void PrintJobRun::TellAndFinish(PrintJobParams::Outcome outcome, int copies)
 {
-    if (m_params.answered)
-        m_params.answered(outcome, copies);
+    m_told = true;
+    if (m_params.answered && !m_params.answered(outcome, copies)) {
+        WriteRunLog(m_params.printerName + QStringLiteral(" - 结果留待下次启动:") + m_params.pictureName);
+        return;
+    }
+    HandOver::Done(m_params.handOver);
 }
 
 PrinterEntry *PrintJobRun::Entry() const
@@ -230,9 +234,7 @@ void PrintJobRun::Run()
         CountCopies();
         HandOver::Record(m_params.handOver, picture, m_copiesPrinted);
         Log(QStringLiteral(" - SavePrintInfo"));
-        Tell(Outcome::Accepted, m_copiesPrinted);
-        m_told = true;
-        HandOver::Done(m_params.handOver);
+        TellAndFinish(Outcome::Accepted, m_copiesPrinted);
         // All copy pauses but the first come after the record, none inside
         // the printing phase: that phase (delay, read, send) then ends within
         // one four-second print cycle, so a burst's next phase-0 dispatch is
@@ -240,9 +242,7 @@ void PrintJobRun::Run()
         CopyPauses(3);
     } else {
         WriteRunLog(name + QStringLiteral("打印作业未被接受:") + picture);
-        Tell(Outcome::NotAccepted, m_params.copies);
-        m_told = true;
-        HandOver::Done(m_params.handOver);
+        TellAndFinish(Outcome::NotAccepted, m_params.copies);
     }
     WriteRunLog(name + QStringLiteral("打印照片线程结束:") + picture);
 }

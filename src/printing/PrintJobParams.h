@@ -26,11 +26,13 @@ struct PrintJobParams
     int64_t handOver = 0;
     // What became of the job, told once, on the job's thread, after its
     // printing phase and before its hand-over is done: the caller moves the
-    // photo or the copies accordingly.
+    // photo or the copies accordingly. It returns false when the lists it
+    // would change are gone (their Lifeline is cut): the hand-over then stays
+    // open in the journal, and the next start settles it.
     enum class Outcome {
         Accepted,    // the spooler took it (or an earlier attempt): `copies` count as printed
         NotAccepted, // not printed: wait for a printer again
         CannotPrint, // the photo cannot be read: trying again would not help
     };
-    std::function<void(Outcome outcome, int copies)> answered;
+    std::function<bool(Outcome outcome, int copies)> answered;
 };

@@ -6,16 +6,23 @@
 #include "compose/PictureNumber.h"
 #include "compose/TemplateSettings.h"
 #include "intake/IntakeState.h"
+#include "intake/ReprintDesk.h"
 #include "intake/ReprintListModel.h"
 #include "intake/ReprintRecords.h"
 #include "intake/ReprintState.h"
 #include "intake/ReprintTexts.h"
 #include "platform/Clock.h"
+#include "platform/CrashPoint.h"
 #include "platform/Utf16File.h"
 #include "printing/DailyRecords.h"
+#include "printing/HandOver.h"
+#include "printing/PrintJob.h"
 #include "tests/support/Eventually.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/MessageBoxAnswer.h"
+#include "tests/support/RunLogText.h"
 
+#include <QHash>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,7 +31,10 @@
 #include <QTableView>
 #include <QTest>
 
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <string_view>
 
 namespace fs = std::filesystem;
 
@@ -311,4 +321,136 @@ TEST_F(ReprintPrinting, PageEditsWhilePaused)
     QTest::mouseDClick(Page().ReprintButton(), Qt::LeftButton);
     ASSERT_FALSE(answer.Boxes().empty());
     EXPECT_EQ(answer.Boxes().back().text, ReprintText::ClickOnce);
+}
+
+namespace {
+
+// Holds the first print job that reaches "after-send-before-record" (its
+// document accepted, its record and answer still to come) until let go;
+// every later job passes.
+class HeldJob final
+{
+public:
+    HeldJob() { SetCrashPointHookForTests(&Reached); }
+    ~HeldJob()
+    {
+        LetGo();
+        SetCrashPointHookForTests(nullptr);
+    }
+
+    static bool Holding()
+    {
+        const std::lock_guard lock(s_mutex);
+        return s_holding;
+    }
+    static void LetGo()
+    {
+        const std::lock_guard lock(s_mutex);
+        s_letGo = true;
+        s_changed.notify_all();
+    }
+
+private:
+    static void Reached(const char *name)
+    {
+        if (std::string_view(name) != "after-send-before-record")
+            return;
+        std::unique_lock lock(s_mutex);
+        if (s_held)
+            return;
+        s_held = s_holding = true;
+        s_changed.wait(lock, [] { return s_letGo; });
+        s_holding = false;
+    }
+
+    static inline std::mutex s_mutex;
+    static inline std::condition_variable s_changed;
+    static inline bool s_held = false;
+    static inline bool s_holding = false;
+    static inline bool s_letGo = false;
+};
+
+// Open hand-overs by kind ("photo", "reprint"), read from the journal.
+QHash<QString, QString> OpenHandOvers()
+{
+    QHash<QString, QString> open; // number -> kind
+    for (const QString &line : Utf16File::ReadLines(HandOver::JournalFile()).value_or(QStringList())) {
+        const QStringList fields = line.split(QLatin1Char('\t'));
+        if (fields.size() >= 3 && fields[0] == u"open")
+            open.insert(fields[1], fields[2]);
+        else if (fields.size() >= 2 && fields[0] == u"done")
+            open.remove(fields[1]);
+    }
+    return open;
+}
+
+} // namespace
+
+// The desk's window and its pages are destroyed while a new photo's job and
+// a reprint's copy are out: the photo's job held between the spooler's yes
+// and its record, the reprint's in its print delay, then at a frozen spooler.
+// The jobs end after the window; their answers reach nothing that is gone,
+// their hand-overs stay open in the journal, and the next start prints the
+// photo once and both copies once each.
+TEST_F(ReprintPrinting, JobsOutAtAFrozenSpoolerOutliveTheWindow)
+{
+    // New photos are taken once they stand still in time: the clock runs.
+    Clock::Reset();
+    ASSERT_TRUE(m_cups.AddQueue(QStringLiteral("Photo-B")));
+    PutPrinted({{"1234", 12}});
+    OpenReadyWindow(1);
+    CheckPrinter(0);
+    CheckPrinter(1);
+    Page().StartButton()->click();
+    ASSERT_TRUE(AutoPrintRunning);
+
+    const HeldJob held;
+    QImage photo(600, 400, QImage::Format_RGB32);
+    photo.fill(QColor(200, 60, 40));
+    ASSERT_TRUE(photo.save(QStringLiteral("in/IMG_0001.JPG"), "JPG"));
+    ASSERT_TRUE(QTest::qWaitFor(HeldJob::Holding, 30000));
+
+    // The reprint's job waits out a long delay, then meets a frozen spooler.
+    PrintDelaySeconds = 100;
+    {
+        // Added as a companion's order adds it.
+        const std::lock_guard lock(reprint_file_cs);
+        AddPrintedRow(Page().Reprints(), 0, QStringLiteral("1234"), Queue().Printed().Text(0, 3), 2, [](const QString &) {});
+        ReprintListChanged(Page().Reprints());
+    }
+    const auto bothOut = [] {
+        const QList<QString> kinds = OpenHandOvers().values();
+        return PrintThreadsRunning() >= 2 && kinds.contains(QStringLiteral("photo")) && kinds.contains(QStringLiteral("reprint"));
+    };
+    ASSERT_TRUE(QTest::qWaitFor(bothOut, 30000)) << RunLogText().toStdString();
+    const QHash<QString, QString> handedOut = OpenHandOvers();
+    m_cups.Freeze();
+    m_window.reset();
+
+    HeldJob::LetGo();
+    QTest::qWait(9000);
+    m_cups.Thaw();
+    ASSERT_EVENTUALLY_EQ(PrintThreadsRunning(), 0, 60000);
+    const QHash<QString, QString> left = OpenHandOvers();
+    for (auto it = handedOut.cbegin(); it != handedOut.cend(); ++it)
+        EXPECT_TRUE(left.contains(it.key())) << "hand-over " << it.key().toStdString() << " (" << it.value().toStdString()
+                                             << ") was closed without its lists";
+
+    // The next start settles them.
+    ResetProcessWideState();
+    OpenWindow();
+    ASSERT_EVENTUALLY(PrintedListReady, 15000);
+    CheckPrinter(0);
+    Page().StartButton()->click();
+    const auto copies = [&](const char *name) {
+        int sum = 0;
+        for (const PrivateCups::ReceivedJob &job : m_cups.ReceivedJobs())
+            if (job.title.startsWith(QString::fromUtf8(name)))
+                sum += job.copies;
+        return sum;
+    };
+    ASSERT_EVENTUALLY(copies("0001") == 1 && copies("1234") == 2, 60000);
+    QTest::qWait(3000);
+    EXPECT_EQ(copies("0001"), 1);
+    EXPECT_EQ(copies("1234"), 2);
 }

@@ -1,3 +1,4 @@
+#include "tests/support/CrashBacktrace.h"
 #include "tests/support/FreshState.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@ class FreshStateForEveryTest final : public testing::EmptyTestEventListener
 // so models, timers and widgets behave as in the program.
 int main(int argc, char **argv)
 {
+    PrintBacktraceOnCrash();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);

@@ -5,6 +5,7 @@
 #include "compose/ImageFiles.h"
 #include "compose/SinglePhoto.h"
 #include "compose/ui/ColorButton.h"
+#include "platform/BackgroundTask.h"
 #include "platform/DecimalText.h"
 
 #include <QApplication>
@@ -15,9 +16,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QPushButton>
-#include <QThreadPool>
 #include <QTimer>
 
 #include <algorithm>
@@ -33,18 +32,6 @@ constexpr int LabelPlacingTick = 3;
 constexpr QSize SampleDecodeLimit{1600, 1600};
 // The sample label never grows beyond this, whatever size is typed.
 constexpr int LargestLabel = 1000;
-
-// Runs `work` on the thread pool and hands its result to `done` on the
-// user-interface thread, unless `receiver` is gone by then.
-template <typename Receiver, typename Work, typename Done>
-void RunInBackground(Receiver *receiver, Work work, Done done)
-{
-    QThreadPool::globalInstance()->start([guard = QPointer<Receiver>(receiver), work = std::move(work), done = std::move(done)] {
-        auto result = work();
-        QMetaObject::invokeMethod(
-            qApp, [guard, done, result] { if (guard) done(result); }, Qt::QueuedConnection);
-    });
-}
 
 QLabel *Caption(const QString &text, QWidget *parent)
 {

@@ -17,6 +17,7 @@
 #include "intake/ReprintState.h"
 #include "intake/ReprintWorker.h"
 #include "intake/SetupGuidance.h"
+#include "platform/BackgroundTask.h"
 #include "printing/DailyRecords.h"
 #include "settings/SystemSettings.h"
 
@@ -35,7 +36,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableView>
-#include <QThreadPool>
 #include <QTimer>
 
 #include <vector>
@@ -507,11 +507,9 @@ void Scene_Print_Manager::OnPrintedRightClick(int row)
     if (path.isEmpty())
         return;
     // Decoded off the user-interface thread; the window shows it when it is ready.
-    QThreadPool::globalInstance()->start([this, path] {
-        const QImage photo = LoadPhoto(path.toStdString(), PreviewDecodeSize);
-        QMetaObject::invokeMethod(this, [this, photo, path] { m_preview->ShowPicture(photo, path); },
-                                  Qt::QueuedConnection);
-    });
+    RunInBackground(
+        this, [path] { return LoadPhoto(path.toStdString(), PreviewDecodeSize); },
+        [this, path](const QImage &photo) { m_preview->ShowPicture(photo, path); });
 }
 
 void Scene_Print_Manager::SaveScreenCapture()

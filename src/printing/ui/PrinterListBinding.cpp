@@ -12,12 +12,13 @@
 PrinterListBinding::PrinterListBinding(QAbstractItemView &view, PrinterRegistry &registry)
     : QObject(&view)
     , m_view(view)
+    , m_viewport(view.viewport())
     , m_registry(registry)
     , m_delegate(new WorkModeDelegate(view, registry))
 {
     m_view.setContextMenuPolicy(Qt::CustomContextMenu);
     m_view.setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_view.viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
     connect(&m_view, &QAbstractItemView::clicked, &m_registry,
             [this](const QModelIndex &index) {
                 m_registry.OnClicked(index.row(), index.column(), CheckBoxToggled(index));
@@ -46,7 +47,9 @@ PrinterListBinding::PrinterListBinding(QAbstractItemView &view, PrinterRegistry 
 bool PrinterListBinding::eventFilter(QObject *watched, QEvent *event)
 {
     // A press below the last row closes an open work-mode editor.
-    if (watched == m_view.viewport()
+    // Compared with the viewport kept at the start: the filter still sees
+    // the viewport's last events while the view's own parts are destroyed.
+    if (watched == m_viewport
         && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
         const auto *press = static_cast<QMouseEvent *>(event);
         const QModelIndex index = m_view.indexAt(press->position().toPoint());

@@ -27,6 +27,7 @@ private:
     bool OnCheckBox(const QModelIndex &index) const;
 
     QAbstractItemView &m_view;
+    QWidget *const m_viewport;
     PrinterRegistry &m_registry;
     WorkModeDelegate *m_delegate;
     // The cell under the last press and its check mark then: a click whose
