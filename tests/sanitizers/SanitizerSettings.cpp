@@ -10,8 +10,14 @@
 namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
-// Undefined behaviour is built to end the program; its report names the line.
+// Libraries built without frame pointers end the quick unwinder's stacks
+// early; where a suppression must see a library's frames, the slow one runs.
+#if defined(VELLORA_FULL_ALLOCATION_STACKS)
+constexpr const char *kAddress = "detect_leaks=1:fast_unwind_on_malloc=0";
+#else
 constexpr const char *kAddress = "detect_leaks=1";
+#endif
+// Undefined behaviour is built to end the program; its report names the line.
 constexpr const char *kLeaks = VELLORA_SUPPRESSIONS("lsan.supp") ":print_suppressions=0";
 constexpr const char *kUndefined = VELLORA_SUPPRESSIONS("ubsan.supp") ":print_stacktrace=1:halt_on_error=1";
 #endif

@@ -1,11 +1,11 @@
 #include "compose/ui/DlgTemplateSet.h"
 
+#include "desk/ui/BackgroundTask.h"
 #include "desk/ui/FileDialogs.h"
 #include "desk/ui/Messages.h"
 #include "compose/ImageFiles.h"
 #include "compose/SinglePhoto.h"
 #include "compose/ui/ColorButton.h"
-#include "platform/BackgroundTask.h"
 #include "platform/DecimalText.h"
 
 #include <QApplication>

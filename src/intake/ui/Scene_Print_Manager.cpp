@@ -1,6 +1,7 @@
 #include "intake/ui/Scene_Print_Manager.h"
 
 #include "desk/ProcessState.h"
+#include "desk/ui/BackgroundTask.h"
 #include "desk/ui/FileDialogs.h"
 #include "desk/ui/Messages.h"
 #include "compose/ImageFiles.h"
@@ -17,7 +18,6 @@
 #include "intake/ReprintState.h"
 #include "intake/ReprintWorker.h"
 #include "intake/SetupGuidance.h"
-#include "platform/BackgroundTask.h"
 #include "printing/DailyRecords.h"
 #include "settings/SystemSettings.h"
 

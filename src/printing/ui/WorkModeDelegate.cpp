@@ -67,7 +67,10 @@ void WorkModeDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionV
 
 bool WorkModeDelegate::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_editor && event->type() == QEvent::FocusOut && !m_showingMessage && !m_editor->view()->isVisible())
+    // The editor's last events come while it is being destroyed and no
+    // longer is a combo; qobject_cast finds none then.
+    const auto *combo = qobject_cast<WorkModeCombo *>(watched);
+    if (combo && combo == m_editor && event->type() == QEvent::FocusOut && !m_showingMessage && !combo->view()->isVisible())
         QMetaObject::invokeMethod(this, &WorkModeDelegate::Close, Qt::QueuedConnection);
     return QStyledItemDelegate::eventFilter(watched, event);
 }
